@@ -1,0 +1,137 @@
+// The multiple-document main window: menus, tool bar, timers, the hidden
+// holders of the stored appearance settings, and the hand-off that opens
+// reader windows at PendingReference.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+class QAction;
+class QLineEdit;
+class QMdiArea;
+class QMdiSubWindow;
+class QTimer;
+class QToolBar;
+class SamplePanel;
+class SampleFont;
+class Table;
+class FormStorage;
+class TFormBook;
+class TFormAbout;
+class TFormOptions;
+
+class TFormMain : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TFormMain(QWidget *parent = nullptr);
+    ~TFormMain() override;
+
+    // The one main window of the run (null before it is created).
+    static TFormMain *instance();
+
+    QMdiArea *mdiArea() const { return m_mdiArea; }
+    // The active child's widget, or null.
+    QWidget *activeChild() const;
+    // The active child when it is a reader window, else null.
+    TFormBook *activeReader() const;
+    // Adds a child window (reader, search or dictionary) to the client area.
+    QMdiSubWindow *addChild(QWidget *child);
+
+    // Holders of the stored settings (hidden controls).
+    SamplePanel *PanelSample = nullptr;
+    SampleFont *PanelSampleBook = nullptr;
+    SampleFont *PanelSampleVerse = nullptr;
+    SampleFont *PanelSampleText = nullptr;
+    QLineEdit *edithtmlviewer = nullptr;
+    QLineEdit *EditFirstTime = nullptr;
+    QToolBar *SpeedBar1 = nullptr;
+
+    QTimer *TimerStartup = nullptr;
+    QTimer *TimerOpenBook = nullptr;
+    QTimer *TimerParameterFile = nullptr;
+
+    // Menu items other windows and tests reach.
+    QAction *Open1 = nullptr;
+    QAction *Close1 = nullptr;
+    QAction *SaveAs1 = nullptr;
+    QAction *Print1 = nullptr;
+    QAction *Exit1 = nullptr;
+    QAction *Copy1 = nullptr;
+    QAction *SelectAll1 = nullptr;
+    QAction *Find1 = nullptr;
+    QAction *Options1 = nullptr;
+    QAction *Vertical1 = nullptr;
+    QAction *Horizonal1 = nullptr;
+    QAction *Cascade1 = nullptr;
+    QAction *AbouttheKingJamesVersion1 = nullptr;
+    QAction *MathewHenrysConciseCommentary1 = nullptr;
+    QAction *JamiesonFaussetBrownCommentary1 = nullptr;
+    QAction *EastonsBibleDictionary1 = nullptr;
+    QAction *HowtoHaveEternalLife1 = nullptr;
+    QAction *HelpwiththisProgram1 = nullptr;
+    QAction *About1 = nullptr;
+
+    TFormAbout *FormAbout() const { return m_formAbout; }
+    TFormOptions *FormOptions() const { return m_formOptions; }
+    Table &TableChapters() { return *m_tableChapters; }
+    Table &TableSettings() { return *m_tableSettings; }
+
+public slots:
+    void Open1Click();
+    void Close1Click();
+    void SaveAs1Click();
+    void Print1Click();
+    void Exit1Click();
+    void Copy1Click();
+    void SelectAll1Click();
+    void Find1Click();
+    void Options1Click();
+    void Vertical1Click();
+    void Horizonal1Click();
+    void Cascade1Click();
+    void AbouttheKingJamesVersion1Click();
+    void MathewHenrysConciseCommentary1Click();
+    void JamiesonFaussetBrownCommentary1Click();
+    void EastonsBibleDictionary1Click();
+    void HowtoHaveEternalLife1Click();
+    void HelpwiththisProgram1Click();
+    void About1Click();
+
+    void TimerStartupTimer();
+    void TimerOpenBookTimer();
+    void TimerParameterFileTimer();
+
+    // Writes one session row per open reader, least recently used first,
+    // and closes those readers.
+    void SaveandCloseBooks();
+    // Opens the HTML document at a path relative to the program folder in
+    // the viewer, or tells that it is missing.
+    void OpenReferenceDocument(const QString &relativePath);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createHolders();
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void createTimers();
+    void updateMenus();
+    void restoreSession();
+    // Child windows from least to most recently activated.
+    QList<QMdiSubWindow *> childrenByRecency() const;
+    void noteActivation(QMdiSubWindow *window);
+
+    QMdiArea *m_mdiArea = nullptr;
+    std::unique_ptr<Table> m_tableSettings;
+    std::unique_ptr<Table> m_tableChapters;
+    std::unique_ptr<FormStorage> m_formStorage;
+    TFormAbout *m_formAbout = nullptr;
+    TFormOptions *m_formOptions = nullptr;
+    QList<QMdiSubWindow *> m_activationOrder;  // least recent first
+    bool m_shownOnce = false;
+    bool m_sessionSaved = false;
+};

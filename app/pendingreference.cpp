@@ -1,0 +1,4 @@
+#include "pendingreference.h"
+
+VerseReference PendingReference;
+bool OpenBookRequest = false;

@@ -1,0 +1,157 @@
+// Table and query objects over the program's SQLite table files.
+//
+// Every table file (kjvbible.db, Chapters.db, Verses.db, ebd.db, settings.db)
+// is a one-table SQLite database whose table is named "db". The files are
+// named by bare file name and found in the process's current folder; each is
+// attached to the thread's connection under its lower-case base name, so the
+// statement text "from kjvbible.db bible" reaches table "db" of schema
+// "kjvbible" unchanged. "like" compares case-sensitively on that connection.
+//
+// Each window owns its own Table and Query objects: every object has its own
+// cursor, filter and result. Refused operations throw EngineError carrying
+// SQLite's message or naming the missing file.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <QVector>
+
+#include <stdexcept>
+
+class EngineError : public std::runtime_error
+{
+public:
+    explicit EngineError(const QString &message);
+    QString message() const { return QString::fromUtf8(what()); }
+};
+
+// One field of the current row: read as a 32-bit integer or as text.
+class FieldValue
+{
+public:
+    FieldValue() = default;
+    explicit FieldValue(QVariant value) : m_value(std::move(value)) {}
+    qint32 asInteger() const;
+    QString asString() const;
+    bool isNull() const { return m_value.isNull(); }
+    const QVariant &value() const { return m_value; }
+
+private:
+    QVariant m_value;
+};
+
+// A materialised forward cursor over a result: first, next, end and empty
+// tests as the windows use them.
+class Cursor
+{
+public:
+    void first();
+    void next();
+    void last();
+    bool eof() const;  // past the last row (also true when empty)
+    bool bof() const;  // on or before the first row
+    bool isEmpty() const { return m_rows.isEmpty(); }
+    int recordCount() const { return m_rows.size(); }
+    int recNo() const { return m_pos; }  // 0-based current row
+    // Field of the current row by name, matched without regard to case.
+    // Throws EngineError for an unknown field or when no row is current.
+    FieldValue fieldByName(const QString &name) const;
+
+protected:
+    void setResult(QStringList fieldNames, QVector<QVector<QVariant>> rows);
+    void clearRows();
+    QStringList m_fieldNames;
+    QVector<QVector<QVariant>> m_rows;
+    int m_pos = 0;
+    bool m_bof = true;
+};
+
+class Table : public Cursor
+{
+public:
+    enum class Access { ReadOnly, Exclusive };
+
+    explicit Table(QString tableName = QString());
+    ~Table();
+
+    void setTableName(const QString &name);
+    QString tableName() const { return m_tableName; }
+    void setAccess(Access access) { m_access = access; }
+    // Order of rows: a field list such as "Book;Chapter;Verse" ...
+    void setIndexFieldNames(const QString &fields);
+    // ... or a named index of the file, such as "IDX_BookAbbr".
+    void setIndexName(const QString &indexName);
+
+    void open();   // throws EngineError naming the file when it is missing
+    void close();
+    bool active() const { return m_active; }
+
+    // Filter text as the windows write it: "[book] = 43 and [chapter] = 3".
+    // Setting it on an open table re-reads the view; the cursor goes first.
+    void setFilter(const QString &filter);
+    QString filter() const { return m_filter; }
+
+    // Nearest-key search on the current index: the cursor goes to the first
+    // row whose key is equal to or greater than key, or to the last row when
+    // key sorts after every row.
+    void findNearest(const QString &key);
+
+    // Writing (exclusive tables only).
+    void emptyTable();
+    void append();
+    void setField(const QString &name, const QVariant &value);
+    void post();
+    // Group several writes so that they land all together or not at all.
+    void beginTransaction();
+    void commit();
+    void rollback();
+
+private:
+    void refresh();
+    QString schema() const;
+    QString orderClause() const;
+
+    QString m_tableName;
+    QString m_schema;
+    QString m_indexFields;
+    QString m_indexName;
+    QStringList m_indexColumns;
+    QString m_filter;
+    Access m_access = Access::ReadOnly;
+    bool m_active = false;
+    bool m_inTransaction = false;
+    QVariantMap m_pendingRow;
+    bool m_appending = false;
+};
+
+class Query : public Cursor
+{
+public:
+    Query() = default;
+
+    QStringList &sql() { return m_sql; }
+    const QStringList &sql() const { return m_sql; }
+    void clearSql() { m_sql.clear(); }
+    void addLine(const QString &line) { m_sql.append(line); }
+    // The statement sent to the engine: the lines joined by line breaks.
+    QString statement() const { return m_sql.join(QLatin1Char('\n')); }
+
+    // Sends the statement unchanged. Table files that it names ("x.db") are
+    // attached first; a missing one raises an error naming the file.
+    void open();
+    void close();
+    bool active() const { return m_active; }
+
+private:
+    QStringList m_sql;
+    bool m_active = false;
+};
+
+namespace Engine {
+// Attaches a table file of the current folder (matched without regard to
+// letter case) and returns its schema name. Never creates a missing file.
+QString attach(const QString &fileName, Table::Access access = Table::Access::ReadOnly);
+// Detaches every file of this thread's connection (tests change folders).
+void reset();
+}  // namespace Engine
