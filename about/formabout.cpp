@@ -1,0 +1,6 @@
+#include "formabout.h"
+
+TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent)
+{
+    setWindowTitle(QStringLiteral("About..."));
+}

@@ -1,0 +1,12 @@
+// Copy, Select All, Print Chapter and Save Chapter As on a reader window.
+#pragma once
+
+class QWidget;
+class TFormBook;
+
+namespace ChapterOutput {
+// The active child as a reader, or null when it is none of a reader's
+// (a search window, captioned "Find Verses", or a dictionary window, whose
+// caption begins with "Easton").
+TFormBook *readerOf(QWidget *activeChild);
+}  // namespace ChapterOutput

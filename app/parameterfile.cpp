@@ -1,0 +1,3 @@
+#include "app/formmain.h"
+
+void TFormMain::TimerParameterFileTimer() {}
