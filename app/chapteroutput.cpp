@@ -3,6 +3,10 @@
 #include "app/formmain.h"
 #include "reader/formbook.h"
 
+#include <QMimeData>
+#include <QTextCursor>
+#include <QTextDocumentFragment>
+
 namespace ChapterOutput {
 TFormBook *readerOf(QWidget *activeChild)
 {
@@ -12,6 +16,13 @@ TFormBook *readerOf(QWidget *activeChild)
     if (caption == QStringLiteral("Find Verses") || caption.startsWith(QStringLiteral("Easton")))
         return nullptr;
     return qobject_cast<TFormBook *>(activeChild);
+}
+
+QMimeData *createMimeData(const QTextCursor &selection)
+{
+    auto *data = new QMimeData;
+    data->setText(selection.selection().toPlainText());
+    return data;
 }
 }  // namespace ChapterOutput
 
