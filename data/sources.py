@@ -1,0 +1,108 @@
+"""Readers of the committed text sources, shared by build_tables.py and
+build_docs.py (standard library only)."""
+
+import csv
+import json
+import os
+import re
+from collections import namedtuple
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+Book = namedtuple("Book", "number name abbr mhcfile jfbfile slug")
+Entry = namedtuple("Entry", "word link definitions refs")
+
+MAX_VERSES = 176  # the reader keeps the positions of at most this many verses
+
+
+class SourceError(Exception):
+    pass
+
+
+def path(*parts):
+    return os.path.join(HERE, *parts)
+
+
+def read_books():
+    with open(path("books.tsv"), encoding="utf-8", newline="") as f:
+        rows = list(csv.DictReader(f, delimiter="\t"))
+    books = []
+    for r in rows:
+        slug = r["Mhcfile"].split(".htm#")[0]
+        books.append(Book(int(r["Book"]), r["BookName"], r["BookAbbr"], r["Mhcfile"],
+                          r["Jfbfile"], slug))
+    if [b.number for b in books] != list(range(1, 67)):
+        raise SourceError("books.tsv must list the books 1 to 66 in order")
+    return books
+
+
+def read_kjv():
+    verses = []
+    with open(path("kjv", "kjv.tsv"), encoding="utf-8") as f:
+        for n, line in enumerate(f, 1):
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) != 4:
+                raise SourceError("kjv.tsv line %d: expected 4 fields" % n)
+            verses.append((int(parts[0]), int(parts[1]), int(parts[2]), parts[3]))
+    verses.sort()
+    return verses
+
+
+def check_kjv(verses, books):
+    """Refuses text that would break what the reader relies on: every chapter
+    numbered from 1 without gaps, every verse likewise, no chapter too long."""
+    chapters = {}
+    for book, chapter, verse, text in verses:
+        chapters.setdefault(book, {}).setdefault(chapter, []).append(verse)
+        if not text or text != text.strip() or "  " in text:
+            raise SourceError("verse %d %d:%d has stray blanks" % (book, chapter, verse))
+    if sorted(chapters) != [b.number for b in books]:
+        raise SourceError("kjv.tsv does not hold the 66 books")
+    for book, cs in chapters.items():
+        if sorted(cs) != list(range(1, len(cs) + 1)):
+            raise SourceError("book %d: chapters are not numbered 1..n" % book)
+        for chapter, vs in cs.items():
+            if vs != list(range(1, len(vs) + 1)):
+                raise SourceError("%d %d: verses are not numbered 1..n" % (book, chapter))
+            if len(vs) > MAX_VERSES:
+                raise SourceError("%d %d: more than %d verses" % (book, chapter, MAX_VERSES))
+
+
+def read_notes():
+    notes = []
+    with open(path("kjv", "notes.tsv"), encoding="utf-8") as f:
+        for line in f:
+            b, c, v, text = line.rstrip("\n").split("\t")
+            notes.append((int(b), int(c), int(v), text))
+    return notes
+
+
+def _safe_name(slug):
+    name = re.sub(r"[^a-z0-9-]+", "-", slug.lower()).strip("-")
+    return name or "entry"
+
+
+def read_easton():
+    """The dictionary's entries in the order of its files, each with a unique,
+    file-system-safe document name."""
+    folder = path("easton")
+    entries = []
+    used = set()
+    for name in sorted(os.listdir(folder)):
+        if not re.fullmatch(r"[a-z]\.json", name):
+            continue
+        with open(os.path.join(folder, name), encoding="utf-8") as f:
+            data = json.load(f)
+        for key in data:
+            item = data[key]
+            base = _safe_name(item.get("slug") or item["name"])
+            link, n = base + ".htm", 1
+            while link in used:
+                n += 1
+                link = "%s-%d.htm" % (base, n)
+            used.add(link)
+            entries.append(Entry(item["name"], link,
+                                 [d["text"] for d in item.get("definitions", [])],
+                                 [r.get("original") or r.get("reference")
+                                  for r in item.get("scripture_refs", [])]))
+    return entries
