@@ -1,9 +1,73 @@
+// The verse search window: up to five keywords, "all" or "any" of them,
+// and a grid of every verse that holds them. A double-click on a result
+// asks the main window for a reader at that verse.
 #pragma once
+
+#include "scripture/dataset.h"
+
+#include <QVector>
 #include <QWidget>
+
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStatusBar;
+class ResultsGrid;
 
 class TFormSearch : public QWidget
 {
     Q_OBJECT
 public:
     explicit TFormSearch(QWidget *parent = nullptr);
+    ~TFormSearch() override;
+
+    QWidget *Panel1 = nullptr;
+    QLabel *Label4 = nullptr;
+    QLineEdit *Edit1 = nullptr;
+    QLineEdit *Edit2 = nullptr;
+    QLineEdit *Edit3 = nullptr;
+    QLineEdit *Edit4 = nullptr;
+    QLineEdit *Edit5 = nullptr;
+    QLabel *Label2 = nullptr;
+    QComboBox *ComboBoxconjunction = nullptr;
+    QLabel *Label3 = nullptr;
+    QPushButton *BtnSearch = nullptr;
+    QLabel *Panel3 = nullptr;
+    QWidget *Panel2 = nullptr;
+    ResultsGrid *StringGridResults = nullptr;
+    QStatusBar *StatusBar1 = nullptr;
+
+    Query QueryBible;
+    // Entry r is the book number of grid row r; entry 0 (the heading row)
+    // is unused. Empty until a search has found verses.
+    QVector<qint32> ResultBooks;
+    // The grid row of the cell selected last in this window; 0 until then.
+    int SelectedRow = 0;
+
+    std::array<QLineEdit *, 5> keywordBoxes() const { return {Edit1, Edit2, Edit3, Edit4, Edit5}; }
+    // The text of the status bar's one panel.
+    QString statusText() const;
+
+public slots:
+    void BtnSearchClick();
+    void Panel2Resize();
+    void StringGridResultsSelectCell(int column, int row);
+    void StringGridResultsDblClick();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void createControls();
+    void FormCreate();
+    void setStatusText(const QString &text);
+    void fillGrid();
+
+    QLabel *m_statusPanel = nullptr;
+    bool m_placed = false;
 };
