@@ -12,6 +12,7 @@
 // SQLite's message or naming the missing file.
 #pragma once
 
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -49,11 +50,11 @@ public:
     void first();
     void next();
     void last();
-    bool eof() const;  // past the last row (also true when empty)
-    bool bof() const;  // on or before the first row
+    bool eof() const; // past the last row (also true when empty)
+    bool bof() const; // on or before the first row
     bool isEmpty() const { return m_rows.isEmpty(); }
     int recordCount() const { return m_rows.size(); }
-    int recNo() const { return m_pos; }  // 0-based current row
+    int recNo() const { return m_pos; } // 0-based current row
     // Field of the current row by name, matched without regard to case.
     // Throws EngineError for an unknown field or when no row is current.
     FieldValue fieldByName(const QString &name) const;
@@ -65,6 +66,7 @@ protected:
     QVector<QVector<QVariant>> m_rows;
     int m_pos = 0;
     bool m_bof = true;
+    bool m_eof = true;
 };
 
 class Table : public Cursor
@@ -83,7 +85,7 @@ public:
     // ... or a named index of the file, such as "IDX_BookAbbr".
     void setIndexName(const QString &indexName);
 
-    void open();   // throws EngineError naming the file when it is missing
+    void open(); // throws EngineError naming the file when it is missing
     void close();
     bool active() const { return m_active; }
 
@@ -108,15 +110,28 @@ public:
     void rollback();
 
 private:
+    // One column of the current order, as the nearest-key search compares it.
+    struct KeyPart
+    {
+        QString column;    // quoted identifier or rowid
+        QString collation; // empty: the column's own
+        bool descending = false;
+    };
+
     void refresh();
     QString schema() const;
     QString orderClause() const;
+    void readStructure();
+    QString columnName(const QString &name) const;
+    QString filterClause() const;
+    void requireWritable() const;
 
     QString m_tableName;
     QString m_schema;
     QString m_indexFields;
     QString m_indexName;
-    QStringList m_indexColumns;
+    QStringList m_columns;
+    QVector<KeyPart> m_keyParts;
     QString m_filter;
     Access m_access = Access::ReadOnly;
     bool m_active = false;
@@ -154,4 +169,4 @@ namespace Engine {
 QString attach(const QString &fileName, Table::Access access = Table::Access::ReadOnly);
 // Detaches every file of this thread's connection (tests change folders).
 void reset();
-}  // namespace Engine
+} // namespace Engine
