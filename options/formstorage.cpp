@@ -1,14 +1,413 @@
 #include "formstorage.h"
 
-FormStorage::FormStorage(TFormMain *form) : m_form(form) {}
+#include "app/application.h"
+#include "app/formmain.h"
+#include "options/sampleholders.h"
+#include "options/storedvalues.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QScreen>
+#include <QSettings>
+#include <QToolBar>
+
+#include <exception>
+#include <limits>
+#include <memory>
+
+using namespace StoredValues;
+
+namespace {
+const QString FormVersionName = QStringLiteral("FormVersion");
+const QString FlagsName = QStringLiteral("Flags");
+const QString ShowCmdName = QStringLiteral("ShowCmd");
+const QString PixelsPerInchName = QStringLiteral("PixelsPerInch");
+const QString MinMaxPosName = QStringLiteral("MinMaxPos");
+const QString NormPosName = QStringLiteral("NormPos");
+const QString VisibleName = QStringLiteral("Visible");
+
+// Placement flag of a window that was maximized before it was minimized.
+constexpr int RestoreToMaximized = 2;
+constexpr int ShowNormal = 1;
+constexpr int ShowMinimized = 2;
+constexpr int ShowMaximized = 3;
+
+std::function<void(const QString &)> &errorReporter()
+{
+    static std::function<void(const QString &)> reporter;
+    return reporter;
+}
+
+enum class Read { Missing, Text, NotText };
+
+// Only plain text counts as text: a list (an unquoted text with commas in
+// the INI file) or any other kind of value is not of a text type.
+Read readValue(const QSettings &store, const QString &name, QString *text)
+{
+    if (!store.contains(name))
+        return Read::Missing;
+    const QVariant value = store.value(name);
+    if (value.typeId() != QMetaType::QString)
+        return Read::NotText;
+    *text = value.toString();
+    return Read::Text;
+}
+
+QSize primaryScreenSize()
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->size() : QSize(0, 0);
+}
+
+struct InvalidType
+{
+    QString name;
+};
+
+// A placement or version value: missing gives no text, anything but text
+// stops the restore.
+QString readPlacementText(const QSettings &store, const QString &name, bool *found)
+{
+    QString text;
+    switch (readValue(store, name, &text)) {
+    case Read::NotText:
+        throw InvalidType{name};
+    case Read::Text:
+        *found = true;
+        return text;
+    case Read::Missing:
+        break;
+    }
+    *found = false;
+    return QString();
+}
+
+// The screen-size variant first, the plain name when that is missing or
+// empty.
+QString readPositionText(const QSettings &store, const QString &name, bool *found)
+{
+    const QString sized = name + screenSuffix(primaryScreenSize());
+    QString text = readPlacementText(store, sized, found);
+    if (*found && !trimmed(text).isEmpty())
+        return text;
+    return readPlacementText(store, name, found);
+}
+
+int clampedLength(qint64 length)
+{
+    return int(qBound(qint64(1), length, qint64(QWIDGETSIZE_MAX)));
+}
+
+// A rectangle saved on a screen that is gone would leave the window out of
+// reach; such a window goes to the primary screen's corner instead.
+QRect onSomeScreen(const QRect &rect)
+{
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    if (screens.isEmpty())
+        return rect;
+    for (const QScreen *screen : screens) {
+        if (screen->availableGeometry().intersects(rect))
+            return rect;
+    }
+    QRect moved = rect;
+    moved.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
+    return moved;
+}
+} // namespace
+
+FormStorage::FormStorage(TFormMain *form) : m_form(form), m_window(form) {}
+
+FormStorage::FormStorage(QMainWindow *window, const Holders &holders)
+    : m_window(window), m_holders(holders)
+{
+}
+
+void FormStorage::setErrorReporter(std::function<void(const QString &)> reporter)
+{
+    errorReporter() = std::move(reporter);
+}
+
+void FormStorage::report(const QString &message) const
+{
+    if (errorReporter())
+        errorReporter()(message);
+    else
+        ErrorReport::show(message);
+}
+
+FormStorage::Holders FormStorage::holders() const
+{
+    if (!m_form)
+        return m_holders;
+    Holders h;
+    h.PanelSample = m_form->PanelSample;
+    h.PanelSampleBook = m_form->PanelSampleBook;
+    h.PanelSampleVerse = m_form->PanelSampleVerse;
+    h.PanelSampleText = m_form->PanelSampleText;
+    h.edithtmlviewer = m_form->edithtmlviewer;
+    h.EditFirstTime = m_form->EditFirstTime;
+    h.SpeedBar1 = m_form->SpeedBar1;
+    return h;
+}
+
+QString FormStorage::storeKeyPath()
+{
+    return QStringLiteral("Software\\") +
+           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+QString FormStorage::subkeyName()
+{
+    return QStringLiteral("TFormMain");
+}
+
+QSettings *FormStorage::openStore()
+{
+    // <user configuration>/Software/<base name>.ini, group TFormMain: the
+    // same path as the registry key, one level per folder.
+    return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Software"),
+                         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+}
+
+QList<QPair<QString, QString>> FormStorage::settingTexts(const Holders &h, int pixelsPerInch)
+{
+    QList<QPair<QString, QString>> texts;
+    if (h.PanelSample)
+        texts.append({QStringLiteral("PanelSample_Color"), integerText(h.PanelSample->color())});
+    const QPair<QString, SampleFont *> fonts[] = {
+        {QStringLiteral("PanelSampleBook"), h.PanelSampleBook},
+        {QStringLiteral("PanelSampleText"), h.PanelSampleText},
+        {QStringLiteral("PanelSampleVerse"), h.PanelSampleVerse},
+    };
+    for (const auto &[holder, sample] : fonts) {
+        if (!sample)
+            continue;
+        for (const auto &[property, text] : fontTexts(sample->fontValue(), pixelsPerInch))
+            texts.append({holder + QStringLiteral("_Font") + property, text});
+    }
+    if (h.SpeedBar1) {
+        const auto *window = qobject_cast<QMainWindow *>(h.SpeedBar1->parentWidget());
+        const Align edge =
+            fromToolBarArea(window ? window->toolBarArea(h.SpeedBar1) : Qt::TopToolBarArea);
+        texts.append({QStringLiteral("SpeedBar1_Align"), alignText(edge)});
+    }
+    if (h.edithtmlviewer)
+        texts.append({QStringLiteral("edithtmlviewer_Text"), trimmed(h.edithtmlviewer->text())});
+    if (h.EditFirstTime)
+        texts.append({QStringLiteral("EditFirstTime_Text"), trimmed(h.EditFirstTime->text())});
+    return texts;
+}
 
 void FormStorage::restore()
 {
+    if (m_restoreTried)
+        return;
+    m_restoreTried = true;
+    const std::unique_ptr<QSettings> store(openStore());
+    store->beginGroup(subkeyName());
+    try {
+        bool found = false;
+        const QString version = readPlacementText(*store, FormVersionName, &found);
+        if (toInteger(trimmed(version)) >= 0) {
+            if (!restorePlacement(*store))
+                return;
+            restoreSettings(*store);
+        }
+    } catch (const InvalidType &invalid) {
+        report(QStringLiteral("Invalid data type for '%1'").arg(invalid.name));
+        return;
+    }
     m_restored = true;
+}
+
+bool FormStorage::restorePlacement(QSettings &store)
+{
+    if (!m_window)
+        return true;
+    // Every placement value is read before anything is applied, so a value
+    // of the wrong kind leaves the window exactly as it was.
+    bool found = false;
+    readPlacementText(store, FlagsName, &found);
+    bool minMaxFound = false;
+    readPositionText(store, MinMaxPosName, &minMaxFound);
+    bool normFound = false;
+    const QStringList normWords = placementWords(readPositionText(store, NormPosName, &normFound));
+    bool ppiFound = false;
+    const QString ppiText = readPlacementText(store, PixelsPerInchName, &ppiFound);
+    bool showFound = false;
+    const QString showText = readPlacementText(store, ShowCmdName, &showFound);
+
+    const int currentPpi = FontValue::screenPixelsPerInch();
+    const int storedPpi = ppiFound ? toInteger(trimmed(ppiText)) : currentPpi;
+    QRect normal = m_window->normalGeometry();
+    if (!normal.isValid())
+        normal = m_window->geometry();
+    const int left = placementNumber(normWords, 0, normal.left());
+    const int top = placementNumber(normWords, 1, normal.top());
+    const int right = placementNumber(normWords, 2, normal.left() + normal.width());
+    const int bottom = placementNumber(normWords, 3, normal.top() + normal.height());
+    if ((minMaxFound || normFound) && storedPpi == currentPpi && left < right) {
+        const QRect rect(left, top, clampedLength(qint64(right) - left),
+                         clampedLength(qint64(bottom) - top));
+        m_window->setGeometry(onSomeScreen(rect));
+    }
+
+    Qt::WindowState state = Qt::WindowMaximized;
+    switch (showFound ? toInteger(trimmed(showText)) : 0) {
+    case 1:
+    case 5:
+    case 9:
+        state = Qt::WindowNoState;
+        break;
+    case 2:
+    case 6:
+    case 7:
+        state = Qt::WindowMinimized;
+        break;
+    case 3:
+        state = Qt::WindowMaximized;
+        break;
+    default:
+        break;
+    }
+    m_window->setWindowState(state);
+    return true;
+}
+
+void FormStorage::restoreSettings(QSettings &store)
+{
+    const Holders h = holders();
+    const int ppi = FontValue::screenPixelsPerInch();
+    // The stored text, or the holder's own value as text when nothing is
+    // stored; false when the value is not text and the holder stays as it is.
+    const auto textOf = [&store](const QString &name, const QString &current, QString *text) {
+        switch (readValue(store, name, text)) {
+        case Read::NotText:
+            return false;
+        case Read::Missing:
+            *text = current;
+            break;
+        case Read::Text:
+            break;
+        }
+        *text = trimmed(*text);
+        return true;
+    };
+    // One value failing must not keep the others from being applied.
+    const auto guarded = [](const auto &step) {
+        try {
+            step();
+        } catch (const std::exception &) {
+        }
+    };
+    QString text;
+
+    if (h.PanelSample) {
+        guarded([&] {
+            if (textOf(QStringLiteral("PanelSample_Color"), integerText(h.PanelSample->color()),
+                       &text))
+                h.PanelSample->setColor(toInteger(text));
+        });
+    }
+    const QPair<QString, SampleFont *> fonts[] = {
+        {QStringLiteral("PanelSampleBook"), h.PanelSampleBook},
+        {QStringLiteral("PanelSampleText"), h.PanelSampleText},
+        {QStringLiteral("PanelSampleVerse"), h.PanelSampleVerse},
+    };
+    for (const auto &[holder, sample] : fonts) {
+        if (!sample)
+            continue;
+        // The size comes after the height, so a stored size decides the
+        // final height.
+        for (const QString &property : fontPropertyNames()) {
+            guarded([&] {
+                FontValue font = sample->fontValue();
+                if (textOf(holder + QStringLiteral("_Font") + property,
+                           fontPropertyText(font, property, ppi), &text)) {
+                    applyFontProperty(font, property, text, ppi);
+                    sample->setFontValue(font);
+                }
+            });
+        }
+    }
+    if (h.SpeedBar1 && m_window) {
+        guarded([&] {
+            const Align current = fromToolBarArea(m_window->toolBarArea(h.SpeedBar1));
+            Align edge = current;
+            if (textOf(QStringLiteral("SpeedBar1_Align"), alignText(current), &text) &&
+                parseAlign(text, &edge) && isToolBarEdge(edge) && edge != current)
+                m_window->addToolBar(toToolBarArea(edge), h.SpeedBar1);
+        });
+    }
+    if (h.edithtmlviewer) {
+        guarded([&] {
+            if (textOf(QStringLiteral("edithtmlviewer_Text"), h.edithtmlviewer->text(), &text))
+                h.edithtmlviewer->setText(text);
+        });
+    }
+    if (h.EditFirstTime) {
+        guarded([&] {
+            if (textOf(QStringLiteral("EditFirstTime_Text"), h.EditFirstTime->text(), &text))
+                h.EditFirstTime->setText(text);
+        });
+    }
 }
 
 void FormStorage::save(bool atDestruction)
 {
-    Q_UNUSED(atDestruction);
+    if (!m_restored)
+        return;
+    if (atDestruction && m_saved)
+        return;
+    const std::unique_ptr<QSettings> store(openStore());
+    if (store->status() != QSettings::NoError) {
+        // A store that cannot be read is not written over either: what it
+        // holds may be more than this program knows.
+        report(QStringLiteral("Failed to create key %1").arg(subkeyName()));
+        return;
+    }
+    store->beginGroup(subkeyName());
+    store->setValue(FormVersionName, QStringLiteral("0"));
+
+    if (m_window) {
+        const Qt::WindowStates state = m_window->windowState();
+        int flags = 0;
+        int showCmd = ShowNormal;
+        if (state & Qt::WindowMinimized) {
+            showCmd = ShowMinimized;
+            if (state & (Qt::WindowMaximized | Qt::WindowFullScreen))
+                flags = RestoreToMaximized;
+        } else if (state & (Qt::WindowMaximized | Qt::WindowFullScreen)) {
+            showCmd = ShowMaximized;
+        }
+        QRect normal = m_window->normalGeometry();
+        if (!normal.isValid())
+            normal = m_window->geometry();
+        const QString suffix = screenSuffix(primaryScreenSize());
+        // Qt keeps no minimized or maximized position of its own; -1 is
+        // the placement record's "wherever the system puts it".
+        const QString minMax = rectText(-1, -1, -1, -1);
+        const QString norm = rectText(normal.left(), normal.top(), normal.left() + normal.width(),
+                                      normal.top() + normal.height());
+        store->setValue(FlagsName, integerText(flags));
+        store->setValue(ShowCmdName, integerText(showCmd));
+        store->setValue(PixelsPerInchName, integerText(FontValue::screenPixelsPerInch()));
+        store->setValue(MinMaxPosName + suffix, minMax);
+        store->setValue(MinMaxPosName, minMax);
+        store->setValue(NormPosName + suffix, norm);
+        store->setValue(NormPosName, norm);
+    }
+    store->setValue(VisibleName, atDestruction ? QStringLiteral("1") : QStringLiteral("0"));
+    for (const auto &[name, text] : settingTexts(holders(), FontValue::screenPixelsPerInch()))
+        store->setValue(name, text);
+    store->endGroup();
+    store->sync();
+    if (store->status() != QSettings::NoError) {
+        report(QStringLiteral("Failed to create key %1").arg(subkeyName()));
+        return;
+    }
     m_saved = true;
 }

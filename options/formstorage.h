@@ -1,15 +1,41 @@
 // Keeps the stored settings and the main window's placement in the per-user
-// store, under Software\<program base name>\TFormMain.
+// store, under Software\<program base name>\TFormMain. Every value is text.
 #pragma once
 
-class TFormMain;
-
+#include <QList>
+#include <QPair>
+#include <QString>
 #include <QtGlobal>
+#include <functional>
+
+class QLineEdit;
+class QMainWindow;
+class QSettings;
+class QToolBar;
+class SampleFont;
+class SamplePanel;
+class TFormMain;
 
 class FormStorage
 {
 public:
+    // The controls that hold the settings while the program runs.
+    struct Holders
+    {
+        SamplePanel *PanelSample = nullptr;
+        SampleFont *PanelSampleBook = nullptr;
+        SampleFont *PanelSampleVerse = nullptr;
+        SampleFont *PanelSampleText = nullptr;
+        QLineEdit *edithtmlviewer = nullptr;
+        QLineEdit *EditFirstTime = nullptr;
+        QToolBar *SpeedBar1 = nullptr;
+    };
+
+    // The holders are taken from the main window when they are needed, so
+    // they may be created after this object.
     explicit FormStorage(TFormMain *form);
+    FormStorage(QMainWindow *window, const Holders &holders);
+
     // When the main window is first shown: placement and holders.
     void restore();
     // When the main window closes (atDestruction false) or, failing that,
@@ -18,8 +44,29 @@ public:
     bool restoreCompleted() const { return m_restored; }
     bool saveCompleted() const { return m_saved; }
 
+    // The settings' value names and texts in the order of saving (the
+    // placement values not included).
+    static QList<QPair<QString, QString>> settingTexts(const Holders &holders, int pixelsPerInch);
+    // The store itself; the caller owns it.
+    static QSettings *openStore();
+    static QString storeKeyPath(); // Software\<base name>
+    static QString subkeyName();   // TFormMain
+
+    // Where the messages of failed restores and saves go; the standard
+    // error report unless a test redirects them. An empty function restores
+    // the standard report.
+    static void setErrorReporter(std::function<void(const QString &)> reporter);
+
 private:
-    TFormMain *m_form;
+    Holders holders() const;
+    void report(const QString &message) const;
+    bool restorePlacement(QSettings &store);
+    void restoreSettings(QSettings &store);
+
+    TFormMain *m_form = nullptr;
+    QMainWindow *m_window = nullptr;
+    Holders m_holders;
+    bool m_restoreTried = false;
     bool m_restored = false;
     bool m_saved = false;
 };

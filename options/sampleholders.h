@@ -20,6 +20,9 @@ public:
 signals:
     void colorChanged(qint32 value);
 
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
 private:
     qint32 m_color = ColorValue::White;
 };
@@ -28,8 +31,7 @@ class SampleFont : public QLabel
 {
     Q_OBJECT
 public:
-    explicit SampleFont(const QString &caption, const FontValue &font,
-                        QWidget *parent = nullptr);
+    explicit SampleFont(const QString &caption, const FontValue &font, QWidget *parent = nullptr);
     const FontValue &fontValue() const { return m_font; }
     void setFontValue(const FontValue &font);
 
