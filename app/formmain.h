@@ -10,6 +10,7 @@ class QAction;
 class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
+class QMenu;
 class QTimer;
 class QToolBar;
 class SamplePanel;
@@ -121,9 +122,11 @@ private:
     void createTimers();
     void updateMenus();
     void restoreSession();
+    void populateWindowMenu();
+    void tile(Qt::Orientation orientation);
+    void openSettingsTable();
     // Child windows from least to most recently activated.
     QList<QMdiSubWindow *> childrenByRecency() const;
-    void noteActivation(QMdiSubWindow *window);
 
     QMdiArea *m_mdiArea = nullptr;
     std::unique_ptr<Table> m_tableSettings;
@@ -131,7 +134,7 @@ private:
     std::unique_ptr<FormStorage> m_formStorage;
     TFormAbout *m_formAbout = nullptr;
     TFormOptions *m_formOptions = nullptr;
-    QList<QMdiSubWindow *> m_activationOrder;  // least recent first
+    QMenu *m_windowMenu = nullptr;
+    QString m_startupError;
     bool m_shownOnce = false;
-    bool m_sessionSaved = false;
 };

@@ -98,6 +98,7 @@ public slots:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -110,4 +111,5 @@ private:
     std::unique_ptr<Table> m_tableBible;
     std::unique_ptr<Table> m_tableChapters;
     std::unique_ptr<Table> m_tableVerses;
+    bool m_shownOnce = false;
 };

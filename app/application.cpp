@@ -1,0 +1,43 @@
+#include "application.h"
+
+#include <QMessageBox>
+
+KelvaroApplication::KelvaroApplication(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Kelvaro"));
+    setApplicationDisplayName(QStringLiteral("Kelvaro"));
+    setApplicationVersion(QStringLiteral(KELVARO_VERSION));
+}
+
+bool KelvaroApplication::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        ErrorReport::show(error);
+    } catch (...) {
+        ErrorReport::show(QStringLiteral("Unknown error"));
+    }
+    return false;
+}
+
+namespace ErrorReport {
+void show(const QString &message)
+{
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message,
+                    QMessageBox::Ok, QApplication::activeWindow());
+    box.exec();
+}
+
+void show(const std::exception &error)
+{
+    show(QString::fromUtf8(error.what()));
+}
+
+void information(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text,
+                    QMessageBox::Ok, parent);
+    box.exec();
+}
+}  // namespace ErrorReport

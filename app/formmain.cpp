@@ -1,0 +1,487 @@
+#include "formmain.h"
+
+#include "about/formabout.h"
+#include "app/application.h"
+#include "app/chapteroutput.h"
+#include "app/pendingreference.h"
+#include "dictionary/formebd.h"
+#include "options/formoptions.h"
+#include "options/formstorage.h"
+#include "options/sampleholders.h"
+#include "reader/formbook.h"
+#include "resources/artwork.h"
+#include "scripture/dataset.h"
+#include "search/formsearch.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QTextEdit>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+// Design data of the main window.
+namespace {
+const char *const kCaption = "Kelvaro";
+const QRect kDesignBounds(191, 100, 539, 369);
+const QSize kToolButtonSize(24, 24);
+const int kToolBarHeight = 30;
+const int kStartupInterval = 1;
+const int kOpenBookInterval = 200;
+const int kParameterFileInterval = 200;
+const char *const kFirstRunNotice =
+    "Your current settings will use Internet Explorer for viewing the reference material. "
+    "You can change to a diffent web browser by clicking on Tools...Options...HTML Viewer.";
+
+struct MenuItem
+{
+    QAction *TFormMain::*action;
+    const char *name;
+    const char *caption;
+    QKeySequence shortcut;
+    void (TFormMain::*handler)();
+};
+
+// Tool-bar items: name, caption, hint, glyph, handler.
+struct ToolItem
+{
+    const char *name;
+    const char *caption;
+    const char *hint;
+    Artwork::Glyph glyph;
+    void (TFormMain::*handler)();
+};
+
+const ToolItem kToolItems[] = {
+    {"Open", "Open New Window", "Open New Window", Artwork::Glyph::OpenWindow, &TFormMain::Open1Click},
+    {"Search", "Find Verses", "Find Verses", Artwork::Glyph::FindVerses, &TFormMain::Find1Click},
+    {"Copybtn", "Copy", "Copy to Clipboard", Artwork::Glyph::Copy, &TFormMain::Copy1Click},
+    {"Printbtn", "Print", "Print Chapter", Artwork::Glyph::Print, &TFormMain::Print1Click},
+    {"Options", "Options", "Options", Artwork::Glyph::Options, &TFormMain::Options1Click},
+};
+
+TFormMain *g_instance = nullptr;
+
+// The client area: the tiled background picture, whose transparent pixels let
+// the white client colour show through.
+QBrush clientBackground()
+{
+    const QImage tile = Artwork::backgroundTile();
+    QPixmap composed(tile.size());
+    composed.fill(Qt::white);
+    QPainter painter(&composed);
+    painter.drawImage(0, 0, tile);
+    painter.end();
+    return QBrush(composed);
+}
+}  // namespace
+
+TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
+{
+    g_instance = this;
+    setObjectName(QStringLiteral("FormMain"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setWindowIcon(Artwork::appIcon());
+    setGeometry(kDesignBounds);
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("MDIClient"));
+    m_mdiArea->setBackground(clientBackground());
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdiArea);
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TFormMain::updateMenus);
+
+    createHolders();
+    createActions();
+    createMenus();
+    createToolBar();
+    createTimers();
+
+    // FormCreate: the session table and the catalogue open with the window.
+    OpenBookRequest = false;
+    openSettingsTable();
+    m_tableChapters = std::make_unique<Table>(QStringLiteral("Chapters.db"));
+    m_tableChapters->setIndexName(QStringLiteral("IDX_BookAbbr"));
+    try {
+        m_tableChapters->open();
+    } catch (const std::exception &error) {
+        m_startupError += QString::fromUtf8(error.what());
+    }
+    m_formStorage = std::make_unique<FormStorage>(this);
+
+    m_formAbout = new TFormAbout(this);
+    m_formOptions = new TFormOptions(this, this);
+}
+
+TFormMain::~TFormMain()
+{
+    if (m_formStorage && m_formStorage->restoreCompleted() && !m_formStorage->saveCompleted())
+        m_formStorage->save(true);
+    // Children go before the tables they read.
+    delete m_mdiArea;
+    m_mdiArea = nullptr;
+    if (g_instance == this)
+        g_instance = nullptr;
+}
+
+TFormMain *TFormMain::instance()
+{
+    return g_instance;
+}
+
+void TFormMain::createHolders()
+{
+    // The settings in force live in hidden controls, as the options dialog's
+    // sample does; every window reads them at the moment it needs them.
+    auto *holders = new QWidget(this);
+    holders->setObjectName(QStringLiteral("Holders"));
+    holders->hide();
+    PanelSample = new SamplePanel(holders);
+    PanelSample->setObjectName(QStringLiteral("PanelSample"));
+    PanelSampleBook = new SampleFont(QStringLiteral("John 1"), FontValue::headingDefault(), PanelSample);
+    PanelSampleBook->setObjectName(QStringLiteral("PanelSampleBook"));
+    PanelSampleVerse = new SampleFont(QStringLiteral("1"), FontValue::verseDefault(), PanelSample);
+    PanelSampleVerse->setObjectName(QStringLiteral("PanelSampleVerse"));
+    PanelSampleText = new SampleFont(QStringLiteral("In the beginning was the Word..."),
+                                     FontValue::textDefault(), PanelSample);
+    PanelSampleText->setObjectName(QStringLiteral("PanelSampleText"));
+    edithtmlviewer = new QLineEdit(QStringLiteral("iexplore.exe"), holders);
+    edithtmlviewer->setObjectName(QStringLiteral("edithtmlviewer"));
+    EditFirstTime = new QLineEdit(QStringLiteral("True"), holders);
+    EditFirstTime->setObjectName(QStringLiteral("EditFirstTime"));
+}
+
+void TFormMain::createActions()
+{
+    const MenuItem items[] = {
+        {&TFormMain::Open1, "Open1", "&Open New Window", QKeySequence(Qt::CTRL | Qt::Key_O), &TFormMain::Open1Click},
+        {&TFormMain::Close1, "Close1", "&Close Window", QKeySequence(), &TFormMain::Close1Click},
+        {&TFormMain::SaveAs1, "SaveAs1", "Save Chapter &As...", QKeySequence(), &TFormMain::SaveAs1Click},
+        {&TFormMain::Print1, "Print1", "&Print Chapter", QKeySequence(Qt::CTRL | Qt::Key_P), &TFormMain::Print1Click},
+        {&TFormMain::Exit1, "Exit1", "E&xit", QKeySequence(), &TFormMain::Exit1Click},
+        {&TFormMain::Copy1, "Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), &TFormMain::Copy1Click},
+        {&TFormMain::SelectAll1, "SelectAll1", "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A), &TFormMain::SelectAll1Click},
+        {&TFormMain::Find1, "Find1", "&Find Verses...", QKeySequence(Qt::CTRL | Qt::Key_F), &TFormMain::Find1Click},
+        {&TFormMain::Options1, "Options1", "&Options", QKeySequence(), &TFormMain::Options1Click},
+        {&TFormMain::Vertical1, "Vertical1", "&Vertical", QKeySequence(), &TFormMain::Vertical1Click},
+        {&TFormMain::Horizonal1, "Horizonal1", "&Horizonal", QKeySequence(), &TFormMain::Horizonal1Click},
+        {&TFormMain::Cascade1, "Cascade1", "&Cascade", QKeySequence(), &TFormMain::Cascade1Click},
+        {&TFormMain::AbouttheKingJamesVersion1, "AbouttheKingJamesVersion1", "Notes from the KJV Translators", QKeySequence(), &TFormMain::AbouttheKingJamesVersion1Click},
+        {&TFormMain::MathewHenrysConciseCommentary1, "MathewHenrysConciseCommentary1", "Introduction to Matthew Henry's Concise Commentary", QKeySequence(), &TFormMain::MathewHenrysConciseCommentary1Click},
+        {&TFormMain::JamiesonFaussetBrownCommentary1, "JamiesonFaussetBrownCommentary1", "Introduction to Jamieson-Fausset-Brown Commentary", QKeySequence(), &TFormMain::JamiesonFaussetBrownCommentary1Click},
+        {&TFormMain::EastonsBibleDictionary1, "EastonsBibleDictionary1", "Easton's Bible Dictionary...", QKeySequence(), &TFormMain::EastonsBibleDictionary1Click},
+        {&TFormMain::HowtoHaveEternalLife1, "HowtoHaveEternalLife1", "How to Have Eternal Life", QKeySequence(), &TFormMain::HowtoHaveEternalLife1Click},
+        {&TFormMain::HelpwiththisProgram1, "HelpwiththisProgram1", "&Help with Using Kelvaro", QKeySequence(), &TFormMain::HelpwiththisProgram1Click},
+        {&TFormMain::About1, "About1", "&About Kelvaro...", QKeySequence(), &TFormMain::About1Click},
+    };
+    for (const MenuItem &item : items) {
+        auto *action = new QAction(QString::fromUtf8(item.caption), this);
+        action->setObjectName(QString::fromLatin1(item.name));
+        if (!item.shortcut.isEmpty()) {
+            action->setShortcut(item.shortcut);
+            // Ctrl+C and Ctrl+A must still reach a focused text box of a
+            // search or dictionary window; the reader's text area handles
+            // them there as well.
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        connect(action, &QAction::triggered, this, item.handler);
+        this->*(item.action) = action;
+    }
+}
+
+void TFormMain::createMenus()
+{
+    QMenu *file = menuBar()->addMenu(QStringLiteral("&File"));
+    file->setObjectName(QStringLiteral("File1"));
+    file->addAction(Open1);
+    file->addAction(Close1);
+    file->addSeparator()->setObjectName(QStringLiteral("N3"));
+    file->addAction(SaveAs1);
+    file->addSeparator()->setObjectName(QStringLiteral("N2"));
+    file->addAction(Print1);
+    file->addSeparator()->setObjectName(QStringLiteral("N1"));
+    file->addAction(Exit1);
+
+    QMenu *edit = menuBar()->addMenu(QStringLiteral("&Edit"));
+    edit->setObjectName(QStringLiteral("Edit1"));
+    edit->addAction(Copy1);
+    edit->addAction(SelectAll1);
+    edit->addSeparator()->setObjectName(QStringLiteral("N5"));
+    edit->addAction(Find1);
+
+    QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
+    tools->setObjectName(QStringLiteral("Tools1"));
+    tools->addAction(Options1);
+
+    m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
+    m_windowMenu->setObjectName(QStringLiteral("Window1"));
+    connect(m_windowMenu, &QMenu::aboutToShow, this, &TFormMain::populateWindowMenu);
+    populateWindowMenu();
+
+    QMenu *reference = menuBar()->addMenu(QStringLiteral("&Reference"));
+    reference->setObjectName(QStringLiteral("Reference1"));
+    reference->addAction(AbouttheKingJamesVersion1);
+    reference->addAction(MathewHenrysConciseCommentary1);
+    reference->addAction(JamiesonFaussetBrownCommentary1);
+    reference->addAction(EastonsBibleDictionary1);
+    reference->addAction(HowtoHaveEternalLife1);
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Help"));
+    help->setObjectName(QStringLiteral("Help1"));
+    help->addAction(HelpwiththisProgram1);
+    help->addAction(About1);
+}
+
+void TFormMain::populateWindowMenu()
+{
+    m_windowMenu->clear();
+    QMenu *tile = m_windowMenu->addMenu(QStringLiteral("&Tile"));
+    tile->setObjectName(QStringLiteral("Tile1"));
+    tile->addAction(Vertical1);
+    tile->addAction(Horizonal1);
+    m_windowMenu->addAction(Cascade1);
+
+    // The open child windows, the active one checked.
+    const QList<QMdiSubWindow *> windows = m_mdiArea->subWindowList(QMdiArea::CreationOrder);
+    if (windows.isEmpty())
+        return;
+    m_windowMenu->addSeparator();
+    QMdiSubWindow *active = m_mdiArea->currentSubWindow();
+    int number = 1;
+    for (QMdiSubWindow *window : windows) {
+        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(window->windowTitle())
+                                         : QStringLiteral("%1 %2").arg(number).arg(window->windowTitle());
+        QAction *action = m_windowMenu->addAction(text);
+        action->setCheckable(true);
+        action->setChecked(window == active);
+        connect(action, &QAction::triggered, this, [this, window] {
+            if (m_mdiArea->subWindowList().contains(window))
+                m_mdiArea->setActiveSubWindow(window);
+        });
+        ++number;
+    }
+}
+
+void TFormMain::createToolBar()
+{
+    SpeedBar1 = new QToolBar(QStringLiteral("Untitled (0)"), this);
+    SpeedBar1->setObjectName(QStringLiteral("SpeedBar1"));
+    SpeedBar1->setMovable(true);
+    SpeedBar1->setFloatable(false);
+    SpeedBar1->setAllowedAreas(Qt::AllToolBarAreas);
+    SpeedBar1->setIconSize(QSize(16, 16));
+    SpeedBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    SpeedBar1->setMinimumHeight(kToolBarHeight);
+    SpeedBar1->setContentsMargins(3, 0, 0, 0);
+    addToolBar(Qt::TopToolBarArea, SpeedBar1);
+    for (const ToolItem &item : kToolItems) {
+        // Tool-bar buttons have their own captions and hints, and the print
+        // button stays usable while the menu item is greyed.
+        auto *action = new QAction(Artwork::glyph(item.glyph), QString::fromLatin1(item.caption), this);
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setToolTip(QString::fromLatin1(item.hint));
+        action->setStatusTip(QString::fromLatin1(item.hint));
+        connect(action, &QAction::triggered, this, item.handler);
+        SpeedBar1->addAction(action);
+        if (QWidget *button = SpeedBar1->widgetForAction(action)) {
+            button->setObjectName(QString::fromLatin1(item.name) + QStringLiteral("Button"));
+            button->setFixedSize(kToolButtonSize);
+        }
+    }
+}
+
+void TFormMain::createTimers()
+{
+    TimerStartup = new QTimer(this);
+    TimerStartup->setObjectName(QStringLiteral("TimerStartup"));
+    TimerStartup->setInterval(kStartupInterval);
+    connect(TimerStartup, &QTimer::timeout, this, &TFormMain::TimerStartupTimer);
+    TimerStartup->start();
+
+    TimerOpenBook = new QTimer(this);
+    TimerOpenBook->setObjectName(QStringLiteral("TimerOpenBook"));
+    TimerOpenBook->setInterval(kOpenBookInterval);
+    connect(TimerOpenBook, &QTimer::timeout, this, &TFormMain::TimerOpenBookTimer);
+    TimerOpenBook->start();
+
+    TimerParameterFile = new QTimer(this);
+    TimerParameterFile->setObjectName(QStringLiteral("TimerParameterFile"));
+    TimerParameterFile->setInterval(kParameterFileInterval);
+    connect(TimerParameterFile, &QTimer::timeout, this, &TFormMain::TimerParameterFileTimer);
+    TimerParameterFile->start();
+}
+
+QWidget *TFormMain::activeChild() const
+{
+    QMdiSubWindow *window = m_mdiArea ? m_mdiArea->currentSubWindow() : nullptr;
+    return window ? window->widget() : nullptr;
+}
+
+TFormBook *TFormMain::activeReader() const
+{
+    return ChapterOutput::readerOf(activeChild());
+}
+
+QMdiSubWindow *TFormMain::addChild(QWidget *child)
+{
+    QMdiSubWindow *window = m_mdiArea->addSubWindow(child);
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowIcon(child->windowIcon().isNull() ? windowIcon() : child->windowIcon());
+    return window;
+}
+
+void TFormMain::updateMenus()
+{
+    QWidget *child = activeChild();
+    if (!child)
+        return;
+    // A reader enables "Print Chapter"; a search or dictionary window greys it.
+    Print1->setEnabled(qobject_cast<TFormBook *>(child) != nullptr);
+}
+
+void TFormMain::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    m_formStorage->restore();
+}
+
+void TFormMain::closeEvent(QCloseEvent *event)
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        SaveandCloseBooks();
+    } catch (const std::exception &error) {
+        QGuiApplication::restoreOverrideCursor();
+        ErrorReport::show(error);
+        QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    }
+    QGuiApplication::restoreOverrideCursor();
+    m_formStorage->save(false);
+    event->accept();
+}
+
+void TFormMain::Open1Click()
+{
+    auto *reader = new TFormBook;
+    QMdiSubWindow *window = addChild(reader);
+    window->show();
+    m_mdiArea->setActiveSubWindow(window);
+    window->raise();
+    reader->RxRichEdit1->setFocus();
+}
+
+void TFormMain::Close1Click()
+{
+    if (QMdiSubWindow *window = m_mdiArea->currentSubWindow())
+        window->close();
+}
+
+void TFormMain::Exit1Click()
+{
+    close();
+}
+
+void TFormMain::Find1Click()
+{
+    QMdiSubWindow *window = addChild(new TFormSearch);
+    window->show();
+    m_mdiArea->setActiveSubWindow(window);
+}
+
+void TFormMain::EastonsBibleDictionary1Click()
+{
+    QMdiSubWindow *window = addChild(new TFormebd);
+    window->show();
+    m_mdiArea->setActiveSubWindow(window);
+}
+
+void TFormMain::Options1Click()
+{
+    m_formOptions->exec();
+}
+
+void TFormMain::About1Click()
+{
+    m_formAbout->exec();
+}
+
+void TFormMain::Cascade1Click()
+{
+    m_mdiArea->cascadeSubWindows();
+}
+
+void TFormMain::Vertical1Click()
+{
+    tile(Qt::Horizontal);
+}
+
+void TFormMain::Horizonal1Click()
+{
+    tile(Qt::Vertical);
+}
+
+// Vertical tiling puts the children side by side in columns, horizontal
+// tiling stacks them in rows across the full width.
+void TFormMain::tile(Qt::Orientation direction)
+{
+    QList<QMdiSubWindow *> windows;
+    for (QMdiSubWindow *window : m_mdiArea->subWindowList(QMdiArea::StackingOrder)) {
+        if (!window->isMinimized() && window->isVisible())
+            windows.append(window);
+    }
+    if (windows.isEmpty())
+        return;
+    const QRect area = m_mdiArea->viewport()->rect();
+    const int count = windows.size();
+    for (int i = 0; i < count; ++i) {
+        QMdiSubWindow *window = windows.at(count - 1 - i);
+        if (window->isMaximized())
+            window->showNormal();
+        QRect cell;
+        if (direction == Qt::Horizontal) {
+            const int left = area.width() * i / count;
+            const int right = area.width() * (i + 1) / count;
+            cell = QRect(left, 0, right - left, area.height());
+        } else {
+            const int top = area.height() * i / count;
+            const int bottom = area.height() * (i + 1) / count;
+            cell = QRect(0, top, area.width(), bottom - top);
+        }
+        window->setGeometry(cell);
+    }
+}
+
+void TFormMain::TimerOpenBookTimer()
+{
+    if (!OpenBookRequest)
+        return;
+    OpenBookRequest = false;
+    Open1Click();
+}
+
+void TFormMain::TimerStartupTimer()
+{
+    // Stopped first, so that a failing restore is not tried again on every
+    // tick; the options dialog starts it again.
+    TimerStartup->stop();
+    if (!m_startupError.isEmpty()) {
+        const QString error = m_startupError;
+        m_startupError.clear();
+        ErrorReport::show(error);
+    }
+    restoreSession();
+    if (EditFirstTime->text() == QLatin1String("True")) {
+        ErrorReport::information(this, QString::fromLatin1(kFirstRunNotice));
+        EditFirstTime->setText(QStringLiteral("False"));
+    }
+}

@@ -1,0 +1,157 @@
+// The session of reader windows kept across runs in settings.db: one row
+// per reader, in the order of use, written at exit and read back at start.
+
+#include "app/formmain.h"
+
+#include "app/pendingreference.h"
+#include "reader/formbook.h"
+#include "scripture/dataset.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+
+namespace {
+const char *const kSettingsFile = "settings.db";
+
+bool isSessionWindow(const QMdiSubWindow *window)
+{
+    // Search and dictionary windows are neither saved nor closed.
+    const QString caption = window->widget() ? window->widget()->windowTitle() : QString();
+    return caption != QLatin1String("Find Verses") &&
+           caption != QLatin1String("Easton's Bible Dictionary");
+}
+
+// A missing session table is created empty with its integer fields, keyed by
+// its order; an existing one is never touched here.
+void createSettingsTableIfMissing()
+{
+    const QDir folder = QDir::current();
+    for (const QString &entry : folder.entryList(QDir::Files)) {
+        if (entry.compare(QLatin1String(kSettingsFile), Qt::CaseInsensitive) == 0)
+            return;
+    }
+    const QString connection = QStringLiteral("kelvaro-create-settings");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(folder.filePath(QLatin1String(kSettingsFile)));
+        if (db.open()) {
+            QSqlQuery query(db);
+            query.exec(QStringLiteral(
+                "create table db (\"order\" integer primary key, \"book\" integer, "
+                "\"chapter\" integer, \"verse\" integer, \"top\" integer, \"left\" integer, "
+                "\"height\" integer, \"width\" integer)"));
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+}
+}  // namespace
+
+void TFormMain::openSettingsTable()
+{
+    m_tableSettings = std::make_unique<Table>(QString::fromLatin1(kSettingsFile));
+    m_tableSettings->setAccess(Table::Access::Exclusive);
+    m_tableSettings->setIndexFieldNames(QStringLiteral("Order"));
+    try {
+        createSettingsTableIfMissing();
+        m_tableSettings->open();
+    } catch (const std::exception &error) {
+        if (!m_startupError.isEmpty())
+            m_startupError += QLatin1Char('\n');
+        m_startupError += QString::fromUtf8(error.what());
+    }
+}
+
+QList<QMdiSubWindow *> TFormMain::childrenByRecency() const
+{
+    return m_mdiArea->subWindowList(QMdiArea::ActivationHistoryOrder);
+}
+
+void TFormMain::SaveandCloseBooks()
+{
+    QList<QMdiSubWindow *> readers;
+    for (QMdiSubWindow *window : childrenByRecency()) {
+        if (isSessionWindow(window))
+            readers.append(window);
+    }
+
+    if (!m_tableSettings->active())
+        m_tableSettings->open();
+    // The old rows are replaced in one transaction: a crash part-way leaves
+    // either the old session or the new one.
+    m_tableSettings->beginTransaction();
+    try {
+        m_tableSettings->emptyTable();
+        int order = 0;
+        for (QMdiSubWindow *window : readers) {
+            auto *reader = qobject_cast<TFormBook *>(window->widget());
+            const QRect bounds = window->geometry();
+            m_tableSettings->append();
+            m_tableSettings->setField(QStringLiteral("order"), order);
+            m_tableSettings->setField(QStringLiteral("book"),
+                                      reader ? reader->ComboBoxBook->currentIndex() + 1 : 0);
+            m_tableSettings->setField(QStringLiteral("chapter"),
+                                      reader ? reader->ComboBoxChapter->currentIndex() + 1 : 0);
+            m_tableSettings->setField(QStringLiteral("verse"),
+                                      reader ? reader->ComboBoxVerse->currentIndex() + 1 : 0);
+            m_tableSettings->setField(QStringLiteral("top"), bounds.top());
+            m_tableSettings->setField(QStringLiteral("left"), bounds.left());
+            m_tableSettings->setField(QStringLiteral("height"), bounds.height());
+            m_tableSettings->setField(QStringLiteral("width"), bounds.width());
+            m_tableSettings->post();
+            ++order;
+        }
+        m_tableSettings->commit();
+    } catch (...) {
+        m_tableSettings->rollback();
+        throw;
+    }
+    for (QMdiSubWindow *window : readers)
+        window->close();
+}
+
+void TFormMain::restoreSession()
+{
+    auto openAt = [this](qint32 book, qint32 chapter, qint32 verse) {
+        PendingReference = {book, chapter, verse};
+        Open1Click();
+    };
+    if (!m_tableSettings->active()) {
+        try {
+            m_tableSettings->open();
+        } catch (const std::exception &) {
+            // Reported once at start; the readers still open.
+        }
+    }
+    int opened = 0;
+    if (m_tableSettings->active()) {
+        m_tableSettings->first();
+        while (!m_tableSettings->eof()) {
+            qint32 book = 0;
+            qint32 chapter = 0;
+            qint32 verse = 0;
+            bool readable = true;
+            try {
+                book = m_tableSettings->fieldByName(QStringLiteral("book")).asInteger();
+                chapter = m_tableSettings->fieldByName(QStringLiteral("chapter")).asInteger();
+                verse = m_tableSettings->fieldByName(QStringLiteral("verse")).asInteger();
+            } catch (const std::exception &) {
+                // A row that cannot be read is passed over; the others open.
+                readable = false;
+            }
+            m_tableSettings->next();
+            if (readable) {
+                openAt(book, chapter, verse);
+                ++opened;
+            }
+        }
+    }
+    if (opened == 0)
+        openAt(1, 1, 1);
+}

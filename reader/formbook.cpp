@@ -1,0 +1,526 @@
+#include "formbook.h"
+
+#include "app/formmain.h"
+#include "app/pendingreference.h"
+#include "options/sampleholders.h"
+#include "reader/chaptertextedit.h"
+#include "reader/glyphbutton.h"
+#include "resources/artwork.h"
+#include "scripture/bookcatalogue.h"
+#include "scripture/dataset.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextLayout>
+#include <QTimer>
+#include <QVBoxLayout>
+
+// Design data of the reader window.
+namespace {
+const QSize kLayoutSize(591, 416);
+const int kTopStripHeight = 32;
+const int kButtonStripHeight = 52;
+const int kButtonHeight = 50;
+const int kStatusBarHeight = 18;
+const int kStatusPanelWidths[3] = {80, 120, 100};
+const char *const kStatusPanelTexts[3] = {"Done", "Chapter Count: 999", "Verse Count: 999"};
+const int kTickInterval = 200;
+const int kSelectorRows = 10;
+
+struct Selector
+{
+    const char *label;
+    const char *name;
+    int left;
+    int labelLeft;
+    int width;
+};
+const Selector kSelectors[3] = {
+    {"Book:", "ComboBoxBook", 40, 6, 132},
+    {"Chapter:", "ComboBoxChapter", 230, 184, 50},
+    {"Verse:", "ComboBoxVerse", 322, 288, 50},
+};
+
+struct ButtonDesign
+{
+    QToolButton *TFormBook::*button;
+    const char *name;
+    int left;
+    int width;
+    const char *caption;
+    const char *hint;
+    Artwork::Glyph glyph;
+    void (TFormBook::*handler)();
+};
+const ButtonDesign kButtons[] = {
+    {&TFormBook::RxSpeedButtonPrev, "RxSpeedButtonPrev", 2, 70, "P&revious Chapter",
+     "Go to Previous Chapter", Artwork::Glyph::PreviousChapter, &TFormBook::RxSpeedButtonPrevClick},
+    {&TFormBook::RxSpeedButtonNext, "RxSpeedButtonNext", 73, 70, "   &Next    Chapter",
+     "Go to Next Chapter", Artwork::Glyph::NextChapter, &TFormBook::RxSpeedButtonNextClick},
+    {&TFormBook::RxSpeedButtonEBD, "RxSpeedButtonEBD", 144, 78, "Easton's  Bible &Dictionary",
+     "Easton's Bible Dictionary", Artwork::Glyph::Dictionary, &TFormBook::RxSpeedButtonEBDClick},
+    {&TFormBook::RxSpeedButtonMHC, "RxSpeedButtonMHC", 223, 78, "&MHC Commentary",
+     "Matthew Henry's Concise Commentary", Artwork::Glyph::CommentaryMhc,
+     &TFormBook::RxSpeedButtonMHCClick},
+    {&TFormBook::RxSpeedButtonJFB, "RxSpeedButtonJFB", 302, 78, "&JFB Commentary",
+     "Jamieson-Fausset-Brown Commentary", Artwork::Glyph::CommentaryJfb,
+     &TFormBook::RxSpeedButtonJFBClick},
+};
+
+struct PopupItem
+{
+    QAction *TFormBook::*action;
+    const char *name;
+    const char *caption;
+    const char *hint;
+    QKeySequence shortcut;
+    void (TFormBook::*handler)();
+};
+const PopupItem kPopupItems[] = {
+    {&TFormBook::CopyCtrlC1, "CopyCtrlC1", "&Copy", "Copy to Clipboard",
+     QKeySequence(Qt::CTRL | Qt::Key_C), &TFormBook::CopyCtrlC1Click},
+    {&TFormBook::LookUpWord1, "LookUpWord1", "Look Up Selected Word in &Dictionary...",
+     "Look Up Selected Word in Easton's Bible Dictionary", QKeySequence(Qt::CTRL | Qt::Key_D),
+     &TFormBook::LookUpWord1Click},
+    {&TFormBook::MHCCommentary1, "MHCCommentary1", "&MHC Commentary",
+     "Matthew Henry' Concise Commentary", QKeySequence(Qt::CTRL | Qt::Key_M),
+     &TFormBook::MHCCommentary1Click},
+    {&TFormBook::JFBCommentary1, "JFBCommentary1", "&JFB Commentary",
+     "Jamieson-Fausset-Brown Commentary", QKeySequence(Qt::CTRL | Qt::Key_J),
+     &TFormBook::JFBCommentary1Click},
+    {&TFormBook::PreviousChapter1, "PreviousChapter1", "P&revious Chapter", "Previous Chapter",
+     QKeySequence(Qt::CTRL | Qt::Key_R), &TFormBook::PreviousChapter1Click},
+    {&TFormBook::NextChapter1, "NextChapter1", "&Next Chapter", "Next Chapter",
+     QKeySequence(Qt::CTRL | Qt::Key_N), &TFormBook::NextChapter1Click},
+};
+
+// The hourglass for the length of a scope, restored however it ends.
+class BusyCursor
+{
+public:
+    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+}  // namespace
+
+TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("FormBook"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(QStringLiteral("Book"));
+    QFont designFont(QStringLiteral("MS Sans Serif"));
+    designFont.setPointSize(8);
+    setFont(designFont);
+    resize(kLayoutSize);
+
+    // The tables are part of the window: one that cannot be opened stops the
+    // window from being built.
+    m_tableBible = std::make_unique<Table>(QStringLiteral("kjvbible.db"));
+    m_tableBible->setIndexFieldNames(QStringLiteral("Book;Chapter;Verse"));
+    m_tableChapters = std::make_unique<Table>(QStringLiteral("Chapters.db"));
+    m_tableVerses = std::make_unique<Table>(QStringLiteral("Verses.db"));
+    m_tableBible->open();
+    m_tableChapters->open();
+    m_tableVerses->open();
+
+    createControls();
+    createActions();
+
+    // FormCreate: appearance, then the starting place.
+    const TFormMain *main = TFormMain::instance();
+    const qint32 background = main ? main->PanelSample->color() : ColorValue::White;
+    const FontValue textFont = main ? main->PanelSampleText->fontValue() : FontValue::textDefault();
+    QPalette palette = RxRichEdit1->palette();
+    palette.setColor(QPalette::Base, ColorValue::toQColor(background));
+    const QColor textColor = textFont.qColor();
+    if (textColor.isValid())
+        palette.setColor(QPalette::Text, textColor);
+    RxRichEdit1->setPalette(palette);
+    RxRichEdit1->document()->setDefaultFont(textFont.toQFont());
+    RxRichEdit1->setFont(textFont.toQFont());
+
+    ComboBoxBook->setCurrentIndex(PendingReference.Book - 1);
+    BuildComboChapter();
+    ComboBoxChapter->setCurrentIndex(PendingReference.Chapter - 1);
+    ComboBoxChapterChange();
+    ComboBoxVerse->setCurrentIndex(PendingReference.Verse - 1);
+    ComboBoxVerseChange();
+    PendingReference = {1, 1, 1};
+
+    Timer1->start();
+}
+
+TFormBook::~TFormBook() = default;
+
+void TFormBook::createControls()
+{
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *topStrip = new QWidget(this);
+    topStrip->setObjectName(QStringLiteral("PanelTop"));
+    topStrip->setFixedHeight(kTopStripHeight);
+    QComboBox **targets[3] = {&ComboBoxBook, &ComboBoxChapter, &ComboBoxVerse};
+    for (int i = 0; i < 3; ++i) {
+        const Selector &design = kSelectors[i];
+        auto *label = new QLabel(QString::fromLatin1(design.label), topStrip);
+        label->move(design.labelLeft, 9);
+        auto *combo = new QComboBox(topStrip);
+        combo->setObjectName(QString::fromLatin1(design.name));
+        combo->setEditable(false);
+        combo->setMaxVisibleItems(kSelectorRows);
+        combo->setGeometry(design.left, 5, design.width, 22);
+        label->setBuddy(combo);
+        *targets[i] = combo;
+    }
+    ComboBoxBook->addItems(BookCatalogue::names());
+    // Only a user's pick raises the change operations; code that sets an
+    // entry calls them itself.
+    connect(ComboBoxBook, &QComboBox::activated, this, &TFormBook::ComboBoxBookChange);
+    connect(ComboBoxChapter, &QComboBox::activated, this, &TFormBook::ComboBoxChapterChange);
+    connect(ComboBoxVerse, &QComboBox::activated, this, &TFormBook::ComboBoxVerseChange);
+    layout->addWidget(topStrip);
+
+    auto *buttonStrip = new QWidget(this);
+    buttonStrip->setObjectName(QStringLiteral("PanelButtons"));
+    buttonStrip->setFixedHeight(kButtonStripHeight);
+    for (const ButtonDesign &design : kButtons) {
+        auto *button = new GlyphButton(buttonStrip);
+        button->setObjectName(QString::fromLatin1(design.name));
+        button->setText(QString::fromUtf8(design.caption));
+        button->setToolTip(QString::fromUtf8(design.hint));
+        button->setIcon(Artwork::glyph(design.glyph));
+        button->setGeometry(design.left, 1, design.width, kButtonHeight);
+        connect(button, &QToolButton::clicked, this, design.handler);
+        this->*(design.button) = button;
+    }
+    layout->addWidget(buttonStrip);
+
+    RxRichEdit1 = new ChapterTextEdit(this);
+    RxRichEdit1->setObjectName(QStringLiteral("RxRichEdit1"));
+    RxRichEdit1->installEventFilter(this);
+    RxRichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    layout->addWidget(RxRichEdit1, 1);
+
+    StatusBar1 = new QStatusBar(this);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setFixedHeight(kStatusBarHeight);
+    StatusBar1->setSizeGripEnabled(false);
+    for (int i = 0; i < 3; ++i) {
+        StatusPanel[i] = new QLabel(QString::fromLatin1(kStatusPanelTexts[i]), StatusBar1);
+        StatusPanel[i]->setFixedWidth(kStatusPanelWidths[i]);
+        StatusBar1->addWidget(StatusPanel[i]);
+    }
+    layout->addWidget(StatusBar1);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(kTickInterval);
+    connect(Timer1, &QTimer::timeout, this, &TFormBook::Timer1Timer);
+}
+
+void TFormBook::createActions()
+{
+    RxPopupMenu1 = new QMenu(this);
+    RxPopupMenu1->setObjectName(QStringLiteral("RxPopupMenu1"));
+    RxPopupMenu1->setToolTipsVisible(true);
+    for (const PopupItem &item : kPopupItems) {
+        auto *action = new QAction(QString::fromUtf8(item.caption), this);
+        action->setObjectName(QString::fromLatin1(item.name));
+        action->setToolTip(QString::fromUtf8(item.hint));
+        action->setStatusTip(QString::fromUtf8(item.hint));
+        action->setShortcut(item.shortcut);
+        // The shortcuts act while the text area has the keyboard focus.
+        action->setShortcutContext(Qt::WidgetShortcut);
+        connect(action, &QAction::triggered, this, item.handler);
+        RxPopupMenu1->addAction(action);
+        RxRichEdit1->addAction(action);
+        this->*(item.action) = action;
+    }
+    connect(RxPopupMenu1, &QMenu::aboutToShow, this, &TFormBook::RxPopupMenu1Popup);
+    connect(RxRichEdit1, &QWidget::customContextMenuRequested, this, [this](const QPoint &at) {
+        RxPopupMenu1->popup(RxRichEdit1->viewport()->mapToGlobal(at));
+    });
+}
+
+QString TFormBook::printTitle() const
+{
+    return ComboBoxBook->currentText() + QLatin1Char(' ') + ComboBoxChapter->currentText();
+}
+
+void TFormBook::ComboBoxBookChange()
+{
+    BusyCursor busy;
+    try {
+        if (!ComboBoxBook->currentText().isEmpty()) {
+            BuildComboChapter();
+            ComboBoxChapter->setCurrentIndex(0);
+            ComboBoxChapterChange();
+        } else {
+            RxRichEdit1->clear();
+        }
+    } catch (const std::exception &) {
+        // A failed step leaves what was done so far; nothing is reported.
+    }
+}
+
+void TFormBook::BuildComboChapter()
+{
+    ComboBoxChapter->clear();
+    m_tableChapters->setFilter(QStringLiteral("[book] = %1").arg(ComboBoxBook->currentIndex() + 1));
+    if (m_tableChapters->isEmpty())
+        return;
+    m_tableChapters->first();
+    const int count = m_tableChapters->fieldByName(QStringLiteral("ChapterCount")).asInteger();
+    QStringList entries;
+    entries.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        entries.append(QString::number(i));
+    ComboBoxChapter->addItems(entries);
+}
+
+void TFormBook::BuildComboVerse()
+{
+    ComboBoxVerse->clear();
+    m_tableVerses->setFilter(QStringLiteral("[book] = %1 and [chapter] = %2")
+                                 .arg(ComboBoxBook->currentIndex() + 1)
+                                 .arg(ComboBoxChapter->currentText()));
+    if (m_tableVerses->isEmpty())
+        return;
+    m_tableVerses->first();
+    const int count = m_tableVerses->fieldByName(QStringLiteral("VerseCount")).asInteger();
+    QStringList entries;
+    entries.reserve(count);
+    for (int i = 1; i <= count; ++i)
+        entries.append(QString::number(i));
+    ComboBoxVerse->addItems(entries);
+}
+
+void TFormBook::ComboBoxVerseChange()
+{
+    BusyCursor busy;
+    try {
+        if (!ComboBoxBook->currentText().isEmpty() && !ComboBoxChapter->currentText().isEmpty() &&
+            !ComboBoxVerse->currentText().isEmpty() && MoveCaretOnVerseChange) {
+            const int entry = ComboBoxVerse->currentIndex();
+            if (entry == 0) {
+                setCaret(0);
+            } else {
+                // Going to the end first makes the area scroll back up only as
+                // far as the verse, whose line then shows at the top.
+                setCaret(ChapterEndPos);
+                setCaret(VerseStarts[qBound(0, entry, MaxVerses)]);
+            }
+            LastCaretPos = RxRichEdit1->textCursor().position();
+        }
+        MoveCaretOnVerseChange = true;
+        setWindowTitle(ComboBoxBook->currentText() + QLatin1Char(' ') +
+                       ComboBoxChapter->currentText() + QLatin1Char(':') +
+                       ComboBoxVerse->currentText());
+    } catch (const std::exception &) {
+    }
+}
+
+void TFormBook::RxSpeedButtonPrevClick()
+{
+    if (ComboBoxChapter->currentIndex() > 0) {
+        ComboBoxChapter->setCurrentIndex(ComboBoxChapter->currentIndex() - 1);
+        ComboBoxChapterChange();
+        setCaret(ChapterEndPos);
+    } else if (ComboBoxBook->currentIndex() > 0) {
+        ComboBoxBook->setCurrentIndex(ComboBoxBook->currentIndex() - 1);
+        BuildComboChapter();
+        ComboBoxChapter->setCurrentIndex(ComboBoxChapter->count() - 1);
+        ComboBoxChapterChange();
+        setCaret(ChapterEndPos);
+    }
+    RxRichEdit1->setFocus();
+}
+
+void TFormBook::PreviousChapter1Click()
+{
+    RxSpeedButtonPrevClick();
+}
+
+void TFormBook::RxSpeedButtonNextClick()
+{
+    if (ComboBoxChapter->currentIndex() < ComboBoxChapter->count() - 1) {
+        ComboBoxChapter->setCurrentIndex(ComboBoxChapter->currentIndex() + 1);
+        ComboBoxChapterChange();
+    } else if (ComboBoxBook->currentIndex() < BookCatalogue::BookCount - 1) {
+        ComboBoxBook->setCurrentIndex(ComboBoxBook->currentIndex() + 1);
+        ComboBoxBookChange();
+    }
+    RxRichEdit1->setFocus();
+}
+
+void TFormBook::NextChapter1Click()
+{
+    RxSpeedButtonNextClick();
+}
+
+void TFormBook::setButtonStates()
+{
+    const int book = ComboBoxBook->currentIndex();
+    const int chapter = ComboBoxChapter->currentIndex();
+    RxSpeedButtonPrev->setEnabled(!(book == 0 && chapter == 0));
+    RxSpeedButtonNext->setEnabled(!(book == BookCatalogue::BookCount - 1 && chapter == 21));
+}
+
+void TFormBook::setCaret(int position)
+{
+    QTextCursor cursor(RxRichEdit1->document());
+    cursor.setPosition(qBound(0, position, RxRichEdit1->document()->characterCount() - 1));
+    RxRichEdit1->setTextCursor(cursor);
+    RxRichEdit1->ensureCursorVisible();
+}
+
+int TFormBook::lineCount() const
+{
+    int lines = 0;
+    for (QTextBlock block = RxRichEdit1->document()->begin(); block.isValid(); block = block.next())
+        lines += qMax(1, block.layout() ? block.layout()->lineCount() : 1);
+    return lines;
+}
+
+int TFormBook::lineOfPosition(int position) const
+{
+    const QTextDocument *document = RxRichEdit1->document();
+    int lines = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        const int blockLines = qMax(1, layout ? layout->lineCount() : 1);
+        if (position < block.position() + block.length()) {
+            if (!layout || layout->lineCount() == 0)
+                return lines;
+            const QTextLine line = layout->lineForTextPosition(position - block.position());
+            return lines + (line.isValid() ? line.lineNumber() : blockLines - 1);
+        }
+        lines += blockLines;
+    }
+    return qMax(0, lines - 1);
+}
+
+int TFormBook::lineStartPosition(int line) const
+{
+    const QTextDocument *document = RxRichEdit1->document();
+    int lines = 0;
+    for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        const int blockLines = qMax(1, layout ? layout->lineCount() : 1);
+        if (line < lines + blockLines) {
+            if (!layout || layout->lineCount() == 0)
+                return block.position();
+            return block.position() + layout->lineAt(line - lines).textStart();
+        }
+        lines += blockLines;
+    }
+    return qMax(0, document->characterCount() - 1);
+}
+
+int TFormBook::firstVisibleLine() const
+{
+    return lineOfPosition(RxRichEdit1->cursorForPosition(QPoint(1, 1)).position());
+}
+
+int TFormBook::bottomVisibleLine() const
+{
+    const QPoint bottom(1, RxRichEdit1->viewport()->height() - 2);
+    return lineOfPosition(RxRichEdit1->cursorForPosition(bottom).position());
+}
+
+void TFormBook::Timer1Timer()
+{
+    const QTextCursor cursor = RxRichEdit1->textCursor();
+    const int top = firstVisibleLine();
+    const int bottom = bottomVisibleLine();
+    const int caretLine = lineOfPosition(cursor.selectionStart());
+
+    if (!cursor.hasSelection() &&
+        (caretLine != LastCaretLine || bottom != LastBottomLine || top != LastTopLine)) {
+        // Scrolling leaves the caret behind: pull it to the top line shown.
+        if (caretLine > bottom || caretLine < top) {
+            QTextCursor moved(RxRichEdit1->document());
+            moved.setPosition(lineStartPosition(top));
+            RxRichEdit1->setTextCursor(moved);
+        }
+        LastCaretLine = caretLine;
+        LastBottomLine = bottom;
+        LastTopLine = top;
+    }
+
+    const int caret = RxRichEdit1->textCursor().position();
+    const int start = RxRichEdit1->textCursor().selectionStart();
+    if (caret != LastCaretPos) {
+        const int verses = qMin(ComboBoxVerse->count(), int(MaxVerses));
+        int entry = -1;
+        for (int k = 1; k <= verses; ++k) {
+            if (start < VerseStarts[k]) {
+                entry = k - 1;
+                break;
+            }
+        }
+        if (entry < 0 && verses > 0 && start >= VerseStarts[verses])
+            entry = verses - 1;
+        if (entry >= 0) {
+            MoveCaretOnVerseChange = false;
+            ComboBoxVerse->setCurrentIndex(entry);
+            ComboBoxVerseChange();
+        }
+        LastCaretPos = caret;
+    }
+}
+
+bool TFormBook::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == RxRichEdit1 && event->type() == QEvent::KeyPress)
+        RxRichEdit1KeyDown(static_cast<QKeyEvent *>(event)->key());
+    return QWidget::eventFilter(watched, event);
+}
+
+// Reading on past the closing line or back above the heading turns the page;
+// the key then moves the caret as usual.
+void TFormBook::RxRichEdit1KeyDown(int key)
+{
+    const int caretLine = lineOfPosition(RxRichEdit1->textCursor().position());
+    if ((key == Qt::Key_Down || key == Qt::Key_PageDown) && caretLine == lineCount() - 1)
+        RxSpeedButtonNextClick();
+    else if ((key == Qt::Key_Up || key == Qt::Key_PageUp) && caretLine == 0)
+        RxSpeedButtonPrevClick();
+}
+
+void TFormBook::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // Scrolling needs a laid-out area: bring the starting verse to the top
+    // once the window is on screen.
+    const int entry = ComboBoxVerse->currentIndex();
+    if (entry > 0 && entry <= MaxVerses) {
+        QTimer::singleShot(0, this, [this, entry] {
+            if (ComboBoxVerse->currentIndex() != entry)
+                return;
+            const int caret = RxRichEdit1->textCursor().position();
+            setCaret(ChapterEndPos);
+            setCaret(caret);
+        });
+    }
+}
+
+void TFormBook::closeEvent(QCloseEvent *event)
+{
+    event->accept();
+}

@@ -1,0 +1,28 @@
+// The program's pictures: window icon, tool-bar and reader glyphs and the
+// background tile, drawn at run time so that they stay sharp and need no
+// binary files.
+#pragma once
+
+#include <QIcon>
+#include <QImage>
+
+namespace Artwork {
+enum class Glyph {
+    OpenWindow,
+    FindVerses,
+    Copy,
+    Print,
+    Options,
+    PreviousChapter,
+    NextChapter,
+    Dictionary,
+    CommentaryMhc,
+    CommentaryJfb,
+};
+
+QIcon appIcon();
+QIcon glyph(Glyph which);
+// One tile of 390 x 298 pixels; transparent pixels let the client colour
+// show through.
+QImage backgroundTile();
+}  // namespace Artwork
