@@ -103,6 +103,43 @@ def read_easton():
             used.add(link)
             entries.append(Entry(item["name"], link,
                                  [d["text"] for d in item.get("definitions", [])],
-                                 [r.get("original") or r.get("reference")
-                                  for r in item.get("scripture_refs", [])]))
+                                 _references(item.get("scripture_refs", []))))
     return entries
+
+
+def _references(refs):
+    """The cited passages in the dataset's normalised form, each once."""
+    out = []
+    for r in refs:
+        text = (r.get("reference") or r.get("original") or "").strip()
+        if text and text not in out:
+            out.append(text)
+    return out
+
+
+def read_mhc(book):
+    """One book of the commentary: (introduction blocks, {chapter: blocks}),
+    each block a (kind, text) pair: "p" paragraph, "h" section heading,
+    "item" outline entry."""
+    name = "%02d-%s.txt" % (book.number, book.slug)
+    intro, chapters = [], {}
+    target = intro
+    try:
+        f = open(path("mhc", name), encoding="utf-8")
+    except FileNotFoundError:
+        return intro, chapters
+    with f:
+        for line in f:
+            line = line.rstrip("\n")
+            if not line or line.startswith("# "):
+                continue
+            m = re.match(r"^## Chapter (\d+)$", line)
+            if m:
+                target = chapters.setdefault(int(m.group(1)), [])
+            elif line.startswith("### "):
+                target.append(("h", line[4:]))
+            elif line.startswith("- "):
+                target.append(("item", line[2:]))
+            else:
+                target.append(("p", line))
+    return intro, chapters
