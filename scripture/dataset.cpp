@@ -1,5 +1,7 @@
 #include "scripture/dataset.h"
 
+#include "scripture/fastlike.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -22,6 +24,8 @@ namespace {
 // A locked table should fail promptly with SQLite's "database is locked"
 // rather than freeze the window for the driver's default five seconds.
 const char kConnectOptions[] = "QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=250";
+
+const qint64 kMapSize = 256 * 1024 * 1024;
 
 struct Attachment
 {
@@ -84,6 +88,10 @@ Connection &connection()
         QSqlQuery pragma(db);
         if (!pragma.exec(QStringLiteral("PRAGMA case_sensitive_like=ON")))
             throw EngineError(engineMessage(pragma.lastError()));
+        pragma.finish(); // SQLite refuses new functions while a statement runs
+        // Where it cannot be installed SQLite's own LIKE, made case-sensitive
+        // above, gives the same results more slowly.
+        FastLike::install(db);
         c.name = name;
         c.db = db;
     }
@@ -403,6 +411,9 @@ QString Engine::attach(const QString &fileName, Table::Access access)
     try {
         execOrThrow(query, QStringLiteral("SELECT count(*) FROM %1.sqlite_master").arg(quoted));
         query.finish();
+        // The verse text outgrows SQLite's default page cache, so every search
+        // would read the file again; mapping it serves the pages from memory.
+        execOrThrow(query, QStringLiteral("PRAGMA %1.mmap_size=%2").arg(quoted).arg(kMapSize));
         if (access == Table::Access::Exclusive)
             lockExclusively(query, quoted);
         query.finish();
