@@ -1,0 +1,405 @@
+// The shipped data as the program finds it: the tables of a built program
+// folder (read through plain QtSql, independent of the program's engine) and
+// the documents the reader and the dictionary hand to the viewer.
+#include "support/sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QRegularExpression>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QTextStream>
+#include <QtTest>
+
+namespace {
+
+struct VerseKey
+{
+    int book;
+    int chapter;
+    int verse;
+};
+
+inline size_t qHash(const VerseKey &k, size_t seed = 0)
+{
+    return ::qHash((k.book << 20) | (k.chapter << 8) | k.verse, seed);
+}
+inline bool operator==(const VerseKey &a, const VerseKey &b)
+{
+    return a.book == b.book && a.chapter == b.chapter && a.verse == b.verse;
+}
+
+QString readText(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(f.readAll());
+}
+
+} // namespace
+
+class TestScriptureData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void verseTableShape();
+    void verseTextIsClean();
+    void wellKnownVerses_data();
+    void wellKnownVerses();
+    void versesMatchTheSource();
+    void catalogueAgreesWithText();
+    void bookAbbreviations();
+    void dictionaryList();
+    void commentaryDocuments();
+    void referenceDocuments();
+    void sessionTableShape();
+
+private:
+    QSqlDatabase open(const QString &file);
+    int scalar(const QString &file, const QString &sql);
+
+    Sandbox *m_sandbox = nullptr;
+    QStringList m_connections;
+};
+
+void TestScriptureData::initTestCase()
+{
+    m_sandbox = new Sandbox;
+    QVERIFY(m_sandbox->isValid());
+}
+
+void TestScriptureData::cleanupTestCase()
+{
+    for (const QString &name : std::as_const(m_connections))
+        QSqlDatabase::database(name, false).close();
+    for (const QString &name : std::as_const(m_connections))
+        QSqlDatabase::removeDatabase(name);
+    delete m_sandbox;
+}
+
+QSqlDatabase TestScriptureData::open(const QString &file)
+{
+    const QString name = QStringLiteral("scripturedata-") + file;
+    if (m_connections.contains(name))
+        return QSqlDatabase::database(name);
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    db.setDatabaseName(m_sandbox->filePath(file));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    if (!db.open())
+        qFatal("cannot open %s: %s", qPrintable(file), qPrintable(db.lastError().text()));
+    m_connections << name;
+    return db;
+}
+
+int TestScriptureData::scalar(const QString &file, const QString &sql)
+{
+    QSqlQuery q(open(file));
+    if (!q.exec(sql) || !q.next())
+        qFatal("%s: %s", qPrintable(sql), qPrintable(q.lastError().text()));
+    return q.value(0).toInt();
+}
+
+void TestScriptureData::verseTableShape()
+{
+    const QString bible = QStringLiteral("kjvbible.db");
+    QCOMPARE(scalar(bible, "select count(*) from db"), 31102);
+    QCOMPARE(scalar(bible, "select count(*) from (select distinct book, chapter from db)"), 1189);
+    QCOMPARE(scalar(bible, "select count(distinct book) from db"), 66);
+    QCOMPARE(scalar(bible, "select min(book) from db"), 1);
+    QCOMPARE(scalar(bible, "select max(book) from db"), 66);
+    QCOMPARE(scalar(bible, "select max(chapter) from db where book = 66"), 22);
+
+    // The reader records at most 176 verse positions; Psalm 119 is the longest chapter.
+    QSqlQuery q(open(bible));
+    QVERIFY(q.exec("select book, chapter, count(*) n from db group by book, chapter "
+                   "order by n desc limit 2"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 19);
+    QCOMPARE(q.value(1).toInt(), 119);
+    QCOMPARE(q.value(2).toInt(), 176);
+    QVERIFY(q.next());
+    QVERIFY(q.value(2).toInt() < 176);
+
+    // Verses of every chapter are numbered 1..n without gaps.
+    QCOMPARE(scalar(bible, "select count(*) from (select book, chapter from db group by "
+                           "book, chapter having min(verse) <> 1 or max(verse) <> count(*))"),
+             0);
+
+    // Natural order is book, chapter, verse.
+    QVERIFY(q.exec("select book, chapter, verse from db"));
+    int previous = 0, rows = 0;
+    while (q.next()) {
+        const int key = q.value(0).toInt() << 20 | q.value(1).toInt() << 8 | q.value(2).toInt();
+        QVERIFY2(key > previous, "rows out of book;chapter;verse order");
+        previous = key;
+        ++rows;
+    }
+    QCOMPARE(rows, 31102);
+}
+
+void TestScriptureData::verseTextIsClean()
+{
+    QSqlQuery q(open(QStringLiteral("kjvbible.db")));
+    QVERIFY(q.exec(R"(select book, chapter, verse, "Scripture Text" from db)"));
+    const QRegularExpression markup(QStringLiteral(u"[\u00b6<>\\\\{}\u2019\u2018]"));
+    int apostrophes = 0;
+    bool lordsFound = false;
+    while (q.next()) {
+        const QString text = q.value(3).toString();
+        const QString where = QStringLiteral("%1 %2:%3: ")
+                                  .arg(q.value(0).toInt())
+                                  .arg(q.value(1).toInt())
+                                  .arg(q.value(2).toInt());
+        QVERIFY2(!text.isEmpty(), qPrintable(where + "empty"));
+        QVERIFY2(!markup.match(text).hasMatch(), qPrintable(where + text));
+        QVERIFY2(!text.contains(QLatin1String("  ")), qPrintable(where + text));
+        QVERIFY2(text == text.trimmed(), qPrintable(where + text));
+        QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("[\\t\\r\\n]"))),
+                 qPrintable(where + text));
+        QVERIFY2(!text.contains(QRegularExpression(QStringLiteral("\\b[HG]\\d{3,4}\\b"))),
+                 qPrintable(where + "Strong's number: " + text));
+        apostrophes += text.count(QLatin1Char('\''));
+        lordsFound = lordsFound || text.contains(QLatin1String("Lord's"));
+    }
+    QVERIFY(apostrophes > 1000);
+    QVERIFY(lordsFound);
+}
+
+void TestScriptureData::wellKnownVerses_data()
+{
+    QTest::addColumn<int>("book");
+    QTest::addColumn<int>("chapter");
+    QTest::addColumn<int>("verse");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("Genesis 1:1") << 1 << 1 << 1
+                                 << "In the beginning God created the heaven and the earth.";
+    QTest::newRow("John 3:16")
+        << 43 << 3 << 16
+        << "For God so loved the world, that he gave his only begotten Son, that whosoever "
+           "believeth in him should not perish, but have everlasting life.";
+    QTest::newRow("John 11:35") << 43 << 11 << 35 << "Jesus wept.";
+    QTest::newRow("Psalm 23:1") << 19 << 23 << 1 << "The LORD is my shepherd; I shall not want.";
+    QTest::newRow("Psalm 119:176 (last verse of the longest chapter)")
+        << 19 << 119 << 176
+        << "I have gone astray like a lost sheep; seek thy servant; for I do not forget thy "
+           "commandments.";
+    QTest::newRow("Revelation 22:21 (last verse)")
+        << 66 << 22 << 21 << "The grace of our Lord Jesus Christ be with you all. Amen.";
+}
+
+void TestScriptureData::wellKnownVerses()
+{
+    QFETCH(int, book);
+    QFETCH(int, chapter);
+    QFETCH(int, verse);
+    QFETCH(QString, text);
+    QSqlQuery q(open(QStringLiteral("kjvbible.db")));
+    q.prepare(R"(select "Scripture Text" from db where book = ? and chapter = ? and verse = ?)");
+    q.addBindValue(book);
+    q.addBindValue(chapter);
+    q.addBindValue(verse);
+    QVERIFY(q.exec());
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toString(), text);
+}
+
+void TestScriptureData::versesMatchTheSource()
+{
+    QFile source(Sandbox::sourceDir() + QStringLiteral("/data/kjv/kjv.tsv"));
+    QVERIFY(source.open(QIODevice::ReadOnly | QIODevice::Text));
+    QHash<VerseKey, QString> expected;
+    QTextStream in(&source);
+    in.setEncoding(QStringConverter::Utf8);
+    QString line;
+    while (in.readLineInto(&line)) {
+        const QStringList f = line.split(QLatin1Char('\t'));
+        QCOMPARE(f.size(), 4);
+        expected.insert({f[0].toInt(), f[1].toInt(), f[2].toInt()}, f[3]);
+    }
+    QCOMPARE(expected.size(), 31102);
+
+    QSqlQuery q(open(QStringLiteral("kjvbible.db")));
+    QVERIFY(q.exec(R"(select book, chapter, verse, "Scripture Text" from db)"));
+    int compared = 0;
+    while (q.next()) {
+        const VerseKey key{q.value(0).toInt(), q.value(1).toInt(), q.value(2).toInt()};
+        QCOMPARE(q.value(3).toString(), expected.value(key));
+        ++compared;
+    }
+    QCOMPARE(compared, expected.size());
+}
+
+void TestScriptureData::catalogueAgreesWithText()
+{
+    // Chapters per book and verses per chapter as the text has them.
+    QHash<int, int> chapters;
+    QHash<int, int> verses; // book << 8 | chapter
+    QSqlQuery bible(open(QStringLiteral("kjvbible.db")));
+    QVERIFY(bible.exec("select book, chapter, count(*) from db group by book, chapter"));
+    while (bible.next()) {
+        const int book = bible.value(0).toInt(), chapter = bible.value(1).toInt();
+        chapters[book] = qMax(chapters.value(book), chapter);
+        verses.insert(book << 8 | chapter, bible.value(2).toInt());
+    }
+
+    QSqlQuery q(open(QStringLiteral("Chapters.db")));
+    QVERIFY(q.exec("select * from db"));
+    const QSqlRecord record = q.record();
+    for (const char *field : {"Book", "ChapterCount", "Mhcfile", "Jfbfile", "BookName", "BookAbbr"})
+        QVERIFY2(record.indexOf(QLatin1String(field)) >= 0, field);
+    int expectedBook = 1;
+    while (q.next()) {
+        const int book = q.value("Book").toInt();
+        QCOMPARE(book, expectedBook++); // natural order is book order
+        QCOMPARE(q.value("ChapterCount").toInt(), chapters.value(book));
+        const QString slug = q.value("BookName").toString().toLower().remove(QLatin1Char(' '));
+        QCOMPARE(q.value("Mhcfile").toString(), slug + QStringLiteral(".htm#"));
+        QCOMPARE(q.value("Jfbfile").toString(), slug + QStringLiteral(".htm#"));
+    }
+    QCOMPARE(expectedBook, 67);
+    QVERIFY(q.exec("select BookName from db where book in (1, 9, 19, 22, 66) order by book"));
+    QStringList names;
+    while (q.next())
+        names << q.value(0).toString();
+    QCOMPARE(names,
+             QStringList({"Genesis", "1 Samuel", "Psalms", "Song of Solomon", "Revelation"}));
+
+    QSqlQuery v(open(QStringLiteral("Verses.db")));
+    QVERIFY(v.exec("select book, chapter, VerseCount from db"));
+    int rows = 0;
+    while (v.next()) {
+        const int key = v.value(0).toInt() << 8 | v.value(1).toInt();
+        QVERIFY2(verses.contains(key), "Verses.db row without verses");
+        QCOMPARE(v.value(2).toInt(), verses.value(key));
+        ++rows;
+    }
+    QCOMPARE(rows, verses.size());
+}
+
+void TestScriptureData::bookAbbreviations()
+{
+    QCOMPARE(scalar(QStringLiteral("Chapters.db"),
+                    "select count(*) from sqlite_master where type = 'index' and "
+                    "name = 'IDX_BookAbbr'"),
+             1);
+    QCOMPARE(
+        scalar(QStringLiteral("Chapters.db"), "select count(distinct upper(BookAbbr)) from db"),
+        66);
+
+    QSqlQuery q(open(QStringLiteral("Chapters.db")));
+    QVERIFY(q.exec("select book from db where BookAbbr = 'John' collate nocase"));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 43);
+    // The abbreviations the parameter file is written with.
+    QVERIFY(q.exec("select BookAbbr from db where book in (1, 9, 19, 22, 57, 66) order by book"));
+    QStringList abbrs;
+    while (q.next())
+        abbrs << q.value(0).toString();
+    QCOMPARE(abbrs, QStringList({"Gen", "1Sam", "Ps", "Song", "Phlm", "Rev"}));
+}
+
+void TestScriptureData::dictionaryList()
+{
+    const QString ebd = QStringLiteral("ebd.db");
+    QCOMPARE(scalar(ebd, "select count(*) from db"), 3962);
+    QCOMPARE(scalar(ebd, "select count(distinct link) from db"), 3962);
+    QCOMPARE(scalar(ebd, "select count(*) from db where word is null or word = ''"), 0);
+    QVERIFY(scalar(ebd, "select count(*) from sqlite_master where type = 'index' and "
+                        "sql like '%Word%'") >= 1);
+
+    const QDir folder(Sandbox::programDir() + QStringLiteral("/ebd"));
+    const QRegularExpression safe(QStringLiteral("^[a-z0-9-]+\\.htm$"));
+    QSqlQuery q(open(ebd));
+    QVERIFY(q.exec("select word, link from db"));
+    while (q.next()) {
+        const QString link = q.value(1).toString();
+        QVERIFY2(safe.match(link).hasMatch(), qPrintable(link));
+        QVERIFY2(folder.exists(link), qPrintable(link));
+    }
+
+    const QString aaron = readText(folder.filePath(QStringLiteral("aaron.htm")));
+    QVERIFY(aaron.contains(QLatin1String("<title>Aaron</title>")));
+    QVERIFY(aaron.contains(QLatin1String("<h1>Aaron</h1>")));
+    QVERIFY(aaron.contains(QLatin1String("href=\"../kelvaro.css\"")));
+    QVERIFY(aaron.contains(QLatin1String("Easton")));
+    QVERIFY(aaron.contains(QLatin1String("CC BY 4.0")));
+    QVERIFY(aaron.contains(QLatin1String("Exodus 6:20")));
+
+    // Two entries share the printed word "Hail": each keeps its own page.
+    QVERIFY(q.exec("select link from db where word like 'Hail%' order by link"));
+    QStringList hail;
+    while (q.next())
+        hail << q.value(0).toString();
+    QCOMPARE(hail, QStringList({"hail-2.htm", "hail.htm"}));
+}
+
+void TestScriptureData::commentaryDocuments()
+{
+    const QString mhc = Sandbox::programDir() + QStringLiteral("/mhc/");
+    const QString index = readText(mhc + QStringLiteral("index.htm"));
+    QVERIFY(index.contains(QLatin1String("href=\"../kelvaro.css\"")));
+
+    QSqlQuery q(open(QStringLiteral("Chapters.db")));
+    QVERIFY(q.exec("select book, ChapterCount, Mhcfile from db"));
+    const QRegularExpression anchor(QStringLiteral("\\sid=\"(\\d+)\""));
+    while (q.next()) {
+        const QString mhcfile = q.value(2).toString();
+        const QString file = mhcfile.left(mhcfile.indexOf(QLatin1Char('#')));
+        const QString text = readText(mhc + file);
+        QVERIFY2(!text.isEmpty(), qPrintable(file));
+        QVERIFY2(index.contains(QStringLiteral("href=\"%1\"").arg(file)), qPrintable(file));
+        QVERIFY(text.contains(QLatin1String("href=\"../kelvaro.css\"")));
+
+        QList<int> ids;
+        for (const auto &m : anchor.globalMatch(text))
+            ids << m.captured(1).toInt();
+        QList<int> expected;
+        for (int c = 1; c <= q.value(1).toInt(); ++c)
+            expected << c;
+        QCOMPARE(ids, expected); // one anchor per chapter, in order, nothing else numbered
+    }
+
+    // Every relative link of the commentary index leads to a page that exists.
+    const QRegularExpression href(QStringLiteral("href=\"([^\"#:]+)"));
+    for (const auto &m : href.globalMatch(index))
+        QVERIFY2(QFileInfo::exists(mhc + m.captured(1)), qPrintable(m.captured(1)));
+
+    // A spot check of the text: the comment on John 3 is under its anchor.
+    const QString john = readText(mhc + QStringLiteral("john.htm"));
+    const int at = john.indexOf(QLatin1String("id=\"3\""));
+    QVERIFY(at > 0);
+    QVERIFY(john.indexOf(QLatin1String("Nicodemus"), at) > at);
+    QVERIFY(john.indexOf(QLatin1String("Nicodemus"), at) < john.indexOf(QLatin1String("id=\"4\"")));
+}
+
+void TestScriptureData::referenceDocuments()
+{
+    // jfb00.htm is the sign that the full JFB documents are installed; we ship
+    // only the page that tells how to get them.
+    QVERIFY(!QFileInfo::exists(Sandbox::programDir() + QStringLiteral("/jfb/jfb00.htm")));
+}
+
+void TestScriptureData::sessionTableShape()
+{
+    QSqlQuery q(open(QStringLiteral("settings.db")));
+    QVERIFY(q.exec(R"(select "order", book, chapter, verse, top, left, height, width from db)"));
+    const QSqlRecord record = q.record();
+    QCOMPARE(record.count(), 8);
+    // "order" is the row's key: appending rows in the order of use keeps them so.
+    QCOMPARE(scalar(QStringLiteral("settings.db"),
+                    "select count(*) from pragma_table_info('db') where name = 'order' and pk = 1"),
+             1);
+}
+
+QTEST_GUILESS_MAIN(TestScriptureData)
+#include "tst_scripturedata.moc"
