@@ -1,0 +1,581 @@
+// The stored settings: value texts, their conversions, and the store itself
+// through restore and save on a main window with its holders.
+#include "options/fontvalue.h"
+#include "options/formstorage.h"
+#include "options/sampleholders.h"
+#include "options/storedvalues.h"
+#include "support/sandbox.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QSettings>
+#include <QTest>
+#include <QToolBar>
+
+#include <limits>
+#include <memory>
+
+using namespace StoredValues;
+
+namespace {
+// A main window with the seven holders at their design values.
+struct Window
+{
+    QMainWindow window;
+    FormStorage::Holders holders;
+    std::unique_ptr<FormStorage> storage;
+
+    Window()
+    {
+        window.setGeometry(191, 100, 539, 369);
+        holders.PanelSample = new SamplePanel(&window);
+        holders.PanelSampleBook =
+            new SampleFont(QStringLiteral("John 1"), FontValue::headingDefault(), &window);
+        holders.PanelSampleVerse =
+            new SampleFont(QStringLiteral("1"), FontValue::verseDefault(), &window);
+        holders.PanelSampleText = new SampleFont(QStringLiteral("In the beginning was the Word..."),
+                                                 FontValue::textDefault(), &window);
+        for (QWidget *w : {static_cast<QWidget *>(holders.PanelSample),
+                           static_cast<QWidget *>(holders.PanelSampleBook),
+                           static_cast<QWidget *>(holders.PanelSampleVerse),
+                           static_cast<QWidget *>(holders.PanelSampleText)})
+            w->hide();
+        holders.edithtmlviewer = new QLineEdit(QStringLiteral("iexplore.exe"), &window);
+        holders.edithtmlviewer->hide();
+        holders.EditFirstTime = new QLineEdit(QStringLiteral("True"), &window);
+        holders.EditFirstTime->hide();
+        holders.SpeedBar1 = new QToolBar(&window);
+        window.addToolBar(Qt::TopToolBarArea, holders.SpeedBar1);
+        storage = std::make_unique<FormStorage>(&window, holders);
+    }
+    const FontValue &book() const { return holders.PanelSampleBook->fontValue(); }
+    const FontValue &verse() const { return holders.PanelSampleVerse->fontValue(); }
+    const FontValue &text() const { return holders.PanelSampleText->fontValue(); }
+    Qt::ToolBarArea edge() const { return window.toolBarArea(holders.SpeedBar1); }
+};
+
+void writeValues(const QList<QPair<QString, QVariant>> &values)
+{
+    std::unique_ptr<QSettings> store(FormStorage::openStore());
+    store->beginGroup(FormStorage::subkeyName());
+    for (const auto &[name, value] : values)
+        store->setValue(name, value);
+    store->endGroup();
+    store->sync();
+}
+
+QString storeFileName()
+{
+    return QStringLiteral("config/Software/") +
+           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
+           QStringLiteral(".ini");
+}
+
+QVariant storedValue(const QString &name)
+{
+    std::unique_ptr<QSettings> store(FormStorage::openStore());
+    return store->value(FormStorage::subkeyName() + u'/' + name);
+}
+} // namespace
+
+class TestSettings : public QObject
+{
+    Q_OBJECT
+
+private:
+    QStringList m_messages;
+    std::unique_ptr<Sandbox> m_sandbox;
+
+private slots:
+    void init()
+    {
+        m_sandbox = std::make_unique<Sandbox>();
+        m_messages.clear();
+        FormStorage::setErrorReporter([this](const QString &m) { m_messages << m; });
+    }
+    void cleanup()
+    {
+        FormStorage::setErrorReporter({});
+        m_sandbox.reset();
+    }
+
+    void integers_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<int>("value");
+        QTest::newRow("decimal") << "16711680" << true << 16711680;
+        QTest::newRow("negative") << "-19" << true << -19;
+        QTest::newRow("plus") << "+7" << true << 7;
+        QTest::newRow("hex") << "$FFFF" << true << 65535;
+        QTest::newRow("hex lower") << "$ff" << true << 255;
+        QTest::newRow("hex all bits") << "$FFFFFFFF" << true << -1;
+        QTest::newRow("hex system colour") << "$80000008" << true << int(0x80000008);
+        QTest::newRow("negative hex") << "-$10" << true << -16;
+        QTest::newRow("smallest") << "-2147483648" << true << std::numeric_limits<int>::min();
+        QTest::newRow("too big") << "2147483648" << false << 0;
+        QTest::newRow("hex too long") << "$123456789" << false << 0;
+        QTest::newRow("word") << "white" << false << 0;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("lone sign") << "-" << false << 0;
+        QTest::newRow("lone dollar") << "$" << false << 0;
+        QTest::newRow("inner blank") << "1 2" << false << 0;
+        QTest::newRow("trailing junk") << "12px" << false << 0;
+    }
+    void integers()
+    {
+        QFETCH(QString, text);
+        QFETCH(bool, ok);
+        QFETCH(int, value);
+        qint32 parsed = 12345;
+        QCOMPARE(parseInteger(text, &parsed), ok);
+        QCOMPARE(toInteger(text), value);
+    }
+
+    void trimming()
+    {
+        QCOMPARE(trimmed(QStringLiteral("  iexplore.exe\t\r\n")), QStringLiteral("iexplore.exe"));
+        QCOMPARE(trimmed(QStringLiteral("\x01 a b \x1f")), QStringLiteral("a b"));
+        QCOMPARE(trimmed(QStringLiteral(" \t ")), QString());
+    }
+
+    void styles_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("style");
+        QTest::newRow("blank after comma") << "[fsItalic, fsBold]" << int(fsBold | fsItalic);
+        QTest::newRow("not a member") << "[Bold]" << 0;
+        QTest::newRow("empty text") << "" << 0;
+        QTest::newRow("empty set") << "[]" << 0;
+        QTest::newRow("any case") << "[FSSTRIKEOUT]" << int(fsStrikeOut);
+        QTest::newRow("no brackets") << "fsUnderline fsBold junk" << int(fsBold | fsUnderline);
+    }
+    void styles()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, style);
+        QCOMPARE(parseStyle(text), style);
+        QCOMPARE(parseStyle(styleText(style)), style);
+    }
+
+    void styleTexts()
+    {
+        QCOMPARE(styleText(0), QStringLiteral("[]"));
+        QCOMPARE(styleText(fsItalic | fsBold), QStringLiteral("[fsBold,fsItalic]"));
+        QCOMPARE(styleText(fsStrikeOut | fsUnderline | fsItalic | fsBold),
+                 QStringLiteral("[fsBold,fsItalic,fsUnderline,fsStrikeOut]"));
+    }
+
+    void enumerations()
+    {
+        Align align = Align::alTop;
+        QVERIFY(parseAlign(QStringLiteral("alleft"), &align));
+        QCOMPARE(align, Align::alLeft);
+        QVERIFY(parseAlign(QStringLiteral("alClient"), &align));
+        QVERIFY(!isToolBarEdge(align));
+        QVERIFY(!isToolBarEdge(Align::alNone));
+        QVERIFY(!parseAlign(QStringLiteral("left"), &align));
+        for (Align a : {Align::alTop, Align::alBottom, Align::alLeft, Align::alRight})
+            QCOMPARE(fromToolBarArea(toToolBarArea(a)), a);
+        QCOMPARE(fromToolBarArea(Qt::NoToolBarArea), Align::alTop);
+
+        FontPitch pitch = FontPitch::fpDefault;
+        QVERIFY(parsePitch(QStringLiteral("FPFIXED"), &pitch));
+        QCOMPARE(pitch, FontPitch::fpFixed);
+        QVERIFY(!parsePitch(QStringLiteral("fixed"), &pitch));
+        QCOMPARE(pitchText(FontPitch::fpDefault), QStringLiteral("fpDefault"));
+    }
+
+    void placementTexts()
+    {
+        QCOMPARE(rectText(-1, 2, 300, -4), QStringLiteral("-1,2,300,-4"));
+        QCOMPARE(screenSuffix(QSize(1024, 768)), QStringLiteral("(1024x768)"));
+        const QStringList words = placementWords(QStringLiteral(" 10 ,, 20,x"));
+        QCOMPARE(words, QStringList({"10", "20", "x"}));
+        QCOMPARE(placementNumber(words, 1, 99), 20);
+        QCOMPARE(placementNumber(words, 2, 99), 99);
+        QCOMPARE(placementNumber(words, 3, 77), 77);
+    }
+
+    void mulDivRounding()
+    {
+        QCOMPARE(mulDiv(3, 1, 2), 2);
+        QCOMPARE(mulDiv(-3, 1, 2), -2);
+        QCOMPARE(mulDiv(3, -1, 2), -2);
+        QCOMPARE(mulDiv(5, 1, 4), 1);
+        QCOMPARE(mulDiv(1, 1, 0), -1);
+        QCOMPARE(mulDiv(std::numeric_limits<int>::max(), 96, 72), -1);
+    }
+
+    void sizeAndHeight()
+    {
+        FontValue font;
+        font.height = -19;
+        QCOMPARE(font.size(96), 14);
+        font.height = -16;
+        QCOMPARE(font.size(96), 12);
+        font.height = -22;
+        QCOMPARE(font.size(96), 17);
+        font.setSize(17, 96);
+        QCOMPARE(font.height, -23);
+        font.setSize(0, 96);
+        QCOMPARE(font.height, 0);
+        font.setSize(-5, 96);
+        QCOMPARE(font.height, 7);
+        font.height = std::numeric_limits<qint32>::min();
+        font.size(96);
+        font.toQFont(96);
+        font.setSize(std::numeric_limits<int>::max(), 96);
+        QVERIFY(font.toQFont(96).pointSize() <= 1000);
+    }
+
+    void faceNames()
+    {
+        FontValue font;
+        font.setName(QString());
+        QCOMPARE(font.name, QStringLiteral("Times New Roman"));
+        font.setName(QString(40, u'x'));
+        QCOMPARE(font.name.size(), 31);
+        const QFont qfont = FontValue::headingDefault().toQFont(96);
+        QCOMPARE(qfont.family(), QStringLiteral("Times New Roman"));
+        QCOMPARE(qfont.pointSize(), 14);
+        QVERIFY(qfont.bold() && !qfont.italic());
+        FontValue struck;
+        struck.style = fsStrikeOut | fsUnderline | fsItalic;
+        const QFont q = struck.toQFont(96);
+        QVERIFY(q.strikeOut() && q.underline() && q.italic() && !q.bold());
+    }
+
+    void colours()
+    {
+        QCOMPARE(ColorValue::toQColor(ColorValue::Maroon), QColor(128, 0, 0));
+        QCOMPARE(ColorValue::toQColor(ColorValue::Blue), QColor(0, 0, 255));
+        QCOMPARE(ColorValue::toQColor(0x00FFFF), QColor(255, 255, 0));
+        QCOMPARE(ColorValue::fromQColor(QColor(0x12, 0x34, 0x56)), 0x563412);
+        QCOMPARE(ColorValue::fromQColor(QColor()), ColorValue::Default);
+        const QColor text = QGuiApplication::palette().color(QPalette::Text);
+        QCOMPARE(ColorValue::toQColor(ColorValue::WindowText), text);
+        QCOMPARE(ColorValue::toQColor(ColorValue::Default), text);
+        QVERIFY(ColorValue::isSystemColor(ColorValue::WindowText));
+        QVERIFY(ColorValue::toQColor(qint32(0x800000FF)).isValid());
+    }
+
+    // The size is read after the height, so it decides.
+    void sizeWinsOverHeight()
+    {
+        FontValue font = FontValue::textDefault();
+        applyFontProperty(font, QStringLiteral("Height"), QStringLiteral("-22"), 96);
+        applyFontProperty(font, QStringLiteral("Size"), QStringLiteral(" 17 "), 96);
+        QCOMPARE(font.height, -23);
+        applyFontProperty(font, QStringLiteral("Name"), QString(), 96);
+        QCOMPARE(font.name, QStringLiteral("Times New Roman"));
+        applyFontProperty(font, QStringLiteral("Pitch"), QStringLiteral("nonsense"), 96);
+        QCOMPARE(font.pitch, FontPitch::fpDefault);
+        applyFontProperty(font, QStringLiteral("Color"), QStringLiteral("white"), 96);
+        QCOMPARE(font.color, 0);
+    }
+
+    void designDefaultTexts()
+    {
+        Window w;
+        w.holders.EditFirstTime->setText(QStringLiteral("False"));
+        const QList<QPair<QString, QString>> expected = {
+            {"PanelSample_Color", "16777215"},
+            {"PanelSampleBook_FontColor", "128"},
+            {"PanelSampleBook_FontHeight", "-19"},
+            {"PanelSampleBook_FontName", "Times New Roman"},
+            {"PanelSampleBook_FontPitch", "fpDefault"},
+            {"PanelSampleBook_FontSize", "14"},
+            {"PanelSampleBook_FontStyle", "[fsBold]"},
+            {"PanelSampleText_FontColor", "0"},
+            {"PanelSampleText_FontHeight", "-16"},
+            {"PanelSampleText_FontName", "Times New Roman"},
+            {"PanelSampleText_FontPitch", "fpDefault"},
+            {"PanelSampleText_FontSize", "12"},
+            {"PanelSampleText_FontStyle", "[]"},
+            {"PanelSampleVerse_FontColor", "16711680"},
+            {"PanelSampleVerse_FontHeight", "-16"},
+            {"PanelSampleVerse_FontName", "Times New Roman"},
+            {"PanelSampleVerse_FontPitch", "fpDefault"},
+            {"PanelSampleVerse_FontSize", "12"},
+            {"PanelSampleVerse_FontStyle", "[fsBold]"},
+            {"SpeedBar1_Align", "alTop"},
+            {"edithtmlviewer_Text", "iexplore.exe"},
+            {"EditFirstTime_Text", "False"},
+        };
+        QCOMPARE(FormStorage::settingTexts(w.holders, 96), expected);
+    }
+
+    // First run: nothing stored, design values kept, window maximized; the
+    // save then writes every value as text.
+    void firstRunAndSave()
+    {
+        QVERIFY(m_sandbox->isValid());
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(w.storage->restoreCompleted());
+        QVERIFY(w.window.windowState() & Qt::WindowMaximized);
+        QCOMPARE(w.book(), FontValue::headingDefault());
+        QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("True"));
+        w.holders.EditFirstTime->setText(QStringLiteral("False"));
+        w.storage->save(false);
+        QVERIFY(w.storage->saveCompleted());
+        QVERIFY(m_messages.isEmpty());
+
+        const QString file = m_sandbox->filePath(storeFileName());
+        QVERIFY2(QFile::exists(file), qPrintable(file));
+        std::unique_ptr<QSettings> store(FormStorage::openStore());
+        store->beginGroup(QStringLiteral("TFormMain"));
+        for (const QString &key : store->childKeys())
+            QCOMPARE(store->value(key).typeId(), int(QMetaType::QString));
+        QCOMPARE(store->value("FormVersion").toString(), QStringLiteral("0"));
+        QCOMPARE(store->value("ShowCmd").toString(), QStringLiteral("3"));
+        QCOMPARE(store->value("Visible").toString(), QStringLiteral("0"));
+        QCOMPARE(store->value("MinMaxPos").toString(), QStringLiteral("-1,-1,-1,-1"));
+        QCOMPARE(store->value("NormPos").toString(), QStringLiteral("191,100,730,469"));
+        const QString sized =
+            QStringLiteral("NormPos") + screenSuffix(QGuiApplication::primaryScreen()->size());
+        QCOMPARE(store->value(sized).toString(), QStringLiteral("191,100,730,469"));
+        QCOMPARE(store->value("PanelSampleVerse_FontStyle").toString(), QStringLiteral("[fsBold]"));
+        QCOMPARE(store->value("EditFirstTime_Text").toString(), QStringLiteral("False"));
+    }
+
+    void roundTrip()
+    {
+        {
+            Window w;
+            w.window.show();
+            w.storage->restore();
+            w.window.setWindowState(Qt::WindowNoState);
+            w.window.setGeometry(50, 60, 400, 300);
+            w.holders.PanelSample->setColor(0x00FFFF);
+            FontValue font = w.book();
+            font.name = QStringLiteral("DejaVu Sans");
+            font.style = fsItalic | fsStrikeOut;
+            font.setSize(20, 96);
+            font.color = qint32(0x80000005);
+            w.holders.PanelSampleBook->setFontValue(font);
+            w.holders.edithtmlviewer->setText(QStringLiteral("\"/opt/my viewer/view\" -x"));
+            w.holders.EditFirstTime->setText(QStringLiteral("False"));
+            w.window.addToolBar(Qt::LeftToolBarArea, w.holders.SpeedBar1);
+            w.storage->save(false);
+            w.storage->save(true); // already saved at close
+            QCOMPARE(storedValue("Visible").toString(), QStringLiteral("0"));
+            QCOMPARE(storedValue("ShowCmd").toString(), QStringLiteral("1"));
+        }
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(!(w.window.windowState() & Qt::WindowMaximized));
+        QCOMPARE(w.window.geometry(), QRect(50, 60, 400, 300));
+        QCOMPARE(w.holders.PanelSample->color(), 0x00FFFF);
+        QCOMPARE(w.book().name, QStringLiteral("DejaVu Sans"));
+        QCOMPARE(w.book().style, int(fsItalic | fsStrikeOut));
+        QCOMPARE(w.book().size(96), 20);
+        QCOMPARE(w.book().color, qint32(0x80000005));
+        QCOMPARE(w.holders.edithtmlviewer->text(), QStringLiteral("\"/opt/my viewer/view\" -x"));
+        QCOMPARE(w.edge(), Qt::LeftToolBarArea);
+        QCOMPARE(w.verse(), FontValue::verseDefault());
+    }
+
+    void storedEdgeCases()
+    {
+        writeValues({
+            {"PanelSampleBook_FontStyle", "[fsItalic, fsBold]"},
+            {"PanelSampleVerse_FontStyle", "[Bold]"},
+            {"PanelSample_Color", "$FFFF"},
+            {"PanelSampleText_FontColor", "white"},
+            {"PanelSampleText_FontName", ""},
+            {"PanelSampleText_FontHeight", "-22"},
+            {"PanelSampleText_FontSize", "17"},
+            {"PanelSampleBook_FontName", QString(300 * 1024, u'N')},
+            {"PanelSampleVerse_FontSize", "99999999"},
+            {"PanelSampleVerse_FontColor", "-2147483643"},
+            {"PanelSampleBook_FontPitch", "fpnothing"},
+            {"SpeedBar1_Align", "alleft"},
+            {"edithtmlviewer_Text", "   firefox\t"},
+            {"EditFirstTime_Text", QString(400 * 1024, u'x')},
+            {"ShowCmd", "9"},
+        });
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(w.storage->restoreCompleted());
+        QCOMPARE(w.book().style, int(fsBold | fsItalic));
+        QCOMPARE(w.verse().style, 0);
+        QCOMPARE(w.holders.PanelSample->color(), 65535);
+        QCOMPARE(w.text().color, 0);
+        QCOMPARE(w.text().name, QStringLiteral("Times New Roman"));
+        QCOMPARE(w.text().height, -23);
+        QCOMPARE(w.book().name, QString(31, u'N'));
+        QCOMPARE(w.book().pitch, FontPitch::fpDefault);
+        QCOMPARE(w.verse().color, qint32(0x80000005));
+        QCOMPARE(w.edge(), Qt::LeftToolBarArea);
+        QCOMPARE(w.holders.edithtmlviewer->text(), QStringLiteral("firefox"));
+        QVERIFY(!(w.window.windowState() & (Qt::WindowMaximized | Qt::WindowMinimized)));
+        w.storage->save(false);
+        QVERIFY(w.storage->saveCompleted());
+        QCOMPARE(storedValue("edithtmlviewer_Text").toString(), QStringLiteral("firefox"));
+        QCOMPARE(storedValue("PanelSampleVerse_FontColor").toString(),
+                 QStringLiteral("-2147483643"));
+    }
+
+    void refusedEdges()
+    {
+        for (const char *text : {"alClient", "alNone", "sideways"}) {
+            writeValues({{"SpeedBar1_Align", QString::fromLatin1(text)}});
+            Window w;
+            w.storage->restore();
+            QCOMPARE(w.edge(), Qt::TopToolBarArea);
+        }
+    }
+
+    void minimizedAtStart()
+    {
+        writeValues({{"ShowCmd", "2"}});
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(w.window.windowState() & Qt::WindowMinimized);
+    }
+
+    // A layout version below 0: nothing applied, the design placement kept,
+    // and the next save writes everything afresh.
+    void negativeFormVersion()
+    {
+        writeValues({{"FormVersion", "-1"},
+                     {"PanelSample_Color", "0"},
+                     {"NormPos", "1,2,300,400"},
+                     {"ShowCmd", "3"}});
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(w.storage->restoreCompleted());
+        QCOMPARE(w.holders.PanelSample->color(), ColorValue::White);
+        QVERIFY(!(w.window.windowState() & Qt::WindowMaximized));
+        QCOMPARE(w.window.geometry(), QRect(191, 100, 539, 369));
+        w.storage->save(false);
+        QCOMPARE(storedValue("FormVersion").toString(), QStringLiteral("0"));
+        QCOMPARE(storedValue("PanelSample_Color").toString(), QStringLiteral("16777215"));
+    }
+
+    void placementSkippedAtOtherResolution()
+    {
+        writeValues({{"NormPos", "10,20,310,420"}, {"PixelsPerInch", "144"}, {"ShowCmd", "1"}});
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QCOMPARE(w.window.geometry(), QRect(191, 100, 539, 369));
+        QVERIFY(!(w.window.windowState() & Qt::WindowMaximized));
+    }
+
+    void plainPlacementNameAtOtherScreenSize()
+    {
+        writeValues({{"NormPos(1x1)", "1,1,2,2"},
+                     {"NormPos", "10,20,310,420"},
+                     {"ShowCmd", "1"},
+                     {"PixelsPerInch", QString::number(FontValue::screenPixelsPerInch())}});
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QCOMPARE(w.window.geometry(), QRect(10, 20, 300, 400));
+    }
+
+    void rectangleOffEveryScreen()
+    {
+        writeValues({{"NormPos", "100000,100000,100400,100300"}, {"ShowCmd", "1"}});
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QCOMPARE(w.window.size(), QSize(400, 300));
+        QVERIFY(
+            QGuiApplication::primaryScreen()->availableGeometry().intersects(w.window.geometry()));
+    }
+
+    // A setting that is not text is skipped quietly.
+    void settingNotText()
+    {
+        writeValues({{"PanelSample_Color", QStringList({"1", "2"})},
+                     {"PanelSampleBook_FontHeight", 5},
+                     {"EditFirstTime_Text", "False"}});
+        Window w;
+        w.storage->restore();
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(w.holders.PanelSample->color(), ColorValue::White);
+        QCOMPARE(w.book().height, -19);
+        QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("False"));
+    }
+
+    // A placement value that is not text stops the restore; nothing is
+    // applied and nothing is saved.
+    void placementNotText()
+    {
+        writeValues(
+            {{"NormPos", QStringList({"1", "2", "300", "400"})}, {"EditFirstTime_Text", "False"}});
+        const QByteArray before = [&] {
+            QFile f(m_sandbox->filePath(storeFileName()));
+            f.open(QIODevice::ReadOnly);
+            return f.readAll();
+        }();
+        Window w;
+        w.storage->restore();
+        QCOMPARE(m_messages, QStringList({"Invalid data type for 'NormPos'"}));
+        QVERIFY(!w.storage->restoreCompleted());
+        QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("True"));
+        w.storage->save(false);
+        w.storage->save(true);
+        QFile f(m_sandbox->filePath(storeFileName()));
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+
+        m_messages.clear();
+        writeValues({{"NormPos", "1,2,300,400"}, {"FormVersion", QVariant(QByteArray("0"))}});
+        Window again;
+        again.storage->restore();
+        QCOMPARE(m_messages, QStringList({"Invalid data type for 'FormVersion'"}));
+    }
+
+    // A store that cannot be read or written: defaults apply, the failure is
+    // told at save, and the save is tried once more at destruction.
+    void storeUnusable()
+    {
+        const QString path = m_sandbox->filePath(storeFileName());
+        QVERIFY(QDir().mkpath(path));
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(w.storage->restoreCompleted());
+        QCOMPARE(w.book(), FontValue::headingDefault());
+        w.storage->save(false);
+        QCOMPARE(m_messages, QStringList({"Failed to create key TFormMain"}));
+        QVERIFY(!w.storage->saveCompleted());
+        w.storage->save(true);
+        QCOMPARE(m_messages.size(), 2);
+        QVERIFY(QFileInfo(path).isDir());
+    }
+
+    // A malformed file written by hand: what can be read applies.
+    void handWrittenFile()
+    {
+        const QString path = m_sandbox->filePath(storeFileName());
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("garbage line without equals\n[TFormMain]\n\x01\x02=\xff\xfe\n"
+                "PanelSample_Color=$FF\nEditFirstTime_Text=\"  False  \"\n=novalue\n[broken\n");
+        f.close();
+        Window w;
+        w.storage->restore();
+        QVERIFY(w.storage->restoreCompleted());
+        QCOMPARE(w.holders.PanelSample->color(), 255);
+        QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("False"));
+    }
+};
+
+QTEST_MAIN(TestSettings)
+#include "tst_settings.moc"
