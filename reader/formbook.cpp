@@ -18,6 +18,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
@@ -386,8 +387,15 @@ void TFormBook::setCaret(int position)
     RxRichEdit1->ensureCursorVisible();
 }
 
+// The area lays its text out lazily; line queries need all of it laid out.
+static void ensureLaidOut(const QTextEdit *area)
+{
+    area->document()->documentLayout()->documentSize();
+}
+
 int TFormBook::lineCount() const
 {
+    ensureLaidOut(RxRichEdit1);
     int lines = 0;
     for (QTextBlock block = RxRichEdit1->document()->begin(); block.isValid(); block = block.next())
         lines += qMax(1, block.layout() ? block.layout()->lineCount() : 1);
@@ -396,6 +404,7 @@ int TFormBook::lineCount() const
 
 int TFormBook::lineOfPosition(int position) const
 {
+    ensureLaidOut(RxRichEdit1);
     const QTextDocument *document = RxRichEdit1->document();
     int lines = 0;
     for (QTextBlock block = document->begin(); block.isValid(); block = block.next()) {
@@ -431,6 +440,7 @@ int TFormBook::lineStartPosition(int line) const
 
 int TFormBook::firstVisibleLine() const
 {
+    ensureLaidOut(RxRichEdit1);
     return lineOfPosition(RxRichEdit1->cursorForPosition(QPoint(1, 1)).position());
 }
 

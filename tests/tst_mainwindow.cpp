@@ -1,0 +1,338 @@
+// The main window: menus, the hand-off to new readers, the session of
+// readers across runs, and the single running instance.
+
+#include "app/formmain.h"
+#include "app/pendingreference.h"
+#include "app/singleinstance.h"
+#include "dictionary/formebd.h"
+#include "reader/formbook.h"
+#include "scripture/dataset.h"
+#include "search/formsearch.h"
+#include "support/sandbox.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QLockFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QProcess>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+
+#include <memory>
+
+namespace {
+struct SessionRow
+{
+    int order, book, chapter, verse;
+};
+
+QList<SessionRow> sessionRows(TFormMain &main)
+{
+    QList<SessionRow> rows;
+    Table &table = main.TableSettings();
+    for (table.first(); !table.eof(); table.next()) {
+        rows.append({table.fieldByName(QStringLiteral("order")).asInteger(),
+                     table.fieldByName(QStringLiteral("book")).asInteger(),
+                     table.fieldByName(QStringLiteral("chapter")).asInteger(),
+                     table.fieldByName(QStringLiteral("verse")).asInteger()});
+    }
+    return rows;
+}
+
+QStringList readerCaptions(const TFormMain &main, QMdiArea::WindowOrder order)
+{
+    QStringList captions;
+    for (QMdiSubWindow *window : main.mdiArea()->subWindowList(order))
+        captions.append(window->widget()->windowTitle());
+    return captions;
+}
+
+// A main window as a run starts it, with the first-run notice already seen.
+std::unique_ptr<TFormMain> startMainWindow()
+{
+    auto main = std::make_unique<TFormMain>();
+    main->show();
+    main->EditFirstTime->setText(QStringLiteral("False"));
+    QTest::qWait(20);
+    return main;
+}
+
+void openAt(TFormMain &main, int book, int chapter, int verse)
+{
+    PendingReference = {book, chapter, verse};
+    main.Open1Click();
+}
+}  // namespace
+
+class MainWindowTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void hasTheMenusAndToolBar();
+    void emptySessionOpensGenesis();
+    void menuAlwaysOpensGenesis();
+    void openRequestOpensOneReaderAtTheLastChoice();
+    void sessionKeepsReadersInOrderOfUse();
+    void sessionSkipsSearchAndDictionaryWindows();
+    void printIsGreyedForSearchAndDictionary();
+    void closeWindowWithoutChildrenDoesNothing();
+    void tilesAndCascades();
+    void unreadableSessionRowsStillStart();
+    void secondInstanceHandsOverAndEnds();
+
+private:
+    std::unique_ptr<Sandbox> m_sandbox;
+};
+
+void MainWindowTest::init()
+{
+    m_sandbox = std::make_unique<Sandbox>();
+    QVERIFY(m_sandbox->isValid());
+}
+
+void MainWindowTest::cleanup()
+{
+    m_sandbox.reset();
+}
+
+void MainWindowTest::hasTheMenusAndToolBar()
+{
+    auto main = startMainWindow();
+    QCOMPARE(main->windowTitle(), QStringLiteral("Kelvaro"));
+    QStringList menus;
+    for (QAction *action : main->menuBar()->actions())
+        menus.append(action->text());
+    QCOMPARE(menus, (QStringList{"&File", "&Edit", "&Tools", "&Window", "&Reference", "&Help"}));
+    QCOMPARE(main->Open1->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    QCOMPARE(main->Print1->shortcut(), QKeySequence(QStringLiteral("Ctrl+P")));
+    QCOMPARE(main->Find1->shortcut(), QKeySequence(QStringLiteral("Ctrl+F")));
+    QCOMPARE(main->Horizonal1->text(), QStringLiteral("&Horizonal"));
+
+    QStringList tools;
+    QStringList hints;
+    for (QAction *action : main->SpeedBar1->actions()) {
+        tools.append(action->objectName());
+        hints.append(action->toolTip());
+    }
+    QCOMPARE(tools, (QStringList{"Open", "Search", "Copybtn", "Printbtn", "Options"}));
+    QCOMPARE(hints, (QStringList{"Open New Window", "Find Verses", "Copy to Clipboard",
+                                 "Print Chapter", "Options"}));
+    QCOMPARE(main->edithtmlviewer->text(), QStringLiteral("iexplore.exe"));
+}
+
+void MainWindowTest::emptySessionOpensGenesis()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), QStringList{"Genesis 1:1"});
+    QVERIFY(!main->TimerStartup->isActive());
+    QTest::qWait(50);
+    QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
+}
+
+void MainWindowTest::menuAlwaysOpensGenesis()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    openAt(*main, 43, 3, 16);
+    main->Open1->trigger();
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder),
+             (QStringList{"Genesis 1:1", "John 3:16", "Genesis 1:1"}));
+    QCOMPARE(main->activeReader()->windowTitle(), QStringLiteral("Genesis 1:1"));
+}
+
+void MainWindowTest::openRequestOpensOneReaderAtTheLastChoice()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    PendingReference = {19, 23, 1};
+    OpenBookRequest = true;
+    PendingReference = {43, 3, 16};
+    OpenBookRequest = true;
+    QTRY_COMPARE_WITH_TIMEOUT(main->mdiArea()->subWindowList().size(), 2, 1000);
+    QTest::qWait(300);
+    QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
+    QCOMPARE(main->activeReader()->windowTitle(), QStringLiteral("John 3:16"));
+    QVERIFY(!OpenBookRequest);
+}
+
+void MainWindowTest::sessionKeepsReadersInOrderOfUse()
+{
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        main->mdiArea()->closeAllSubWindows();
+        openAt(*main, 1, 3, 5);   // A
+        openAt(*main, 43, 3, 16); // B
+        openAt(*main, 66, 22, 21); // C
+        QList<QMdiSubWindow *> windows = main->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+        // Used in the order B, A, C.
+        main->mdiArea()->setActiveSubWindow(windows.at(1));
+        main->mdiArea()->setActiveSubWindow(windows.at(0));
+        main->mdiArea()->setActiveSubWindow(windows.at(2));
+        main->SaveandCloseBooks();
+        QVERIFY(main->mdiArea()->subWindowList().isEmpty());
+        const QList<SessionRow> rows = sessionRows(*main);
+        QCOMPARE(rows.size(), 3);
+        QCOMPARE(rows.at(0).order, 0);
+        QCOMPARE(rows.at(0).book, 43);
+        QCOMPARE(rows.at(1).book, 1);
+        QCOMPARE(rows.at(1).chapter, 3);
+        QCOMPARE(rows.at(1).verse, 5);
+        QCOMPARE(rows.at(2).order, 2);
+        QCOMPARE(rows.at(2).book, 66);
+    }
+    // The next run opens them in that order, the last used on top.
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 3);
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder),
+             (QStringList{"John 3:16", "Genesis 3:5", "Revelation 22:21"}));
+    QCOMPARE(main->activeReader()->windowTitle(), QStringLiteral("Revelation 22:21"));
+
+    // Exit with no reader leaves the table empty, and Genesis comes back.
+    main->mdiArea()->closeAllSubWindows();
+    main->close();
+    main.reset();
+    main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), QStringList{"Genesis 1:1"});
+}
+
+void MainWindowTest::sessionSkipsSearchAndDictionaryWindows()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    openAt(*main, 43, 1, 1);
+    main->Find1Click();
+    main->EastonsBibleDictionary1Click();
+    QCOMPARE(main->mdiArea()->subWindowList().size(), 4);
+    main->SaveandCloseBooks();
+    const QList<SessionRow> rows = sessionRows(*main);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).order, 0);
+    QCOMPARE(rows.at(1).order, 1);
+    QCOMPARE(rows.at(1).book, 43);
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder),
+             (QStringList{"Find Verses", "Easton's Bible Dictionary"}));
+
+    // The options dialog's way: save, then the start-up timer reopens them.
+    main->TimerStartup->start();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 4);
+    QCOMPARE(main->activeReader()->windowTitle(), QStringLiteral("John 1:1"));
+}
+
+void MainWindowTest::printIsGreyedForSearchAndDictionary()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QVERIFY(main->Print1->isEnabled());
+    main->Find1Click();
+    QVERIFY(!main->Print1->isEnabled());
+    main->Open1Click();
+    QVERIFY(main->Print1->isEnabled());
+    main->EastonsBibleDictionary1Click();
+    QVERIFY(!main->Print1->isEnabled());
+    QVERIFY(main->activeReader() == nullptr);
+}
+
+void MainWindowTest::closeWindowWithoutChildrenDoesNothing()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    main->Close1Click();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 0);
+    main->Close1Click();
+    QCOMPARE(main->mdiArea()->subWindowList().size(), 0);
+    main->Vertical1Click();
+    main->Cascade1Click();
+}
+
+void MainWindowTest::tilesAndCascades()
+{
+    auto main = startMainWindow();
+    main->resize(900, 700);
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    main->Open1Click();
+    main->Open1Click();
+    const int width = main->mdiArea()->viewport()->width();
+    const int height = main->mdiArea()->viewport()->height();
+    main->Vertical1Click();
+    for (QMdiSubWindow *window : main->mdiArea()->subWindowList()) {
+        QCOMPARE(window->height(), height);
+        QVERIFY(qAbs(window->width() - width / 3) <= 1);
+    }
+    main->Horizonal1Click();
+    for (QMdiSubWindow *window : main->mdiArea()->subWindowList()) {
+        QCOMPARE(window->width(), width);
+        QVERIFY(qAbs(window->height() - height / 3) <= 1);
+    }
+}
+
+void MainWindowTest::unreadableSessionRowsStillStart()
+{
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        Table &table = main->TableSettings();
+        table.beginTransaction();
+        table.emptyTable();
+        table.append();
+        table.setField(QStringLiteral("order"), 0);
+        table.setField(QStringLiteral("book"), QString());
+        table.post();
+        table.append();
+        table.setField(QStringLiteral("order"), 1);
+        table.setField(QStringLiteral("book"), 400);
+        table.setField(QStringLiteral("chapter"), 1);
+        table.setField(QStringLiteral("verse"), 1);
+        table.post();
+        table.commit();
+        main->mdiArea()->closeAllSubWindows();
+        // Leave without saving, as a stopped process would.
+        main->TableSettings().close();
+    }
+    auto main = startMainWindow();
+    QTRY_VERIFY(!main->TimerStartup->isActive());
+    QTest::qWait(50);
+    QVERIFY(!main->mdiArea()->subWindowList().isEmpty());
+    QVERIFY(main->mdiArea()->subWindowList().size() <= 2);
+}
+
+void MainWindowTest::secondInstanceHandsOverAndEnds()
+{
+    // The program, copied into the sandbox so that its param.txt lands there.
+    const QString program = m_sandbox->filePath(QStringLiteral("kelvaro"));
+    QVERIFY(QFile::copy(Sandbox::programDir() + QStringLiteral("/kelvaro"), program));
+    const QString runtime = m_sandbox->filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkpath(runtime));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    QLockFile running(QDir(runtime).filePath(QStringLiteral("Kelvaro.lock")));
+    QVERIFY(running.tryLock(0));
+
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(m_sandbox->path());
+    second.start(program, {QStringLiteral("John+3:16"), QStringLiteral("ignored")});
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+
+    QFile param(m_sandbox->filePath(QStringLiteral("param.txt")));
+    QVERIFY(param.open(QIODevice::ReadOnly));
+    QCOMPARE(param.readAll(), QByteArray("John+3:16\r\n"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"

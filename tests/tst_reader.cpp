@@ -1,0 +1,325 @@
+// The reader window: chapter text and formats, verse positions, navigation
+// across book boundaries, the tick and the keys.
+
+#include "app/pendingreference.h"
+#include "reader/formbook.h"
+#include "support/sandbox.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QScrollBar>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+// The verse texts of one chapter, read straight from the table file.
+QStringList chapterVerses(const QString &folder, int book, int chapter)
+{
+    QStringList verses;
+    const QString connection = QStringLiteral("reader-test-check");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(folder + QStringLiteral("kjvbible.db"));
+        db.open();
+        QSqlQuery query(db);
+        query.exec(QStringLiteral("select \"Verse\", \"Scripture Text\" from db where \"Book\" = %1 "
+                                  "and \"Chapter\" = %2 order by \"Verse\"")
+                       .arg(book)
+                       .arg(chapter));
+        while (query.next())
+            verses.append(query.value(0).toString() + QStringLiteral("   ") + query.value(1).toString());
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return verses;
+}
+
+std::unique_ptr<TFormBook> openReader(int book, int chapter, int verse)
+{
+    PendingReference = {book, chapter, verse};
+    return std::make_unique<TFormBook>();
+}
+
+QTextBlock blockAt(const TFormBook &reader, int number)
+{
+    return reader.RxRichEdit1->document()->findBlockByNumber(number);
+}
+
+QTextCharFormat formatAt(const TFormBook &reader, int position)
+{
+    QTextCursor cursor(reader.RxRichEdit1->document());
+    cursor.setPosition(position + 1);
+    return cursor.charFormat();
+}
+}  // namespace
+
+class ReaderTest : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void rendersChapterTextAndFormats();
+    void formatsOnlyTheDigitsOfLongVerseNumbers();
+    void recordsVersePositions();
+    void takesAndResetsThePendingReference();
+    void stepsAcrossBookBoundaries();
+    void stopsAtTheEndsOfTheBible();
+    void handlesPlacesOutOfRange();
+    void tickFollowsScrolling();
+    void keysTurnThePageAtTheEdges();
+    void versePickMovesCaret();
+
+private:
+    std::unique_ptr<Sandbox> m_sandbox;
+};
+
+void ReaderTest::init()
+{
+    m_sandbox = std::make_unique<Sandbox>();
+    QVERIFY(m_sandbox->isValid());
+}
+
+void ReaderTest::cleanup()
+{
+    m_sandbox.reset();
+}
+
+void ReaderTest::rendersChapterTextAndFormats()
+{
+    auto reader = openReader(43, 3, 1);
+    const QStringList verses = chapterVerses(m_sandbox->path(), 43, 3);
+    QCOMPARE(verses.size(), 36);
+
+    QTextDocument *document = reader->RxRichEdit1->document();
+    QCOMPARE(document->blockCount(), verses.size() + 4);
+    QCOMPARE(blockAt(*reader, 0).text(), QStringLiteral("John 3"));
+    QCOMPARE(blockAt(*reader, 0).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignHCenter);
+    QCOMPARE(blockAt(*reader, 1).text(), QString());
+    for (int i = 0; i < verses.size(); ++i) {
+        QCOMPARE(blockAt(*reader, i + 2).text(), verses.at(i));
+        QVERIFY(blockAt(*reader, i + 2).blockFormat().alignment() & Qt::AlignLeft);
+    }
+    QCOMPARE(blockAt(*reader, verses.size() + 2).text(), QString());
+    QCOMPARE(blockAt(*reader, verses.size() + 3).text(), QStringLiteral("[End of Chapter]"));
+    QCOMPARE(blockAt(*reader, verses.size() + 3).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignHCenter);
+
+    // Heading in the heading font: bold maroon 14 point Times New Roman.
+    const QTextCharFormat heading = formatAt(*reader, 0);
+    QCOMPARE(heading.fontWeight(), int(QFont::Bold));
+    QCOMPARE(heading.foreground().color(), QColor(128, 0, 0));
+    QCOMPARE(heading.fontPointSize(), 14.0);
+    QCOMPARE(heading.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
+
+    // Indents of 5 points on every paragraph.
+    const qreal indent = 5.0 * reader->RxRichEdit1->logicalDpiX() / 72.0;
+    QCOMPARE(blockAt(*reader, 5).blockFormat().textIndent(), indent);
+    QCOMPARE(blockAt(*reader, 5).blockFormat().rightMargin(), indent);
+
+    QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Done"));
+    QCOMPARE(reader->StatusPanel[1]->text(), QStringLiteral("Chapter Count: 21"));
+    QCOMPARE(reader->StatusPanel[2]->text(), QStringLiteral("Verse Count: 36"));
+    QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:1"));
+
+    auto song = openReader(22, 1, 1);
+    QCOMPARE(blockAt(*song, 0).text(), QStringLiteral("Song of Solomon 1"));
+}
+
+void ReaderTest::formatsOnlyTheDigitsOfLongVerseNumbers()
+{
+    auto reader = openReader(19, 119, 1);
+    QCOMPARE(reader->ComboBoxVerse->count(), 176);
+    for (int verse : {1, 10, 176}) {
+        const QTextBlock block = blockAt(*reader, verse + 1);
+        const int digits = QString::number(verse).size();
+        QVERIFY(block.text().startsWith(QString::number(verse) + QStringLiteral("   ")));
+        for (int i = 0; i < digits; ++i) {
+            const QTextCharFormat number = formatAt(*reader, block.position() + i);
+            QCOMPARE(number.fontWeight(), int(QFont::Bold));
+            QCOMPARE(number.foreground().color(), QColor(0, 0, 255));
+        }
+        const QTextCharFormat after = formatAt(*reader, block.position() + digits);
+        QVERIFY(after.fontWeight() != int(QFont::Bold));
+        QVERIFY(after.foreground().color() != QColor(0, 0, 255));
+    }
+}
+
+void ReaderTest::recordsVersePositions()
+{
+    auto reader = openReader(19, 119, 1);
+    const int n = 176;
+    for (int k = 0; k < n; ++k)
+        QCOMPARE(reader->VerseStarts[k], blockAt(*reader, k + 2).position());
+    QCOMPARE(reader->VerseStarts[n], blockAt(*reader, n + 2).position());
+
+    auto john = openReader(43, 3, 1);
+    QCOMPARE(john->VerseStarts[36], blockAt(*john, 38).position());
+    for (int k = 37; k <= TFormBook::MaxVerses; ++k)
+        QCOMPARE(john->VerseStarts[k], 0);
+    QCOMPARE(john->ChapterEndPos, john->RxRichEdit1->document()->characterCount() - 1);
+    QCOMPARE(john->RxRichEdit1->textCursor().position(), 0);
+    QVERIFY(!john->RxRichEdit1->textCursor().hasSelection());
+}
+
+void ReaderTest::takesAndResetsThePendingReference()
+{
+    auto first = openReader(43, 3, 16);
+    QCOMPARE(first->windowTitle(), QStringLiteral("John 3:16"));
+    QCOMPARE(first->RxRichEdit1->textCursor().position(), first->VerseStarts[15]);
+    QCOMPARE(PendingReference.Book, 1);
+    QCOMPARE(PendingReference.Chapter, 1);
+    QCOMPARE(PendingReference.Verse, 1);
+
+    auto second = std::make_unique<TFormBook>();
+    QCOMPARE(second->windowTitle(), QStringLiteral("Genesis 1:1"));
+}
+
+void ReaderTest::stepsAcrossBookBoundaries()
+{
+    auto reader = openReader(2, 1, 1);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    reader->RxSpeedButtonPrevClick();
+    QCOMPARE(reader->ComboBoxBook->currentText(), QStringLiteral("Genesis"));
+    QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("50"));
+    QCOMPARE(reader->RxRichEdit1->textCursor().position(), reader->ChapterEndPos);
+    reader->Timer1Timer();
+    QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("26"));
+    QCOMPARE(reader->windowTitle(), QStringLiteral("Genesis 50:26"));
+
+    auto malachi = openReader(39, 4, 1);
+    malachi->NextChapter1Click();
+    QCOMPARE(malachi->windowTitle(), QStringLiteral("Matthew 1:1"));
+    QCOMPARE(malachi->RxRichEdit1->textCursor().position(), 0);
+    QCOMPARE(malachi->StatusPanel[1]->text(), QStringLiteral("Chapter Count: 28"));
+
+    malachi->PreviousChapter1Click();
+    QCOMPARE(malachi->printTitle(), QStringLiteral("Malachi 4"));
+}
+
+void ReaderTest::stopsAtTheEndsOfTheBible()
+{
+    auto reader = openReader(66, 21, 1);
+    QVERIFY(reader->RxSpeedButtonPrev->isEnabled());
+    QVERIFY(reader->RxSpeedButtonNext->isEnabled());
+    reader->RxSpeedButtonNextClick();
+    QCOMPARE(reader->printTitle(), QStringLiteral("Revelation 22"));
+    QVERIFY(!reader->RxSpeedButtonNext->isEnabled());
+    const QString text = reader->RxRichEdit1->toPlainText();
+    reader->RxSpeedButtonNextClick();
+    QCOMPARE(reader->RxRichEdit1->toPlainText(), text);
+
+    // Genesis 1 after Revelation 22: Previous off, Next on again.
+    reader->ComboBoxBook->setCurrentIndex(0);
+    reader->ComboBoxBookChange();
+    QVERIFY(!reader->RxSpeedButtonPrev->isEnabled());
+    QVERIFY(reader->RxSpeedButtonNext->isEnabled());
+    reader->RxSpeedButtonPrevClick();
+    QCOMPARE(reader->printTitle(), QStringLiteral("Genesis 1"));
+}
+
+void ReaderTest::handlesPlacesOutOfRange()
+{
+    auto noBook = openReader(67, 1, 1);
+    QCOMPARE(noBook->windowTitle(), QStringLiteral(" :"));
+    QCOMPARE(noBook->ComboBoxChapter->count(), 0);
+    QVERIFY(noBook->RxRichEdit1->toPlainText().isEmpty());
+    QCOMPARE(noBook->StatusPanel[0]->text(), QStringLiteral("Done"));
+    QCOMPARE(noBook->StatusPanel[1]->text(), QStringLiteral("Chapter Count: 0"));
+    QCOMPARE(noBook->StatusPanel[2]->text(), QStringLiteral("Verse Count: 0"));
+    noBook->RxSpeedButtonNextClick();
+    QCOMPARE(noBook->windowTitle(), QStringLiteral("Genesis 1:1"));
+
+    auto noChapter = openReader(43, 0, 1);
+    QCOMPARE(noChapter->windowTitle(), QStringLiteral("John :"));
+    QVERIFY(noChapter->RxRichEdit1->toPlainText().isEmpty());
+    QCOMPARE(noChapter->StatusPanel[1]->text(), QStringLiteral("Chapter Count: 21"));
+
+    auto noVerse = openReader(43, 3, 99);
+    QCOMPARE(noVerse->windowTitle(), QStringLiteral("John 3:"));
+    QCOMPARE(noVerse->RxRichEdit1->textCursor().position(), 0);
+
+    auto negative = openReader(-5, -5, -5);
+    QCOMPARE(negative->windowTitle(), QStringLiteral(" :"));
+}
+
+void ReaderTest::tickFollowsScrolling()
+{
+    auto reader = openReader(19, 119, 1);
+    reader->resize(591, 416);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    reader->Timer1Timer();
+    QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("1"));
+
+    // Scrolling leaves the caret behind; the tick pulls it to the top line.
+    QScrollBar *bar = reader->RxRichEdit1->verticalScrollBar();
+    bar->setValue(bar->maximum() / 2);
+    reader->Timer1Timer();
+    const int top = reader->firstVisibleLine();
+    QCOMPARE(reader->lineOfPosition(reader->RxRichEdit1->textCursor().position()), top);
+    const int verse = reader->ComboBoxVerse->currentIndex() + 1;
+    QVERIFY(verse > 1);
+    QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 119:%1").arg(verse));
+    const int caret = reader->RxRichEdit1->textCursor().position();
+    QVERIFY(caret >= reader->VerseStarts[verse - 1] && caret < reader->VerseStarts[verse]);
+
+    // A selection is never moved by the tick.
+    QTextCursor selection(reader->RxRichEdit1->document());
+    selection.setPosition(reader->VerseStarts[2]);
+    selection.setPosition(reader->VerseStarts[2] + 5, QTextCursor::KeepAnchor);
+    reader->RxRichEdit1->setTextCursor(selection);
+    reader->Timer1Timer();
+    bar->setValue(bar->maximum());
+    reader->Timer1Timer();
+    QCOMPARE(reader->RxRichEdit1->textCursor().selectionStart(), reader->VerseStarts[2]);
+    QCOMPARE(reader->RxRichEdit1->textCursor().selectionEnd(), reader->VerseStarts[2] + 5);
+    QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("3"));
+}
+
+void ReaderTest::keysTurnThePageAtTheEdges()
+{
+    auto reader = openReader(43, 3, 1);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    reader->RxRichEdit1->setFocus();
+
+    // Down on a verse line only moves the caret.
+    QTextCursor cursor(reader->RxRichEdit1->document());
+    cursor.setPosition(reader->VerseStarts[0]);
+    reader->RxRichEdit1->setTextCursor(cursor);
+    QTest::keyClick(reader->RxRichEdit1, Qt::Key_Down);
+    QCOMPARE(reader->printTitle(), QStringLiteral("John 3"));
+
+    // Down on the closing line turns to the next chapter.
+    cursor.setPosition(reader->ChapterEndPos);
+    reader->RxRichEdit1->setTextCursor(cursor);
+    QTest::keyClick(reader->RxRichEdit1, Qt::Key_Down);
+    QCOMPARE(reader->printTitle(), QStringLiteral("John 4"));
+
+    // Up on the heading goes back, leaving the caret at the end.
+    cursor = QTextCursor(reader->RxRichEdit1->document());
+    reader->RxRichEdit1->setTextCursor(cursor);
+    QTest::keyClick(reader->RxRichEdit1, Qt::Key_PageUp);
+    QCOMPARE(reader->printTitle(), QStringLiteral("John 3"));
+}
+
+void ReaderTest::versePickMovesCaret()
+{
+    auto reader = openReader(43, 3, 1);
+    reader->ComboBoxVerse->setCurrentIndex(15);
+    reader->ComboBoxVerseChange();
+    QCOMPARE(reader->RxRichEdit1->textCursor().position(), reader->VerseStarts[15]);
+    QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:16"));
+    QVERIFY(blockAt(*reader, 17).text().startsWith(QStringLiteral("16   For God so loved the world")));
+}
+
+QTEST_MAIN(ReaderTest)
+#include "tst_reader.moc"
