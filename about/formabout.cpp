@@ -1,6 +1,203 @@
-#include "formabout.h"
+#include "about/formabout.h"
 
-TFormAbout::TFormAbout(QWidget *parent) : QDialog(parent)
+#include "about/linklabel.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+namespace {
+// Design data: pixels, "MS Sans Serif" unless stated.
+const char *const kCaption = "About...";
+constexpr QSize kClientSize(385, 216);
+const char *const kFontFamily = "MS Sans Serif";
+constexpr int kFontHeight = 11;
+const QColor kMaroon(128, 0, 0);
+const QColor kNavy(0, 0, 128);
+const QColor kHoverBlue(0, 0, 255);
+
+const char *const kIconResource = ":/kelvaro.png";
+constexpr QRect kImage1(8, 4, 33, 33);
+constexpr QRect kRxLabel1(48, 0, 173, 25);
+const char *const kTitleText = "Kelvaro";
+constexpr int kTitleFontHeight = 21;
+constexpr QRect kLabel10(50, 25, 73, 17);
+const char *const kVersionText = "Version " KELVARO_VERSION;
+constexpr QRect kLabel6(212, 4, 165, 33);
+const char *const kCreditText = "Kelvaro Project, example.org";
+constexpr QRect kPanel1(8, 52, 369, 59);
+constexpr QRect kLabel7(8, 12, 353, 41);
+const char *const kMottoText =
+    "All scripture is given by inspiration of God, and is profitable for doctrine, for reproof, "
+    "for correction, for instruction in righteousness.  (2 Timothy 3:16)";
+constexpr QRect kLabel8(12, 120, 365, 34);
+constexpr QRect kRxLabel2(76, 158, 225, 13);
+constexpr QRect kRxLabel3(76, 174, 229, 13);
+constexpr QRect kLabel9(0, 196, 385, 20);
+const char *const kBlessingText = "May God Bless You!";
+constexpr QRect kButton1(312, 184, 69, 29);
+const char *const kCloseText = "Close";
+
+QFont designFont(int pixelHeight, bool bold = false)
 {
-    setWindowTitle(QStringLiteral("About..."));
+    QFont font(QString::fromLatin1(kFontFamily));
+    font.setPixelSize(pixelHeight);
+    font.setBold(bold);
+    return font;
+}
+
+void setTextColor(QWidget *widget, const QColor &color)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, color);
+    widget->setPalette(palette);
+}
+
+QLabel *makeLabel(QWidget *parent, const char *name, const QRect &geometry, const QString &text)
+{
+    auto *label = new QLabel(text, parent);
+    label->setObjectName(QString::fromLatin1(name));
+    label->setGeometry(geometry);
+    return label;
+}
+
+QPixmap iconPicture()
+{
+    QPixmap picture(QString::fromLatin1(kIconResource));
+    if (picture.isNull())
+        picture = QApplication::windowIcon().pixmap(32, 32);
+    if (!picture.isNull())
+        picture = picture.scaled(32, 32, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    return picture;
+}
+
+void openWithBusyCursor(const QUrl &url)
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    // As with the shell, a missing browser or mail program goes unreported.
+    QDesktopServices::openUrl(url);
+    QGuiApplication::restoreOverrideCursor();
+}
+} // namespace
+
+const QString TFormAbout::WebAddress = QStringLiteral("https://kelvaro.example.org/");
+const QString TFormAbout::EmailAddress = QStringLiteral("kelvaro@example.org");
+
+TFormAbout::TFormAbout(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+{
+    setObjectName(QStringLiteral("FormAbout"));
+    setWindowTitle(QString::fromLatin1(kCaption));
+    setModal(true);
+    setFont(designFont(kFontHeight));
+    setFixedSize(kClientSize);
+
+    Image1 = makeLabel(this, "Image1", kImage1, QString());
+    Image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Image1->setPixmap(iconPicture());
+
+    RxLabel1 = makeLabel(this, "RxLabel1", kRxLabel1, QString::fromLatin1(kTitleText));
+    RxLabel1->setFont(designFont(kTitleFontHeight, true));
+    RxLabel1->setWordWrap(true);
+    RxLabel1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextColor(RxLabel1, kMaroon);
+
+    Label10 = makeLabel(this, "Label10", kLabel10, QString::fromLatin1(kVersionText));
+    Label10->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setTextColor(Label10, kMaroon);
+
+    Label6 = makeLabel(this, "Label6", kLabel6, QString::fromLatin1(kCreditText));
+    Label6->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    Label6->setWordWrap(true);
+
+    Panel1 = new QFrame(this);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setGeometry(kPanel1);
+    Panel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    Label7 = makeLabel(Panel1, "Label7", kLabel7, QString::fromLatin1(kMottoText));
+    Label7->setWordWrap(true);
+    Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    Label8 = makeLabel(this, "Label8", kLabel8, QString());
+    Label8->setWordWrap(true);
+
+    const auto makeLink = [this](const char *name, const QRect &geometry, const QString &text) {
+        auto *link = new LinkLabel(this);
+        link->setObjectName(QString::fromLatin1(name));
+        link->setGeometry(geometry);
+        link->setText(text);
+        link->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+        link->setFont(designFont(kFontHeight, true));
+        setTextColor(link, kNavy);
+        connect(link, &LinkLabel::mouseEnter, this, &TFormAbout::RxLabel3MouseEnter);
+        connect(link, &LinkLabel::mouseLeave, this, &TFormAbout::RxLabel3MouseEnter);
+        return link;
+    };
+    RxLabel2 = makeLink("RxLabel2", kRxLabel2, WebAddress);
+    RxLabel3 = makeLink("RxLabel3", kRxLabel3, EmailAddress);
+    connect(RxLabel2, &LinkLabel::clicked, this, &TFormAbout::RxLabel2Click);
+    connect(RxLabel3, &LinkLabel::clicked, this, &TFormAbout::RxLabel3Click);
+
+    Label9 = makeLabel(this, "Label9", kLabel9, QString::fromLatin1(kBlessingText));
+    Label9->setAlignment(Qt::AlignCenter);
+
+    // Created last, so it lies above the docked Label9 that it overlaps.
+    Button1 = new QPushButton(QString::fromLatin1(kCloseText), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(kButton1);
+    Button1->setDefault(true);
+    Button1->setAutoDefault(true);
+    connect(Button1, &QPushButton::clicked, this, &TFormAbout::Button1Click);
+}
+
+void TFormAbout::RxLabel2Click()
+{
+    openWithBusyCursor(QUrl(WebAddress));
+}
+
+void TFormAbout::RxLabel3Click()
+{
+    openWithBusyCursor(QUrl(QStringLiteral("mailto:") + EmailAddress));
+}
+
+void TFormAbout::RxLabel3MouseEnter()
+{
+    auto *link = qobject_cast<LinkLabel *>(sender());
+    if (!link)
+        return;
+    setTextColor(link, link->isMouseInside() ? kHoverBlue : kNavy);
+}
+
+void TFormAbout::Button1Click()
+{
+    close();
+}
+
+void TFormAbout::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+void TFormAbout::keyPressEvent(QKeyEvent *event)
+{
+    // No control answers Escape; the close box and the button still close.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }

@@ -1,9 +1,44 @@
+// The About window: product name, version, motto, credits and the links to
+// the publisher's web page and e-mail address. Created hidden at start-up,
+// shown modally and reused for the whole run.
 #pragma once
+
 #include <QDialog>
+
+class QFrame;
+class QLabel;
+class QPushButton;
+class LinkLabel;
 
 class TFormAbout : public QDialog
 {
     Q_OBJECT
 public:
     explicit TFormAbout(QWidget *parent = nullptr);
+
+    static const QString WebAddress;
+    static const QString EmailAddress;
+
+    QLabel *Image1 = nullptr;
+    QLabel *RxLabel1 = nullptr;
+    QLabel *Label10 = nullptr;
+    QLabel *Label6 = nullptr;
+    QFrame *Panel1 = nullptr;
+    QLabel *Label7 = nullptr;
+    QLabel *Label8 = nullptr;
+    LinkLabel *RxLabel2 = nullptr;
+    LinkLabel *RxLabel3 = nullptr;
+    QLabel *Label9 = nullptr;
+    QPushButton *Button1 = nullptr;
+
+public slots:
+    void RxLabel2Click();
+    void RxLabel3Click();
+    // Both links, entering and leaving: blue while the pointer is inside.
+    void RxLabel3MouseEnter();
+    void Button1Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 };

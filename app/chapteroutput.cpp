@@ -1,11 +1,41 @@
 #include "chapteroutput.h"
 
+#include "app/documentoutput.h"
 #include "app/formmain.h"
 #include "reader/formbook.h"
 
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QTextCursor>
-#include <QTextDocumentFragment>
+#include <QTextEdit>
+
+namespace {
+const QStringList kSaveFilters = {QStringLiteral("Rich Text Files (*.RTF)"),
+                                  QStringLiteral("Text Files (*.TXT)")};
+const QString kSaveDefaultSuffix = QStringLiteral("RTF");
+// The reader's print dialog offers no page range and no selection; Qt's
+// print-to-file entry stays, as it is how a PDF is made on this platform.
+const QAbstractPrintDialog::PrintDialogOptions kPrintOptions =
+    QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize;
+
+ChapterOutput::DialogRunner &dialogRunner()
+{
+    static ChapterOutput::DialogRunner runner;
+    return runner;
+}
+
+int runDialog(QDialog &dialog)
+{
+    if (dialogRunner())
+        return dialogRunner()(dialog);
+    return dialog.exec();
+}
+} // namespace
 
 namespace ChapterOutput {
 TFormBook *readerOf(QWidget *activeChild)
@@ -18,15 +48,67 @@ TFormBook *readerOf(QWidget *activeChild)
     return qobject_cast<TFormBook *>(activeChild);
 }
 
-QMimeData *createMimeData(const QTextCursor &selection)
+void setDialogRunnerForTesting(DialogRunner runner)
 {
-    auto *data = new QMimeData;
-    data->setText(selection.selection().toPlainText());
-    return data;
+    dialogRunner() = std::move(runner);
 }
-}  // namespace ChapterOutput
+} // namespace ChapterOutput
 
-void TFormMain::Copy1Click() {}
-void TFormMain::SelectAll1Click() {}
-void TFormMain::Print1Click() {}
-void TFormMain::SaveAs1Click() {}
+void TFormMain::Copy1Click()
+{
+    TFormBook *reader = ChapterOutput::readerOf(activeChild());
+    if (!reader)
+        return;
+    const QTextCursor selection = reader->RxRichEdit1->textCursor();
+    if (!selection.hasSelection())
+        return;
+    QGuiApplication::clipboard()->setMimeData(ChapterOutput::createMimeData(selection));
+}
+
+void TFormMain::SelectAll1Click()
+{
+    if (TFormBook *reader = ChapterOutput::readerOf(activeChild()))
+        reader->RxRichEdit1->selectAll();
+}
+
+void TFormMain::Print1Click()
+{
+    TFormBook *reader = ChapterOutput::readerOf(activeChild());
+    if (!reader)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, this);
+    dialog.setOptions(kPrintOptions);
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    QTextEdit *edit = reader->RxRichEdit1;
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    struct RestoreCursor
+    {
+        ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
+    } restore;
+    DocumentOutput::print(*edit->document(), printer, reader->printTitle(),
+                          edit->palette().color(QPalette::Text));
+}
+
+void TFormMain::SaveAs1Click()
+{
+    TFormBook *reader = ChapterOutput::readerOf(activeChild());
+    if (!reader)
+        return;
+    QFileDialog dialog(this);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(kSaveFilters);
+    dialog.selectNameFilter(kSaveFilters.first());
+    dialog.setDefaultSuffix(kSaveDefaultSuffix);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.selectFile(reader->printTitle());
+    if (runDialog(dialog) != QDialog::Accepted)
+        return;
+    const QString fileName = dialog.selectedFiles().value(0);
+    if (fileName.isEmpty())
+        return;
+    QTextEdit *edit = reader->RxRichEdit1;
+    DocumentOutput::save(*edit->document(), fileName, DocumentOutput::rtfOptionsFor(*edit));
+}

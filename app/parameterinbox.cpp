@@ -1,0 +1,81 @@
+#include "app/parameterinbox.h"
+
+#include "app/parameterparser.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QString kInboxName = QStringLiteral("param.txt");
+const QString kWorkName = QStringLiteral("~param.txt");
+
+std::function<void()> &beforeRenameHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+// What identifies one state of param.txt: a changed file is reported anew.
+QString signatureOf(const QString &path)
+{
+    const QFileInfo info(path);
+    return path + QLatin1Char('|') + QString::number(info.size()) + QLatin1Char('|') +
+           QString::number(info.lastModified().toMSecsSinceEpoch());
+}
+} // namespace
+
+namespace ParameterFile {
+void Inbox::setBeforeRenameHookForTesting(std::function<void()> hook)
+{
+    beforeRenameHook() = std::move(hook);
+}
+
+TakeOver Inbox::takeOver(const QString &folder)
+{
+    TakeOver result;
+    const QString inbox = folder + kInboxName;
+    const QString work = folder + kWorkName;
+    if (!QFileInfo::exists(inbox)) {
+        m_failedSignature.clear();
+        return result;
+    }
+    if (QFileInfo::exists(work) || QFileInfo(work).isSymLink())
+        QFile::remove(work);
+    if (beforeRenameHook())
+        beforeRenameHook()();
+
+    QFile inboxFile(inbox);
+    if (!inboxFile.rename(work)) {
+        if (!QFileInfo::exists(inbox)) {
+            // Taken by someone else between the test and the rename.
+            m_failedSignature.clear();
+            return result;
+        }
+        const QString signature = signatureOf(inbox);
+        if (signature == m_failedSignature) {
+            result.status = TakeOver::Waiting;
+            return result;
+        }
+        m_failedSignature = signature;
+        result.status = TakeOver::Failed;
+        result.message = QStringLiteral("The reference list %1 cannot be taken over: %2")
+                             .arg(inbox, inboxFile.errorString());
+        return result;
+    }
+    m_failedSignature.clear();
+
+    QFile workFile(work);
+    if (!workFile.open(QIODevice::ReadOnly)) {
+        result.status = TakeOver::Failed;
+        result.message = QStringLiteral("The reference list %1 cannot be read: %2")
+                             .arg(work, workFile.errorString());
+        return result;
+    }
+    const QByteArray data = workFile.readAll();
+    workFile.close();
+    result.status = TakeOver::Taken;
+    result.lines = ParameterParser::splitLines(data);
+    return result;
+}
+} // namespace ParameterFile

@@ -1,0 +1,434 @@
+// The param.txt hand-off: the reference-list parser on its own, the
+// take-over of the file, and readers opened by the main window's timer.
+#include "app/formmain.h"
+#include "app/parameterfile.h"
+#include "app/parameterinbox.h"
+#include "app/parameterparser.h"
+#include "app/pendingreference.h"
+#include "reader/formbook.h"
+#include "scripture/dataset.h"
+#include "support/sandbox.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTimer>
+#include <QtTest>
+
+#include <stdexcept>
+#include <tuple>
+
+using ParameterParser::Reference;
+using Opened = QList<std::tuple<int, int, int>>;
+
+namespace {
+constexpr qint64 kFailure = qint64(1) << 40;
+
+// A catalogue small enough to follow by hand, as a nearest-key search over
+// a sorted list of abbreviations would answer.
+qint32 fakeLookup(const QString &token)
+{
+    static const QList<QPair<QString, int>> index = {
+        {QStringLiteral("1John"), 62}, {QStringLiteral("Gen"), 1},  {QStringLiteral("John"), 43},
+        {QStringLiteral("Ps"), 19},    {QStringLiteral("Rom"), 45}, {QStringLiteral("Zeph"), 36}};
+    for (const auto &entry : index) {
+        if (entry.first >= token)
+            return entry.second;
+    }
+    return index.last().second;
+}
+
+Opened run(const QStringList &lines, QString *error = nullptr)
+{
+    Opened opened;
+    try {
+        ParameterParser::parse(lines, fakeLookup, [&opened](const Reference &r) {
+            opened.append({r.Book, r.Chapter, r.Verse});
+        });
+    } catch (const std::runtime_error &e) {
+        if (!error)
+            throw;
+        *error = QString::fromUtf8(e.what());
+    }
+    return opened;
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QList<TFormBook *> readers(TFormMain &main)
+{
+    QList<TFormBook *> list;
+    for (QMdiSubWindow *window : main.mdiArea()->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto *reader = qobject_cast<TFormBook *>(window->widget()))
+            list.append(reader);
+    }
+    return list;
+}
+
+std::tuple<int, int, int> placeOf(const TFormBook *reader)
+{
+    return {reader->ComboBoxBook->currentIndex() + 1, reader->ComboBoxChapter->currentIndex() + 1,
+            reader->ComboBoxVerse->currentIndex() + 1};
+}
+} // namespace
+
+class TestParameterFile : public QObject
+{
+    Q_OBJECT
+private slots:
+    void integerConversion_data();
+    void integerConversion();
+    void conversionMessage();
+    void references_data();
+    void references();
+    void valuesCarryAcrossLines();
+    void bookLookupGetsTheRawToken();
+    void errorStopsTheRestButKeepsEarlierReaders();
+    void hostileLines();
+    void lineSplitting_data();
+    void lineSplitting();
+
+    void appendArgumentWritesOneCrLfLine();
+    void takeOverRenamesAndReads();
+    void secondTakeOverReplacesTheWorkingCopy();
+    void vanishedFileIsNoFile();
+    void unrenamableFileIsReportedOnce();
+
+    void timerOpensReaders();
+    void timerReportsBadNumberAndRecovers();
+    void timerCapsRunawayLists();
+
+private:
+};
+
+void TestParameterFile::integerConversion_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint64>("value"); // kFailure: the conversion must fail
+    QTest::newRow("plain") << "16" << qint64(16);
+    QTest::newRow("leading blanks") << "   16" << qint64(16);
+    QTest::newRow("minus") << "-5" << qint64(-5);
+    QTest::newRow("plus") << "+5" << qint64(5);
+    QTest::newRow("zero padded") << "007" << qint64(7);
+    QTest::newRow("hex") << "$1F" << qint64(31);
+    QTest::newRow("hex lower") << "$ff" << qint64(255);
+    QTest::newRow("negative hex") << "-$10" << qint64(-16);
+    QTest::newRow("largest") << "2147483647" << qint64(2147483647);
+    QTest::newRow("smallest") << "-2147483648" << qint64(INT_MIN);
+    QTest::newRow("largest hex") << "$7FFFFFFF" << qint64(2147483647);
+    QTest::newRow("trailing blank") << "16 " << kFailure;
+    QTest::newRow("only blanks") << "   " << kFailure;
+    QTest::newRow("sign alone") << "-" << kFailure;
+    QTest::newRow("dollar alone") << "$" << kFailure;
+    QTest::newRow("letters") << "1a" << kFailure;
+    QTest::newRow("decimal point") << "1.5" << kFailure;
+    QTest::newRow("tab is no blank") << "\t16" << kFailure;
+    QTest::newRow("c hex") << "0x10" << kFailure;
+    QTest::newRow("two signs") << "--1" << kFailure;
+    QTest::newRow("blank after sign") << "- 1" << kFailure;
+    QTest::newRow("one past the top") << "2147483648" << kFailure;
+    QTest::newRow("one past the bottom") << "-2147483649" << kFailure;
+    QTest::newRow("64-bit") << "99999999999999999999" << kFailure;
+    QTest::newRow("hex past the top") << "$80000000" << kFailure;
+    QTest::newRow("hex all ones") << "$FFFFFFFF" << kFailure;
+    QTest::newRow("arabic digits") << QString::fromUtf8("\u0661\u0662") << kFailure;
+}
+
+void TestParameterFile::integerConversion()
+{
+    QFETCH(QString, text);
+    QFETCH(qint64, value);
+    if (value == kFailure) {
+        QVERIFY_THROWS_EXCEPTION(std::runtime_error, ParameterParser::toInteger(text));
+    } else {
+        QCOMPARE(ParameterParser::toInteger(text), value);
+    }
+}
+
+void TestParameterFile::conversionMessage()
+{
+    QString error;
+    run({QStringLiteral("John+3:16 ")}, &error);
+    QCOMPARE(error, QStringLiteral("'16 ' is not a valid integer value"));
+
+    // A huge or binary token still makes one short, printable line.
+    run({QString(100000, QLatin1Char('7'))}, &error);
+    QVERIFY(error.startsWith(QStringLiteral("'7777")));
+    QVERIFY(error.endsWith(QStringLiteral("' is not a valid integer value")));
+    QVERIFY(error.size() < 200);
+    run({QStringLiteral("1\x01\x02")}, &error);
+    QVERIFY(!error.contains(QChar(1)));
+}
+
+void TestParameterFile::references_data()
+{
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<Opened>("expected");
+    QTest::newRow("one verse") << "John+3:16" << Opened{{43, 3, 16}};
+    QTest::newRow("two verses") << "John+3:16,17" << Opened{{43, 3, 16}, {43, 3, 17}};
+    QTest::newRow("three verses") << "John+3:16,17,18"
+                                  << Opened{{43, 3, 16}, {43, 3, 17}, {43, 3, 18}};
+    QTest::newRow("two books") << "John+3:16,Rom+8:28" << Opened{{43, 3, 16}, {45, 8, 28}};
+    QTest::newRow("number without colon is a verse") << "Ps+23" << Opened{{19, 1, 23}};
+    QTest::newRow("number with colon is a chapter") << "Ps+23:" << Opened{{19, 23, 1}};
+    QTest::newRow("trailing comma opens twice") << "John+3:16," << Opened{{43, 3, 16}, {43, 3, 16}};
+    QTest::newRow("empty line") << "" << Opened{{1, 1, 1}};
+    QTest::newRow("leading blank before number") << "John+ 3: 16" << Opened{{43, 3, 16}};
+    QTest::newRow("empty token at plus is the first row") << "+3:16" << Opened{{62, 3, 16}};
+    QTest::newRow("unknown token takes the next abbreviation") << "Jo+1" << Opened{{43, 1, 1}};
+    QTest::newRow("token after every abbreviation") << "Zz+1" << Opened{{36, 1, 1}};
+    QTest::newRow("blank before an abbreviation lands earlier") << " John+1" << Opened{{62, 1, 1}};
+    QTest::newRow("chapter change keeps the verse")
+        << "John+3:16,4:" << Opened{{43, 3, 16}, {43, 4, 16}};
+    QTest::newRow("only commas") << ",," << Opened{{1, 1, 1}, {1, 1, 1}, {1, 1, 1}};
+    QTest::newRow("hex verse") << "John+3:$10" << Opened{{43, 3, 16}};
+    QTest::newRow("out of range values pass through") << "John+0:999" << Opened{{43, 0, 999}};
+}
+
+void TestParameterFile::references()
+{
+    QFETCH(QString, line);
+    QFETCH(Opened, expected);
+    QCOMPARE(run({line}), expected);
+}
+
+void TestParameterFile::valuesCarryAcrossLines()
+{
+    QCOMPARE(run({QStringLiteral("John+3:16"), QStringLiteral("17")}),
+             (Opened{{43, 3, 16}, {43, 3, 17}}));
+    QCOMPARE(run({QStringLiteral("Ps+23:4"), QString(), QStringLiteral("Rom+")}),
+             (Opened{{19, 23, 4}, {19, 23, 4}, {45, 23, 4}}));
+}
+
+void TestParameterFile::bookLookupGetsTheRawToken()
+{
+    QStringList tokens;
+    ParameterParser::parse(
+        {QStringLiteral(" john +x+"), QStringLiteral("+")},
+        [&tokens](const QString &token) {
+            tokens.append(token);
+            return 5;
+        },
+        [](const Reference &) {});
+    QCOMPARE(tokens, (QStringList{QStringLiteral(" john "), QStringLiteral("x"), QString()}));
+}
+
+void TestParameterFile::errorStopsTheRestButKeepsEarlierReaders()
+{
+    QString error;
+    const Opened opened =
+        run({QStringLiteral("John+3:16,17x,18"), QStringLiteral("Rom+8:28")}, &error);
+    QCOMPARE(opened, (Opened{{43, 3, 16}}));
+    QCOMPARE(error, QStringLiteral("'17x' is not a valid integer value"));
+}
+
+void TestParameterFile::hostileLines()
+{
+    QString error;
+    // 100,000 characters without a separator: one token, one error.
+    run({QString(100000, QLatin1Char('x'))}, &error);
+    QVERIFY(error.endsWith(QStringLiteral("' is not a valid integer value")));
+
+    // 100,000 characters of references: every one opened, in order.
+    QString line = QStringLiteral("John+3:");
+    while (line.size() < 100000)
+        line += QStringLiteral("16,");
+    const Opened opened = run({line});
+    QCOMPARE(opened.size(), (line.size() - 7) / 3 + 1);
+
+    // Binary bytes decode to characters that are simply part of a token.
+    QByteArray binary;
+    for (int i = 0; i < 256; ++i)
+        binary.append(char(i));
+    error.clear();
+    run(ParameterParser::splitLines(binary), &error);
+    QVERIFY(!error.isEmpty());
+}
+
+void TestParameterFile::lineSplitting_data()
+{
+    QTest::addColumn<QByteArray>("data");
+    QTest::addColumn<QStringList>("lines");
+    QTest::newRow("empty file") << QByteArray() << QStringList();
+    QTest::newRow("crlf") << QByteArray("a\r\nb\r\n") << QStringList{"a", "b"};
+    QTest::newRow("no final break") << QByteArray("a\r\nb") << QStringList{"a", "b"};
+    QTest::newRow("lf") << QByteArray("a\nb\n") << QStringList{"a", "b"};
+    QTest::newRow("lone cr") << QByteArray("a\rb") << QStringList{"a", "b"};
+    QTest::newRow("empty line") << QByteArray("\r\n") << QStringList{""};
+    QTest::newRow("empty between") << QByteArray("a\r\n\r\nb") << QStringList{"a", "", "b"};
+    QTest::newRow("cr cr lf") << QByteArray("a\r\r\n") << QStringList{"a", ""};
+    QTest::newRow("nul kept") << QByteArray("a\0b\r\n", 5)
+                              << QStringList{QString("a") + QChar(0) + "b"};
+    QTest::newRow("utf-8") << QByteArray("Jo\xc3\xa9+1")
+                           << QStringList{QString::fromUtf8("Jo\u00e9+1")};
+}
+
+void TestParameterFile::lineSplitting()
+{
+    QFETCH(QByteArray, data);
+    QFETCH(QStringList, lines);
+    QCOMPARE(ParameterParser::splitLines(data), lines);
+}
+
+void TestParameterFile::appendArgumentWritesOneCrLfLine()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("John+3:16")));
+    QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("Rom+8:28")));
+    QCOMPARE(readFile(folder + "param.txt"), QByteArray("John+3:16\r\nRom+8:28\r\n"));
+    QVERIFY(!ParameterFile::appendArgument(folder + "missing/", QStringLiteral("x")));
+}
+
+void TestParameterFile::takeOverRenamesAndReads()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    ParameterFile::Inbox inbox;
+    QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::NoFile);
+
+    QVERIFY(writeFile(folder + "param.txt", "John+3:16\r\n17\r\n"));
+    const ParameterFile::TakeOver taken = inbox.takeOver(folder);
+    QCOMPARE(taken.status, ParameterFile::TakeOver::Taken);
+    QCOMPARE(taken.lines, (QStringList{"John+3:16", "17"}));
+    QVERIFY(!QFile::exists(folder + "param.txt"));
+    // The working copy stays until the next take-over.
+    QCOMPARE(readFile(folder + "~param.txt"), QByteArray("John+3:16\r\n17\r\n"));
+    QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::NoFile);
+    QVERIFY(QFile::exists(folder + "~param.txt"));
+}
+
+void TestParameterFile::secondTakeOverReplacesTheWorkingCopy()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    ParameterFile::Inbox inbox;
+    QVERIFY(writeFile(folder + "param.txt", "first\r\n"));
+    QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::Taken);
+    QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("second")));
+    const ParameterFile::TakeOver taken = inbox.takeOver(folder);
+    QCOMPARE(taken.lines, QStringList{"second"});
+    QCOMPARE(readFile(folder + "~param.txt"), QByteArray("second\r\n"));
+}
+
+void TestParameterFile::vanishedFileIsNoFile()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    ParameterFile::Inbox inbox;
+    QVERIFY(writeFile(folder + "param.txt", "John+3:16\r\n"));
+    ParameterFile::Inbox::setBeforeRenameHookForTesting(
+        [folder] { QFile::remove(folder + "param.txt"); });
+    const ParameterFile::TakeOver result = inbox.takeOver(folder);
+    ParameterFile::Inbox::setBeforeRenameHookForTesting({});
+    QCOMPARE(result.status, ParameterFile::TakeOver::NoFile);
+    QVERIFY(result.message.isEmpty());
+    // The next hand-off is taken as usual.
+    QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("Rom+8:28")));
+    QCOMPARE(inbox.takeOver(folder).lines, QStringList{"Rom+8:28"});
+}
+
+void TestParameterFile::unrenamableFileIsReportedOnce()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    // A folder in the way of the working copy: neither deleted nor replaced.
+    QVERIFY(QDir(folder).mkpath("~param.txt/blocker"));
+    QVERIFY(writeFile(folder + "param.txt", "John+3:16\r\n"));
+    ParameterFile::Inbox inbox;
+    const ParameterFile::TakeOver first = inbox.takeOver(folder);
+    QCOMPARE(first.status, ParameterFile::TakeOver::Failed);
+    QVERIFY(first.message.contains("param.txt"));
+    for (int tick = 0; tick < 5; ++tick)
+        QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::Waiting);
+    // A new hand-off changes the file: worth one more message.
+    QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("Rom+8:28")));
+    QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::Failed);
+    QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::Waiting);
+    // Once the way is clear, everything waiting is taken.
+    QVERIFY(QDir(folder + "~param.txt").removeRecursively());
+    QCOMPARE(inbox.takeOver(folder).lines, (QStringList{"John+3:16", "Rom+8:28"}));
+}
+
+void TestParameterFile::timerOpensReaders()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    QVERIFY(writeFile(sandbox.filePath("param.txt"), "John+3:16,17\r\nPs+119:\r\n\r\n"));
+    main.TimerParameterFileTimer();
+    const QList<TFormBook *> opened = readers(main);
+    QCOMPARE(opened.size(), 4);
+    QCOMPARE(placeOf(opened[0]), std::make_tuple(43, 3, 16));
+    QCOMPARE(placeOf(opened[1]), std::make_tuple(43, 3, 17));
+    QCOMPARE(placeOf(opened[2]), std::make_tuple(19, 119, 17));
+    QCOMPARE(placeOf(opened[3]), std::make_tuple(19, 119, 17));
+    QCOMPARE(opened[0]->windowTitle(), QStringLiteral("John 3:16"));
+    QCOMPARE(main.activeChild(), opened[3]);
+    QCOMPARE(PendingReference.Book, 1);
+    QVERIFY(!QFile::exists(sandbox.filePath("param.txt")));
+    QVERIFY(QFile::exists(sandbox.filePath("~param.txt")));
+
+    // Nothing to take: nothing happens.
+    main.TimerParameterFileTimer();
+    QCOMPARE(readers(main).size(), 4);
+}
+
+void TestParameterFile::timerReportsBadNumberAndRecovers()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    QVERIFY(writeFile(sandbox.filePath("param.txt"), "Rom+8:28,29 \r\nJohn+1:1\r\n"));
+    try {
+        main.TimerParameterFileTimer();
+        QFAIL("no conversion error");
+    } catch (const std::runtime_error &error) {
+        QCOMPARE(QString::fromUtf8(error.what()),
+                 QStringLiteral("'29 ' is not a valid integer value"));
+    }
+    QCOMPARE(readers(main).size(), 1);
+    QCOMPARE(placeOf(readers(main)[0]), std::make_tuple(45, 8, 28));
+
+    // The next hand-off, after a take-over that cannot happen, still works.
+    QVERIFY(QFile::remove(sandbox.filePath("~param.txt")));
+    QVERIFY(QDir(sandbox.path()).mkpath("~param.txt/blocker"));
+    QVERIFY(ParameterFile::appendArgument(sandbox.path(), QStringLiteral("John+3:16")));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, main.TimerParameterFileTimer());
+    main.TimerParameterFileTimer(); // reported already: quiet
+    QVERIFY(QDir(sandbox.filePath("~param.txt")).removeRecursively());
+    main.TimerParameterFileTimer();
+    QCOMPARE(readers(main).size(), 2);
+    QCOMPARE(placeOf(readers(main)[1]), std::make_tuple(43, 3, 16));
+}
+
+void TestParameterFile::timerCapsRunawayLists()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    QVERIFY(writeFile(sandbox.filePath("param.txt"), QByteArray(5000, ',')));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, main.TimerParameterFileTimer());
+    QCOMPARE(readers(main).size(), ParameterFile::MaxReadersPerTakeOver);
+}
+
+QTEST_MAIN(TestParameterFile)
+#include "tst_parameterfile.moc"
