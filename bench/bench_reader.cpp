@@ -1,0 +1,146 @@
+// Reader benchmarks: loading Psalms 119 (176 verses) into a reader, and the
+// time from process start to the first chapter on screen.
+//
+// Usage: bench_reader [program-folder] [runs]
+// Prints the median, minimum and maximum of each measurement in ms.
+
+#include "app/application.h"
+#include "app/formmain.h"
+#include "app/pendingreference.h"
+#include "reader/formbook.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextEdit>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+struct Summary
+{
+    double median, minimum, maximum;
+};
+
+Summary summarise(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    const double median = n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+    return {median, values.front(), values.back()};
+}
+
+void report(const char *what, const std::vector<double> &values)
+{
+    const Summary s = summarise(values);
+    std::printf("%-44s median %8.2f ms   min %8.2f   max %8.2f   (%zu runs)\n", what, s.median,
+                s.minimum, s.maximum, values.size());
+}
+
+// The child: start like the program, say when the first chapter is painted.
+int runChild(int argc, char **argv)
+{
+    KelvaroApplication app(argc, argv);
+    TFormMain main;
+    main.show();
+    main.EditFirstTime->setText(QStringLiteral("False"));
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        TFormBook *reader = main.activeReader();
+        if (!reader || reader->RxRichEdit1->document()->isEmpty())
+            return;
+        reader->RxRichEdit1->viewport()->repaint();
+        std::printf("shown\n");
+        std::fflush(stdout);
+        // Leave at once, without writing the session.
+        std::_Exit(0);
+    });
+    poll.start(0);
+    return app.exec();
+}
+
+bool copyFolder(const QString &from, const QString &to)
+{
+    const QStringList tables = {"kjvbible.db", "Chapters.db", "Verses.db", "ebd.db", "settings.db"};
+    for (const QString &name : tables) {
+        if (!QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
+            return false;
+    }
+    QFile::setPermissions(QDir(to).filePath("settings.db"), QFile::ReadOwner | QFile::WriteOwner);
+    return true;
+}
+}  // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && QByteArray(argv[1]) == "--child")
+        return runChild(argc, argv);
+
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KELVARO_PROGRAM_DIR);
+    const int runs = argc > 2 ? std::atoi(argv[2]) : 30;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    KelvaroApplication app(argc, argv);
+    QDir::setCurrent(folder);
+
+    // Psalms 119 into a reader.
+    {
+        PendingReference = {1, 1, 1};
+        TFormBook reader;
+        reader.resize(591, 416);
+        reader.show();
+        std::vector<double> times;
+        for (int i = 0; i < runs; ++i) {
+            reader.ComboBoxBook->setCurrentIndex(18);
+            reader.BuildComboChapter();
+            reader.ComboBoxChapter->setCurrentIndex(118);
+            QElapsedTimer timer;
+            timer.start();
+            reader.ComboBoxChapterChange();
+            times.push_back(timer.nsecsElapsed() / 1e6);
+            reader.ComboBoxBook->setCurrentIndex(0);
+            reader.BuildComboChapter();
+            reader.ComboBoxChapter->setCurrentIndex(0);
+            reader.ComboBoxChapterChange();
+        }
+        report("Psalms 119 loaded into a reader", times);
+    }
+
+    // Process start to the first chapter shown, in a copy of the program
+    // folder with a settings store of its own.
+    {
+        QTemporaryDir work;
+        if (!copyFolder(folder, work.path())) {
+            std::fprintf(stderr, "cannot copy the tables of %s\n", qPrintable(folder));
+            return 1;
+        }
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("XDG_CONFIG_HOME", work.filePath("config"));
+        environment.insert("XDG_RUNTIME_DIR", work.path());
+        std::vector<double> times;
+        for (int i = 0; i < std::max(5, runs / 3); ++i) {
+            QProcess child;
+            child.setProcessEnvironment(environment);
+            child.setWorkingDirectory(work.path());
+            QElapsedTimer timer;
+            timer.start();
+            child.start(QCoreApplication::applicationFilePath(), {"--child"});
+            if (!child.waitForReadyRead(30000)) {
+                std::fprintf(stderr, "the child did not start\n");
+                return 1;
+            }
+            times.push_back(timer.nsecsElapsed() / 1e6);
+            child.waitForFinished(5000);
+        }
+        report("Process start to the first chapter shown", times);
+    }
+    return 0;
+}
