@@ -177,6 +177,8 @@ void TFormebd::createControls()
 // border; Label3 and Edit1 keep their design places between them.
 void TFormebd::layoutPanel1()
 {
+    if (!Label1 || !Label2)
+        return;
     const int width = Panel1->width() - 2 * kPanelBorder;
     Label1->setGeometry(kPanelBorder, kPanelBorder, width, Label1->heightForWidth(width));
     const int label2Height = Label2->sizeHint().height();
@@ -266,13 +268,15 @@ void TFormebd::RxDBLookupList1DblClick()
 
 bool TFormebd::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == Panel1 && event->type() == QEvent::Resize) {
-        layoutPanel1();
-    } else if (watched == RxDBLookupList1->viewport() &&
-               event->type() == QEvent::MouseButtonDblClick) {
-        RxDBLookupList1DblClick();
-        return true;
-    } else if (watched == RxDBLookupList1 && event->type() == QEvent::KeyPress) {
+    if (watched == Panel1) {
+        if (event->type() == QEvent::Resize)
+            layoutPanel1();
+    } else if (RxDBLookupList1 && watched == RxDBLookupList1->viewport()) {
+        if (event->type() == QEvent::MouseButtonDblClick) {
+            RxDBLookupList1DblClick();
+            return true;
+        }
+    } else if (RxDBLookupList1 && watched == RxDBLookupList1 && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent *>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             RxDBLookupList1DblClick();

@@ -1,0 +1,401 @@
+// The reference-document launcher: addresses, viewer names, the main
+// window's documents, the reader's commentary links and the viewer started
+// for real.
+#include "app/documentlauncher.h"
+#include "app/formmain.h"
+#include "app/pendingreference.h"
+#include "app/programfolder.h"
+#include "reader/formbook.h"
+#include "support/sandbox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QtTest>
+
+namespace {
+struct Started
+{
+    QString program;
+    QString address;
+};
+
+// Captures every launch instead of starting a program.
+class LaunchRecorder
+{
+public:
+    LaunchRecorder()
+    {
+        DocumentLauncher::setHookForTesting([this](const QString &program, const QString &address) {
+            launches.append({program, address});
+        });
+    }
+    ~LaunchRecorder() { DocumentLauncher::setHookForTesting(nullptr); }
+    QList<Started> launches;
+};
+
+bool writeFile(const QString &path, const QByteArray &contents = "<html></html>")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+// Answers the next information box and returns its caption and text.
+class MessageCatcher : public QObject
+{
+public:
+    MessageCatcher()
+    {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box)
+                return;
+            caption = box->windowTitle();
+            text = box->text();
+            icon = box->icon();
+            buttons = box->buttons().size();
+            box->accept();
+        });
+        timer->start(10);
+    }
+    QString caption;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int buttons = 0;
+};
+
+// A stand-in for the viewer: records how many arguments it got and each one.
+QString writeViewerScript(const QString &path, const QString &record)
+{
+    const QByteArray script = "#!/bin/sh\n"
+                              "printf '%s\\n' \"$#\" \"$@\" > '" +
+                              record.toUtf8() + ".part'\n" + "mv '" + record.toUtf8() + ".part' '" +
+                              record.toUtf8() + "'\n";
+    writeFile(path, script);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    return path;
+}
+
+// The main window without its start-up work (session restore, first-run
+// notice, parameter file), which would interfere with these checks.
+void quieten(TFormMain &main)
+{
+    main.TimerStartup->stop();
+    main.TimerOpenBook->stop();
+    main.TimerParameterFile->stop();
+}
+
+QStringList recordedArguments(const QString &record)
+{
+    QFile file(record);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+} // namespace
+
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void openUrl(const QUrl &url) { urls.append(url); }
+};
+
+class TestLauncher : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void addresses_data();
+    void addresses();
+    void urlKeepsTheAnchor();
+    void viewerNames_data();
+    void viewerNames();
+
+    void menuDocuments_data();
+    void menuDocuments();
+    void jfbIntroductionChoice();
+    void missingDocumentIsReported();
+
+    void readerCommentaries();
+
+    void viewerStartedWithOneArgument();
+    void viewerChangeTakesEffectAtOnce();
+    void missingViewerFallsBackToDesktop();
+};
+
+void TestLauncher::addresses_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("absolute") << "/opt/kelvaro/mhc/index.htm"
+                              << "file:///opt/kelvaro/mhc/index.htm";
+    QTest::newRow("anchor kept") << "/opt/kelvaro/mhc/genesis.htm#3"
+                                 << "file:///opt/kelvaro/mhc/genesis.htm#3";
+    QTest::newRow("spaces kept") << "/home/a user/Program Files/kjvnotes.htm"
+                                 << "file:///home/a user/Program Files/kjvnotes.htm";
+    QTest::newRow("drive letter") << "C:/Kelvaro/help/index.htm"
+                                  << "file:///C:/Kelvaro/help/index.htm";
+    QTest::newRow("network share") << "//server/share/ebd/a.htm"
+                                   << "file://server/share/ebd/a.htm";
+}
+
+void TestLauncher::addresses()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, address);
+    QCOMPARE(DocumentLauncher::fileAddress(path), address);
+}
+
+void TestLauncher::urlKeepsTheAnchor()
+{
+    const QUrl url = DocumentLauncher::fileUrl(QStringLiteral("/no/such dir/mhc/john.htm#3"));
+    QCOMPARE(url.scheme(), QStringLiteral("file"));
+    QCOMPARE(url.toLocalFile(), QStringLiteral("/no/such dir/mhc/john.htm"));
+    QCOMPARE(url.fragment(), QStringLiteral("3"));
+
+    // A file whose own name holds "#" is that file, not an anchor.
+    QTemporaryDir dir;
+    const QString odd = dir.filePath(QStringLiteral("c#.htm"));
+    QVERIFY(writeFile(odd));
+    QCOMPARE(DocumentLauncher::fileUrl(odd).toLocalFile(), odd);
+    QVERIFY(DocumentLauncher::fileUrl(odd).fragment().isEmpty());
+
+    // A "#" in a folder name is no anchor either.
+    QCOMPARE(DocumentLauncher::fileUrl(QStringLiteral("/x/c#/a.htm")).toLocalFile(),
+             QStringLiteral("/x/c#/a.htm"));
+}
+
+void TestLauncher::viewerNames_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("program");
+    QTest::newRow("default") << "iexplore.exe"
+                             << "iexplore.exe";
+    QTest::newRow("quoted path") << "\"/opt/my viewer/view\""
+                                 << "/opt/my viewer/view";
+    QTest::newRow("blanks around") << "  firefox  "
+                                   << "firefox";
+    QTest::newRow("unbalanced quote") << "\"firefox"
+                                      << "\"firefox";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("empty quotes") << "\"\""
+                                  << "";
+}
+
+void TestLauncher::viewerNames()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, program);
+    QCOMPARE(DocumentLauncher::viewerProgram(text), program);
+}
+
+void TestLauncher::menuDocuments_data()
+{
+    QTest::addColumn<QString>("item");
+    QTest::addColumn<QString>("relative");
+    QTest::newRow("translators") << "AbouttheKingJamesVersion1Click"
+                                 << "kjvnotes.htm";
+    QTest::newRow("mhc") << "MathewHenrysConciseCommentary1Click"
+                         << "mhc/index.htm";
+    QTest::newRow("salvation") << "HowtoHaveEternalLife1Click"
+                               << "salvation/index.htm";
+    QTest::newRow("help") << "HelpwiththisProgram1Click"
+                          << "help/index.htm";
+}
+
+void TestLauncher::menuDocuments()
+{
+    QFETCH(QString, item);
+    QFETCH(QString, relative);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    // A program folder with blanks in its name.
+    const QString folder = sandbox.path() + QStringLiteral("Program Files") + QDir::separator();
+    ProgramFolder::setPathForTesting(folder);
+    QVERIFY(writeFile(folder + relative));
+
+    TFormMain main;
+    quieten(main);
+    main.edithtmlviewer->setText(QStringLiteral("\"/opt/my viewer/view\""));
+    LaunchRecorder recorder;
+    QVERIFY(QMetaObject::invokeMethod(&main, item.toLatin1().constData()));
+    QCOMPARE(recorder.launches.size(), 1);
+    QCOMPARE(recorder.launches[0].program, QStringLiteral("/opt/my viewer/view"));
+    QCOMPARE(recorder.launches[0].address,
+             QStringLiteral("file://") + QDir::fromNativeSeparators(folder + relative));
+}
+
+void TestLauncher::jfbIntroductionChoice()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString folder = sandbox.path();
+    TFormMain main;
+    quieten(main);
+    LaunchRecorder recorder;
+
+    QVERIFY(writeFile(folder + QStringLiteral("jfb/getjfb.htm")));
+    main.JamiesonFaussetBrownCommentary1Click();
+    QVERIFY(writeFile(folder + QStringLiteral("jfb/jfb00.htm")));
+    main.JamiesonFaussetBrownCommentary1Click();
+
+    QCOMPARE(recorder.launches.size(), 2);
+    QCOMPARE(recorder.launches[0].address,
+             DocumentLauncher::fileAddress(folder + "jfb/getjfb.htm"));
+    QCOMPARE(recorder.launches[1].address, DocumentLauncher::fileAddress(folder + "jfb/jfb00.htm"));
+
+    // With neither page present the missing install page is named.
+    QFile::remove(folder + QStringLiteral("jfb/jfb00.htm"));
+    QFile::remove(folder + QStringLiteral("jfb/getjfb.htm"));
+    MessageCatcher catcher;
+    main.JamiesonFaussetBrownCommentary1Click();
+    QCOMPARE(catcher.text, QStringLiteral("The file ") + folder + QStringLiteral("jfb") +
+                               QDir::separator() + QStringLiteral("getjfb.htm does not exist."));
+    QCOMPARE(recorder.launches.size(), 2);
+}
+
+void TestLauncher::missingDocumentIsReported()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    quieten(main);
+    LaunchRecorder recorder;
+    MessageCatcher catcher;
+    main.OpenReferenceDocument(QStringLiteral("salvation") + QDir::separator() +
+                               QStringLiteral("index.htm"));
+    QVERIFY(recorder.launches.isEmpty());
+    QCOMPARE(catcher.caption, QStringLiteral("Information"));
+    QCOMPARE(catcher.icon, QMessageBox::Information);
+    QCOMPARE(catcher.buttons, 1);
+    // The full path that was tested, not the relative one.
+    QCOMPARE(catcher.text, QStringLiteral("The file ") + sandbox.path() +
+                               QStringLiteral("salvation/index.htm does not exist."));
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestLauncher::readerCommentaries()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString folder = sandbox.path();
+    TFormMain main;
+    quieten(main);
+    main.edithtmlviewer->setText(QStringLiteral("iexplore.exe"));
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("3"));
+
+    LaunchRecorder recorder;
+    // No existence test: the chapter's documents are not in this folder.
+    reader->RxSpeedButtonMHCClick();
+    reader->MHCCommentary1Click();
+    reader->RxSpeedButtonJFBClick();
+    QVERIFY(writeFile(folder + QStringLiteral("jfb/jfb00.htm")));
+    reader->JFBCommentary1Click();
+
+    QCOMPARE(recorder.launches.size(), 4);
+    const QString mhc = DocumentLauncher::fileAddress(folder + QStringLiteral("mhc/john.htm#3"));
+    QCOMPARE(recorder.launches[0].program, QStringLiteral("iexplore.exe"));
+    QCOMPARE(recorder.launches[0].address, mhc);
+    QCOMPARE(recorder.launches[1].address, mhc);
+    QCOMPARE(recorder.launches[2].address,
+             DocumentLauncher::fileAddress(folder + QStringLiteral("jfb/getjfb.htm")));
+    QCOMPARE(recorder.launches[3].address,
+             DocumentLauncher::fileAddress(folder + QStringLiteral("jfb/john.htm#3")));
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestLauncher::viewerStartedWithOneArgument()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString folder = sandbox.path() + QStringLiteral("Program Files") + QDir::separator();
+    ProgramFolder::setPathForTesting(folder);
+    QVERIFY(writeFile(folder + QStringLiteral("kjvnotes.htm")));
+    const QString record = sandbox.filePath(QStringLiteral("arguments.txt"));
+    const QString viewer =
+        writeViewerScript(sandbox.filePath(QStringLiteral("my viewer/view.sh")), record);
+
+    TFormMain main;
+    quieten(main);
+    main.edithtmlviewer->setText(QLatin1Char('"') + viewer + QLatin1Char('"'));
+    main.AbouttheKingJamesVersion1Click();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
+    QCOMPARE(recordedArguments(record),
+             QStringList({QStringLiteral("1"),
+                          QStringLiteral("file://") + folder + QStringLiteral("kjvnotes.htm")}));
+
+    // The reader's links start the viewer without testing the document.
+    QFile::remove(record);
+    PendingReference = {1, 3, 1};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    reader->RxSpeedButtonMHCClick();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
+    QCOMPARE(recordedArguments(record),
+             QStringList({QStringLiteral("1"), QStringLiteral("file://") + folder +
+                                                   QStringLiteral("mhc/genesis.htm#3")}));
+}
+
+void TestLauncher::viewerChangeTakesEffectAtOnce()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    QVERIFY(writeFile(sandbox.path() + QStringLiteral("help/index.htm")));
+    const QString first = sandbox.filePath(QStringLiteral("first.txt"));
+    const QString second = sandbox.filePath(QStringLiteral("second.txt"));
+    TFormMain main;
+    quieten(main);
+    main.edithtmlviewer->setText(writeViewerScript(sandbox.filePath("one.sh"), first));
+    main.HelpwiththisProgram1Click();
+    main.edithtmlviewer->setText(writeViewerScript(sandbox.filePath("two.sh"), second));
+    main.HelpwiththisProgram1Click();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first) && QFile::exists(second), 5000);
+    QCOMPARE(recordedArguments(first), recordedArguments(second));
+}
+
+void TestLauncher::missingViewerFallsBackToDesktop()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "openUrl");
+    const QString chapter = sandbox.path() + QStringLiteral("mhc/john.htm");
+
+    QCOMPARE(DocumentLauncher::launch(QStringLiteral("no-such-viewer-kelvaro.exe"), chapter + "#3"),
+             DocumentLauncher::Outcome::DesktopHandler);
+    QCOMPARE(DocumentLauncher::launch(QString(), chapter),
+             DocumentLauncher::Outcome::DesktopHandler);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    QCOMPARE(catcher.urls.size(), 2);
+    QCOMPARE(catcher.urls[0].toLocalFile(), chapter);
+    QCOMPARE(catcher.urls[0].fragment(), QStringLiteral("3"));
+    QVERIFY(catcher.urls[1].fragment().isEmpty());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+QTEST_MAIN(TestLauncher)
+#include "tst_launcher.moc"
