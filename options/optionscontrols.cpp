@@ -205,6 +205,7 @@ FilenameEdit::FilenameEdit(QWidget *parent) : QLineEdit(parent)
     m_button->setToolTip(BrowseCaption);
     m_button->setCursor(Qt::ArrowCursor);
     m_button->setFocusPolicy(Qt::NoFocus);
+    m_button->setFixedWidth(BrowseButtonWidth);
     setTextMargins(0, 0, BrowseButtonWidth, 0);
     connect(m_button, &QToolButton::clicked, this, &FilenameEdit::browse);
 }

@@ -1,0 +1,383 @@
+// The options dialog: its layout, loading from the holders, the live sample,
+// Cancel and OK, and its controls; then OK on the real main window.
+#include "app/formmain.h"
+#include "app/pendingreference.h"
+#include "options/fontvalue.h"
+#include "options/formoptions.h"
+#include "options/formstorage.h"
+#include "options/optionscontrols.h"
+#include "options/sampleholders.h"
+#include "reader/formbook.h"
+#include "support/sandbox.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+// The holders of the settings in force, as the main window keeps them.
+struct Holders
+{
+    QWidget owner;
+    SamplePanel *panel = new SamplePanel(&owner);
+    SampleFont *book = new SampleFont("John 1", FontValue::headingDefault(), &owner);
+    SampleFont *verse = new SampleFont("1", FontValue::verseDefault(), &owner);
+    SampleFont *text = new SampleFont("In the beginning", FontValue::textDefault(), &owner);
+    QLineEdit *viewer = new QLineEdit(QStringLiteral("iexplore.exe"), &owner);
+    int reopened = 0;
+
+    TFormOptions::Target target()
+    {
+        TFormOptions::Target t;
+        t.PanelSample = panel;
+        t.PanelSampleBook = book;
+        t.PanelSampleVerse = verse;
+        t.PanelSampleText = text;
+        t.edithtmlviewer = viewer;
+        t.reopenReaders = [this] { ++reopened; };
+        return t;
+    }
+};
+
+struct Place
+{
+    int book, chapter, verse;
+    bool operator==(const Place &o) const
+    {
+        return book == o.book && chapter == o.chapter && verse == o.verse;
+    }
+};
+
+// The next widget that the Tab key reaches.
+QWidget *nextTabStop(QWidget *widget)
+{
+    QWidget *next = widget->nextInFocusChain();
+    while (next != widget && (!(next->focusPolicy() & Qt::TabFocus) || next->focusProxy() ||
+                              next->parentWidget() == widget))
+        next = next->nextInFocusChain();
+    return next;
+}
+
+QList<Place> readerPlaces(TFormMain &main)
+{
+    QList<Place> places;
+    for (QMdiSubWindow *window : main.mdiArea()->subWindowList(QMdiArea::CreationOrder)) {
+        if (auto *reader = qobject_cast<TFormBook *>(window->widget()))
+            places.append({reader->ComboBoxBook->currentIndex() + 1,
+                           reader->ComboBoxChapter->currentText().toInt(),
+                           reader->ComboBoxVerse->currentText().toInt()});
+    }
+    return places;
+}
+} // namespace
+
+class TestOptions : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<Holders> m_holders;
+    std::unique_ptr<TFormOptions> m_dialog;
+
+    TFormOptions &dialog()
+    {
+        m_holders = std::make_unique<Holders>();
+        m_dialog = std::make_unique<TFormOptions>([h = m_holders.get()] { return h->target(); });
+        return *m_dialog;
+    }
+
+private slots:
+    void cleanup()
+    {
+        m_dialog.reset();
+        m_holders.reset();
+        FilenameEdit::setChooser({});
+    }
+
+    void layout()
+    {
+        TFormOptions &d = dialog();
+        QCOMPARE(d.windowTitle(), QStringLiteral("Options"));
+        QCOMPARE(d.PageControl1->geometry(), QRect(4, 4, 333, 357));
+        QCOMPARE(d.PageControl1->tabText(0), QStringLiteral("Display"));
+        QCOMPARE(d.PageControl1->tabText(1), QStringLiteral("HTML Viewer"));
+        QCOMPARE(d.GroupBoxVerse->title(), QStringLiteral("Verse Number"));
+        QCOMPARE(d.SpinEditFontSizetext->objectName(), QStringLiteral("SpinEditFontSizetext"));
+        QCOMPARE(d.SpinEditFontSizetext->geometry(), QRect(260, 16, 49, 22));
+        QCOMPARE(d.Label1->text(), QStringLiteral("Font Size:"));
+        QCOMPARE(d.Label1->parentWidget(), d.GroupBoxText);
+        QCOMPARE(d.ColorComboBoxBackground->geometry().topLeft(), QPoint(108, 228));
+        QCOMPARE(d.PanelSampleText->text(), QStringLiteral("In the beginning was the Word..."));
+        QCOMPARE(d.ButtonRestore->text(), QStringLiteral("&Restore Default"));
+        QVERIFY(d.ButtonOK->isDefault());
+        QCOMPARE(d.ButtonCancel->geometry(), QRect(268, 364, 69, 25));
+        QCOMPARE(d.FilenameEdit1->browseButton()->width(), 21);
+        QCOMPARE(nextTabStop(d.FontComboBoxBook), d.SpinEditFontSizeBook);
+        QCOMPARE(nextTabStop(d.ColorComboBoxBook), d.FontComboBoxVerse);
+        QCOMPARE(nextTabStop(d.ColorComboBoxText), d.ColorComboBoxBackground);
+        QVERIFY(!d.FontComboBoxBook->isEditable());
+        QCOMPARE(d.ColorComboBoxBook->count(), 16);
+        QCOMPARE(d.ColorComboBoxBook->itemText(12), QStringLiteral("Blue"));
+    }
+
+    void activationLoadsTheHolders()
+    {
+        TFormOptions &d = dialog();
+        m_holders->panel->setColor(0x008000);
+        m_holders->viewer->setText(QStringLiteral("firefox"));
+        d.show();
+        QCOMPARE(d.SpinEditFontSizeBook->value(), 14);
+        QCOMPARE(d.SpinEditFontSizeVerse->value(), 12);
+        QVERIFY(d.CheckBoxBoldBook->isChecked());
+        QVERIFY(!d.CheckBoxBoldText->isChecked());
+        QCOMPARE(d.ColorComboBoxBook->currentText(), QStringLiteral("Maroon"));
+        QCOMPARE(d.ColorComboBoxVerse->currentText(), QStringLiteral("Blue"));
+        QCOMPARE(d.ColorComboBoxBackground->currentText(), QStringLiteral("Green"));
+        QCOMPARE(d.PanelSample->color(), 0x008000);
+        QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("firefox"));
+        QCOMPARE(d.PanelSampleBook->fontValue(), m_holders->book->fontValue());
+    }
+
+    void cancelDiscards()
+    {
+        TFormOptions &d = dialog();
+        d.show();
+        d.SpinEditFontSizeBook->setValue(20);
+        d.CheckBoxItalicText->setChecked(true);
+        QCOMPARE(d.PanelSampleBook->fontValue().size(), 20);
+        QTest::mouseClick(d.ButtonCancel, Qt::LeftButton);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(m_holders->reopened, 0);
+        QCOMPARE(m_holders->book->fontValue(), FontValue::headingDefault());
+        d.show();
+        QCOMPARE(d.SpinEditFontSizeBook->value(), 14);
+        QVERIFY(!d.CheckBoxItalicText->isChecked());
+        QCOMPARE(d.PanelSampleBook->fontValue(), FontValue::headingDefault());
+    }
+
+    void okApplies()
+    {
+        TFormOptions &d = dialog();
+        d.show();
+        d.SpinEditFontSizeVerse->setValue(20);
+        d.CheckBoxUnderlineText->setChecked(true);
+        d.ColorComboBoxBackground->setColorValue(0x00FFFF);
+        QTest::mouseClick(d.ButtonOK, Qt::LeftButton);
+        QVERIFY(!d.isVisible());
+        QCOMPARE(m_holders->reopened, 1);
+        QCOMPARE(m_holders->verse->fontValue().size(), 20);
+        QVERIFY(m_holders->verse->fontValue().hasStyle(fsBold));
+        QVERIFY(m_holders->text->fontValue().hasStyle(fsUnderline));
+        QCOMPARE(m_holders->panel->color(), 0x00FFFF);
+        QCOMPARE(m_holders->book->fontValue(), FontValue::headingDefault());
+    }
+
+    void restoreDefaultViewer()
+    {
+        TFormOptions &d = dialog();
+        m_holders->viewer->setText(QStringLiteral("/usr/bin/firefox"));
+        d.show();
+        QTest::mouseClick(d.ButtonRestore, Qt::LeftButton);
+        QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("iexplore.exe"));
+        d.ButtonCancelClick();
+        QCOMPARE(m_holders->viewer->text(), QStringLiteral("/usr/bin/firefox"));
+        d.show();
+        QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("/usr/bin/firefox"));
+        d.ButtonRestoreClick();
+        d.ButtonOKClick();
+        QCOMPARE(m_holders->viewer->text(), QStringLiteral("iexplore.exe"));
+    }
+
+    void keptThroughTheDialog()
+    {
+        TFormOptions &d = dialog();
+        FontValue struck = FontValue::headingDefault();
+        struck.style |= fsStrikeOut;
+        struck.name = QStringLiteral("No Such Family Anywhere");
+        m_holders->book->setFontValue(struck);
+        FontValue odd = FontValue::textDefault();
+        odd.color = 0x123456;
+        m_holders->text->setFontValue(odd);
+        m_holders->panel->setColor(qint32(0x80000005));
+        d.show();
+        QCOMPARE(d.FontComboBoxBook->currentIndex(), -1);
+        QCOMPARE(d.FontComboBoxBook->fontName(), QString());
+        QCOMPARE(d.ColorComboBoxBackground->currentIndex(), -1);
+        QCOMPARE(d.ColorComboBoxText->currentIndex(), -1);
+        d.ButtonOKClick();
+        QCOMPARE(m_holders->book->fontValue(), struck);
+        QCOMPARE(m_holders->text->fontValue().color, 0x123456);
+        QCOMPARE(m_holders->panel->color(), qint32(0x80000005));
+    }
+
+    void typingSizes()
+    {
+        TFormOptions &d = dialog();
+        d.show();
+        QList<int> sizes;
+        connect(d.PanelSampleBook, &SampleFont::fontValueChanged, this,
+                [&] { sizes << d.PanelSampleBook->fontValue().size(); });
+        QLineEdit *edit = d.SpinEditFontSizeBook->findChild<QLineEdit *>();
+        edit->clear();
+        QTest::keyClicks(d.SpinEditFontSizeBook, QStringLiteral("1"));
+        QTest::keyClicks(d.SpinEditFontSizeBook, QStringLiteral("8"));
+        QCOMPARE(sizes.mid(sizes.size() - 2), QList<int>({1, 18}));
+        QTest::keyClick(d.SpinEditFontSizeBook, Qt::Key_Up);
+        QCOMPARE(d.SpinEditFontSizeBook->value(), 19);
+        QTest::keyClicks(d.SpinEditFontSizeBook, QStringLiteral("x"));
+        QCOMPARE(d.SpinEditFontSizeBook->value(), 19);
+        edit->setText(QStringLiteral("-"));
+        QCOMPARE(d.SpinEditFontSizeBook->value(), 0);
+        QCOMPARE(d.PanelSampleBook->fontValue().height, 0);
+    }
+
+    void sizeBoxHasNoBounds()
+    {
+        SpinEdit box;
+        box.setValue(-40);
+        box.stepBy(-1);
+        QCOMPARE(box.value(), -41);
+        box.setValue(100000);
+        box.stepBy(1);
+        QCOMPARE(box.value(), 100001);
+        box.setValue(std::numeric_limits<int>::max());
+        box.stepBy(1);
+        QCOMPARE(box.value(), std::numeric_limits<int>::max());
+        QCOMPARE(SpinEdit::valueOf(QString()), 0);
+        QCOMPARE(SpinEdit::valueOf(QStringLiteral("+")), 0);
+        QCOMPARE(SpinEdit::valueOf(QStringLiteral("1.5")), 0);
+        QCOMPARE(SpinEdit::valueOf(QStringLiteral("99999999999")), 0);
+    }
+
+    void colourList()
+    {
+        ColorComboBox list;
+        int changes = 0;
+        connect(&list, &ColorComboBox::changed, this, [&] { ++changes; });
+        list.setColorValue(0x808080);
+        QCOMPARE(list.currentText(), QStringLiteral("Gray"));
+        list.setColorValue(0x808080);
+        QCOMPARE(changes, 1);
+        list.setColorValue(0x010203);
+        QCOMPARE(list.currentIndex(), -1);
+        QCOMPARE(list.colorValue(), 0x010203);
+        QCOMPARE(changes, 2);
+        emit list.activated(15);
+        QCOMPARE(list.colorValue(), 0xFFFFFF);
+        QCOMPARE(changes, 3);
+    }
+
+    void fontList()
+    {
+        FontComboBox list;
+        QVERIFY(list.count() > 0);
+        const QString first = list.itemText(0);
+        int changes = 0;
+        connect(&list, &FontComboBox::changed, this, [&] { ++changes; });
+        list.setFontName(first.toUpper());
+        QCOMPARE(list.currentIndex(), 0);
+        QCOMPARE(changes, 1);
+        list.setFontName(list.fontName());
+        QCOMPARE(changes, 1);
+        list.setFontName(QStringLiteral("Not A Font Family At All"));
+        QCOMPARE(list.currentIndex(), -1);
+        QCOMPARE(list.fontName(), QString());
+    }
+
+    void viewerBrowsing()
+    {
+        QCOMPARE(FilenameEdit::programPart(QStringLiteral("\"/opt/a b/view\" --new")),
+                 QStringLiteral("/opt/a b/view"));
+        QCOMPARE(FilenameEdit::programPart(QStringLiteral("firefox -private")),
+                 QStringLiteral("firefox"));
+        QVERIFY(!FilenameEdit::isValidFileName(QStringLiteral("a|b")));
+        QCOMPARE(FilenameEdit::boxText(QStringLiteral("/opt/Web Viewer/viewer")),
+                 QStringLiteral("\"/opt/Web Viewer/viewer\""));
+        QCOMPARE(FilenameEdit::boxText(QStringLiteral("/usr/bin/firefox")),
+                 QStringLiteral("/usr/bin/firefox"));
+
+        TFormOptions &d = dialog();
+        d.show();
+        QString startFolder;
+        QString startFile;
+        QString answer = QStringLiteral("/opt/Web Viewer/viewer");
+        FilenameEdit::setChooser([&](QWidget *, const QString &folder, const QString &file) {
+            startFolder = folder;
+            startFile = file;
+            return answer;
+        });
+        d.FilenameEdit1->setText(QStringLiteral("/usr/bin/nonexistent-viewer --flag"));
+        d.FilenameEdit1->browseButton()->click();
+        QCOMPARE(startFolder, QStringLiteral("/usr/bin"));
+        QCOMPARE(startFile, QStringLiteral("nonexistent-viewer"));
+        QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("\"/opt/Web Viewer/viewer\""));
+        answer.clear();
+        QTest::keyClick(d.FilenameEdit1, Qt::Key_Down, Qt::AltModifier);
+        QCOMPARE(startFile, QStringLiteral("viewer"));
+        QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("\"/opt/Web Viewer/viewer\""));
+        d.ButtonOKClick();
+        QCOMPARE(m_holders->viewer->text(), QStringLiteral("\"/opt/Web Viewer/viewer\""));
+    }
+
+    void lastPageShownAgain()
+    {
+        TFormOptions &d = dialog();
+        d.show();
+        QCOMPARE(d.PageControl1->currentWidget(), d.TabDisplay);
+        d.PageControl1->setCurrentWidget(d.TabViewer);
+        d.ButtonCancelClick();
+        d.show();
+        QCOMPARE(d.PageControl1->currentWidget(), d.TabViewer);
+    }
+
+    // OK on the main window closes the readers and reopens them where they
+    // were; with no reader it opens Genesis 1:1.
+    void okReopensReaders()
+    {
+        Sandbox sandbox;
+        QVERIFY(sandbox.isValid());
+        {
+            std::unique_ptr<QSettings> store(FormStorage::openStore());
+            store->setValue(QStringLiteral("TFormMain/EditFirstTime_Text"), "False");
+        }
+        TFormMain main;
+        main.show();
+        QTRY_COMPARE(readerPlaces(main).size(), 1);
+        PendingReference = {43, 3, 16};
+        main.Open1Click();
+        PendingReference = {19, 23, 4};
+        main.Open1Click();
+        const QList<Place> before = readerPlaces(main);
+        QCOMPARE(before.size(), 3);
+
+        TFormOptions *options = main.FormOptions();
+        options->show();
+        options->SpinEditFontSizetext->setValue(16);
+        options->ButtonOKClick();
+        QTRY_COMPARE(readerPlaces(main), before);
+        QCOMPARE(main.PanelSampleText->fontValue().size(), 16);
+
+        for (QMdiSubWindow *window : main.mdiArea()->subWindowList())
+            window->close();
+        QTRY_VERIFY(readerPlaces(main).isEmpty());
+        options->show();
+        options->ButtonOKClick();
+        QTRY_COMPARE(readerPlaces(main), QList<Place>({{1, 1, 1}}));
+        main.close();
+    }
+};
+
+QTEST_MAIN(TestOptions)
+#include "tst_options.moc"
