@@ -1,5 +1,6 @@
-// Reader benchmarks: loading Psalms 119 (176 verses) into a reader, and the
-// time from process start to the first chapter on screen.
+// Reader benchmarks: loading Psalms 119 (176 verses) into a reader, the time
+// from process start to the first chapter on screen, and the peak memory of
+// a busy session (ten readers, two searches, two dictionaries).
 //
 // Usage: bench_reader [program-folder] [runs]
 // Prints the median, minimum and maximum of each measurement in ms.
@@ -7,13 +8,16 @@
 #include "app/application.h"
 #include "app/formmain.h"
 #include "app/pendingreference.h"
+#include "dictionary/formebd.h"
 #include "reader/formbook.h"
+#include "search/formsearch.h"
 
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -67,6 +71,49 @@ int runChild(int argc, char **argv)
     return app.exec();
 }
 
+// Peak resident memory of this process so far, in MB.
+double peakMemoryMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+    }
+    return -1;
+}
+
+// A busy session: ten readers, two searches with results, two dictionaries.
+int runSession(int argc, char **argv)
+{
+    KelvaroApplication app(argc, argv);
+    TFormMain main;
+    main.resize(1280, 900);
+    main.show();
+    main.EditFirstTime->setText(QStringLiteral("False"));
+    main.TimerStartup->stop();
+    const int places[10][2] = {{1, 1}, {19, 119}, {23, 53}, {40, 5}, {43, 3},
+                               {45, 8}, {46, 13}, {58, 11}, {62, 4}, {66, 22}};
+    for (const auto &place : places) {
+        PendingReference = {place[0], place[1], 1};
+        main.Open1Click();
+    }
+    const char *words[2] = {"faith", "the"};
+    for (const char *word : words) {
+        auto *search = new TFormSearch;
+        main.addChild(search)->show();
+        search->Edit1->setText(QString::fromLatin1(word));
+        search->BtnSearchClick();
+    }
+    for (int i = 0; i < 2; ++i)
+        main.EastonsBibleDictionary1Click();
+    QCoreApplication::processEvents();
+    std::printf("%.1f\n", peakMemoryMb());
+    std::fflush(stdout);
+    std::_Exit(0);
+}
+
 bool copyFolder(const QString &from, const QString &to)
 {
     const QStringList tables = {"kjvbible.db", "Chapters.db", "Verses.db", "ebd.db", "settings.db"};
@@ -83,8 +130,12 @@ int main(int argc, char **argv)
 {
     if (argc > 1 && QByteArray(argv[1]) == "--child")
         return runChild(argc, argv);
+    if (argc > 1 && QByteArray(argv[1]) == "--session")
+        return runSession(argc, argv);
 
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KELVARO_PROGRAM_DIR);
+    const QString folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                         : QStringLiteral(KELVARO_PROGRAM_DIR))
+                               .absolutePath();
     const int runs = argc > 2 ? std::atoi(argv[2]) : 30;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     KelvaroApplication app(argc, argv);
@@ -141,6 +192,15 @@ int main(int argc, char **argv)
             child.waitForFinished(5000);
         }
         report("Process start to the first chapter shown", times);
+
+        QProcess session;
+        session.setProcessEnvironment(environment);
+        session.setWorkingDirectory(work.path());
+        session.start(QCoreApplication::applicationFilePath(), {"--session"});
+        session.waitForFinished(120000);
+        const QByteArray peak = session.readAllStandardOutput().trimmed();
+        std::printf("%-44s %8s MB\n", "Peak memory: 10 readers, 2 searches, 2 dicts",
+                    peak.constData());
     }
     return 0;
 }
