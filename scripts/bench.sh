@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds the benchmarks and prints their medians on this machine.
+# Run after scripts/setup.sh (or scripts/run.sh / scripts/test.sh) has built Kelvaro.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+cmake -S . -B build -G Ninja >/dev/null
+benches=$(cd bench && ls bench_*.cpp | sed 's/\.cpp$//')
+cmake --build build --target $benches >/dev/null
+export QT_QPA_PLATFORM=offscreen
+echo "Kelvaro speed table ($(nproc) cores, $(date -u +%Y-%m-%d))"
+for bench in $benches; do
+    echo
+    echo "== $bench"
+    "build/bench/$bench" "$PWD/build/kelvaro" 2>/dev/null | grep -v '^QStandardPaths'
+done
