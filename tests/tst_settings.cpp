@@ -1,5 +1,6 @@
 // The stored settings: value texts, their conversions, and the store itself
 // through restore and save on a main window with its holders.
+#include "app/formmain.h"
 #include "options/fontvalue.h"
 #include "options/formstorage.h"
 #include "options/sampleholders.h"
@@ -538,6 +539,27 @@ private slots:
         Window again;
         again.storage->restore();
         QCOMPARE(m_messages, QStringList({"Invalid data type for 'FormVersion'"}));
+    }
+
+    // The main window itself: maximized at the first run with its design
+    // rectangle as the normal one, and everything written as it closes.
+    void mainWindow()
+    {
+        writeValues({{"EditFirstTime_Text", "False"}, {"SpeedBar1_Align", "alRight"}});
+        {
+            TFormMain main;
+            main.show();
+            QVERIFY(main.isMaximized());
+            QCOMPARE(main.toolBarArea(main.SpeedBar1), Qt::RightToolBarArea);
+            QCOMPARE(main.EditFirstTime->text(), QStringLiteral("False"));
+            main.close();
+        }
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(storedValue("ShowCmd").toString(), QStringLiteral("3"));
+        QCOMPARE(storedValue("NormPos").toString(), QStringLiteral("191,100,730,469"));
+        QCOMPARE(storedValue("Visible").toString(), QStringLiteral("0"));
+        QCOMPARE(storedValue("SpeedBar1_Align").toString(), QStringLiteral("alRight"));
+        QCOMPARE(storedValue("PanelSampleBook_FontSize").toString(), QStringLiteral("14"));
     }
 
     // A store that cannot be read or written: defaults apply, the failure is
