@@ -41,6 +41,11 @@ def clean(text):
     return text
 
 
+def capitals(text):
+    """The divine name in capitals, its possessive ending as printed: LORD's."""
+    return re.sub(r"([\u2019'])S\b", r"\1s", text.upper())
+
+
 def parse_entry(raw):
     """Splits one verse entry into its text, its notes and its titles."""
     text = []
@@ -51,11 +56,18 @@ def parse_entry(raw):
     title = None
     title_kind = None
     skip_depth = 0  # inside <reference> of a note: the "1.4 " verse label
+    divine = 0  # inside <divineName>: printed in capitals (LORD, GOD, JAH)
     for piece in TAG_RE.split(raw):
         if not piece:
             continue
         if not piece.startswith("<"):
             if skip_depth == 0:
+                if divine:
+                    # In some notes the name is closed by the USFM code alone.
+                    head, end, tail = piece.partition("\\+nd*")
+                    piece = capitals(head) + end + tail
+                    if end:
+                        divine = 0
                 sink.append(piece)
             continue
         m = TAG_NAME_RE.match(piece)
@@ -63,7 +75,10 @@ def parse_entry(raw):
             continue
         closing, name = m.group(1) == "/", m.group(2)
         empty = piece.endswith("/>")
-        if name == "note" and not empty:
+        if name == "divineName" and not empty:
+            divine = max(divine + (-1 if closing else 1), 0)
+        elif name == "note" and not empty:
+            divine = 0
             if closing:
                 if note is not None:
                     notes.append(clean("".join(note)))
