@@ -152,8 +152,9 @@ public:
     // The statement sent to the engine: the lines joined by line breaks.
     QString statement() const { return m_sql.join(QLatin1Char('\n')); }
 
-    // Sends the statement unchanged. Table files that it names ("x.db") are
-    // attached first; a missing one raises an error naming the file.
+    // Sends the statement unchanged. Table files that it names ("x.db", not
+    // inside quotes) are attached first; a missing one raises an error naming
+    // the file.
     void open();
     void close();
     bool active() const { return m_active; }

@@ -1,6 +1,6 @@
 // The database engine against the shipped tables (in a sandbox) and against
 // small files made here for the cases the shipped data cannot show.
-#include "sandbox.h"
+#include "support/sandbox.h"
 #include "scripture/dataset.h"
 #include "scripture/fastlike.h"
 
