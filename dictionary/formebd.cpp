@@ -30,6 +30,7 @@ const char *const kLabel1Text = "Type in the first few letters of the word you a
 const char *const kLabel3Text = "Search for:";
 constexpr int kLabel3Left = 5, kLabel3Top = 32;
 constexpr int kEdit1Left = 64, kEdit1Top = 28, kEdit1Width = 173;
+constexpr int kLabelGap = 2; // least space between Label1 and the search box
 const char *const kLabel2Text = "Double-click an entry below to display its definition.";
 
 // The dictionary table and the folder of its definition documents.
@@ -170,17 +171,25 @@ void TFormebd::createControls()
     layout->addWidget(Panel2, 1);
 
     setTabOrder(Edit1, RxDBLookupList1);
-    layoutPanel1();
 }
 
 // Label1 sits at the top of Panel1 and Label2 at its bottom, inside its
-// border; Label3 and Edit1 keep their design places between them.
+// border; Label3 and Edit1 keep their design places between them. A font
+// wider than the design's may wrap Label1 onto more lines than the design
+// leaves room for: the search row and the panel's bottom then move down
+// rather than let the label run under the search box.
 void TFormebd::layoutPanel1()
 {
     if (!Label1 || !Label2)
         return;
     const int width = Panel1->width() - 2 * kPanelBorder;
-    Label1->setGeometry(kPanelBorder, kPanelBorder, width, Label1->heightForWidth(width));
+    const int label1Height = Label1->heightForWidth(width);
+    Label1->setGeometry(kPanelBorder, kPanelBorder, width, label1Height);
+    const int shift = qMax(0, kPanelBorder + label1Height + kLabelGap - kEdit1Top);
+    Label3->move(kLabel3Left, kLabel3Top + shift);
+    Edit1->move(kEdit1Left, kEdit1Top + shift);
+    if (Panel1->height() != kPanel1Height + shift)
+        Panel1->setFixedHeight(kPanel1Height + shift);
     const int label2Height = Label2->sizeHint().height();
     Label2->setGeometry(kPanelBorder, Panel1->height() - kPanelBorder - label2Height, width,
                         label2Height);
