@@ -363,7 +363,7 @@ void FormStorage::save(bool atDestruction)
     if (atDestruction && m_saved)
         return;
     const std::unique_ptr<QSettings> store(openStore());
-    if (store->status() != QSettings::NoError) {
+    if (store->status() == QSettings::AccessError) {
         // A store that cannot be read is not written over either: what it
         // holds may be more than this program knows.
         report(QStringLiteral("Failed to create key %1").arg(subkeyName()));
@@ -405,7 +405,9 @@ void FormStorage::save(bool atDestruction)
         store->setValue(name, text);
     store->endGroup();
     store->sync();
-    if (store->status() != QSettings::NoError) {
+    // A format error only says that lines of a hand-edited file made no
+    // sense; they are gone from the file just written.
+    if (store->status() == QSettings::AccessError) {
         report(QStringLiteral("Failed to create key %1").arg(subkeyName()));
         return;
     }

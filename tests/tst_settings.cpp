@@ -596,6 +596,15 @@ private slots:
         QVERIFY(w.storage->restoreCompleted());
         QCOMPARE(w.holders.PanelSample->color(), 255);
         QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("False"));
+        // The lines that made no sense are dropped as the store is written
+        // afresh.
+        w.storage->save(false);
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(w.storage->saveCompleted());
+        Window again;
+        again.storage->restore();
+        QCOMPARE(again.holders.PanelSample->color(), 255);
+        QCOMPARE(storedValue("FormVersion").toString(), QStringLiteral("0"));
     }
 };
 
