@@ -132,6 +132,7 @@ void TFormSearch::createControls()
     QLineEdit **edits[5] = {&Edit1, &Edit2, &Edit3, &Edit4, &Edit5};
     for (int i = 0; i < 5; ++i) {
         QLineEdit *edit = new QLineEdit(Panel1);
+        edit->installEventFilter(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
         place(edit, {kEditLefts[i], kEditTop, kEditWidth, kEditHeight});
         *edits[i] = edit;
@@ -145,6 +146,7 @@ void TFormSearch::createControls()
     ComboBoxconjunction->setObjectName(QStringLiteral("ComboBoxconjunction"));
     for (const char *item : kConjunctionItems)
         ComboBoxconjunction->addItem(text(item));
+    ComboBoxconjunction->installEventFilter(this);
     place(ComboBoxconjunction, kComboBoxconjunction);
 
     Label3 = new QLabel(text(kLabel3Text), Panel1);
@@ -162,6 +164,8 @@ void TFormSearch::createControls()
     Panel3->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     Panel3->setAlignment(Qt::AlignCenter);
     Panel3->setFixedHeight(kPanel3Height);
+    // The hint may be clipped: the window can be narrower than the sentence.
+    Panel3->setMinimumWidth(1);
     auto *panel1Layout = new QVBoxLayout(Panel1);
     panel1Layout->setContentsMargins(0, 0, 0, 0);
     panel1Layout->addStretch();
@@ -326,20 +330,17 @@ bool TFormSearch::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Panel2 && event->type() == QEvent::Resize)
         Panel2Resize();
-    return QWidget::eventFilter(watched, event);
-}
-
-void TFormSearch::keyPressEvent(QKeyEvent *event)
-{
-    // The search button is the window's default button: Enter in any box
-    // that does not use the key itself starts the search.
-    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
-        event->modifiers() == Qt::NoModifier) {
-        event->accept();
-        BtnSearch->click();
-        return;
+    // The search button is the window's default button: Enter in a keyword
+    // box or in the list starts the search.
+    if (event->type() == QEvent::KeyPress && watched != Panel2) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
+            (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            BtnSearch->click();
+            return true;
+        }
     }
-    QWidget::keyPressEvent(event);
+    return QWidget::eventFilter(watched, event);
 }
 
 void TFormSearch::showEvent(QShowEvent *event)

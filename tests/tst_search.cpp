@@ -1,0 +1,798 @@
+// The verse search: the statement builder, the window's design and wiring,
+// and searches over copies of the real tables, checked against the verse
+// text read independently.
+#include "app/formmain.h"
+#include "app/pendingreference.h"
+#include "reader/formbook.h"
+#include "scripture/dataset.h"
+#include "search/formsearch.h"
+#include "search/resultsgrid.h"
+#include "search/searchstatement.h"
+#include "support/sandbox.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStatusBar>
+#include <QTest>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+#include <set>
+#include <tuple>
+
+namespace {
+
+using Ref = std::tuple<int, int, int>;
+
+struct Verse
+{
+    int book, chapter, verse;
+    QString text;
+};
+
+// The matching rule of the statement, done without the engine: a keyword is
+// found when the verse holds it in one of its three case forms, "%" and "_"
+// keeping their pattern meaning.
+QRegularExpression likePattern(const QString &form)
+{
+    QString expression;
+    for (const QChar c : form) {
+        if (c == QLatin1Char('%'))
+            expression += QLatin1String(".*");
+        else if (c == QLatin1Char('_'))
+            expression += QLatin1Char('.');
+        else
+            expression += QRegularExpression::escape(QString(c));
+    }
+    return QRegularExpression(QLatin1String("\\A.*") + expression + QLatin1String(".*\\z"),
+                              QRegularExpression::DotMatchesEverythingOption);
+}
+
+// The three case forms of one keyword as patterns.
+QVector<QRegularExpression> keywordRule(const QString &keyword)
+{
+    using namespace SearchStatement;
+    return {likePattern(asciiUpper(keyword)), likePattern(asciiLower(keyword)),
+            likePattern(asciiUpper(keyword.left(1)) + asciiLower(keyword.mid(1)))};
+}
+
+bool verseHolds(const QString &text, const QVector<QRegularExpression> &rule)
+{
+    for (const QRegularExpression &form : rule) {
+        if (form.match(text).hasMatch())
+            return true;
+    }
+    return false;
+}
+
+const char *const kExample[] = {
+    R"(select bible.*, chapters."bookname" from kjvbible.db bible, chapters.db chapters)",
+    "where",
+    R"(bible."book"=chapters."book")",
+    "and (",
+    R"((bible."scripture text" like'%TWO%' or)",
+    R"( bible."scripture text" like'%two%' or)",
+    R"( bible."scripture text" like'%Two%'))",
+    "and",
+    R"((bible."scripture text" like'%THREE%' or)",
+    R"( bible."scripture text" like'%three%' or)",
+    R"( bible."scripture text" like'%Three%'))",
+    "and",
+    "1=1)",
+};
+
+QStringList exampleLines()
+{
+    QStringList lines;
+    for (const char *line : kExample)
+        lines << QString::fromLatin1(line);
+    return lines;
+}
+
+} // namespace
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+
+    void statementExample();
+    void statementGroups_data();
+    void statementGroups();
+    void blankBoxesGiveNoStatement();
+
+    void windowDesign();
+    void blankBoxesIssueNothing();
+    void countsMatchTheText_data();
+    void countsMatchTheText();
+    void gridRowsCellsAndBooks();
+    void caseFormsOnly();
+    void apostropheKeyword();
+    void oddKeywords_data();
+    void oddKeywords();
+    void noResult();
+    void engineErrorLeavesWindowUsable();
+    void enterStartsSearch();
+    void doubleClickRequestsReader();
+    void doubleClickWithoutSelectionDoesNothing();
+    void twoWindowsKeepTheirResults();
+    void textColumnTakesTheRest();
+    void readerOpensAtDoubleClickedVerse();
+
+private:
+    bool tablesReady() const { return m_sandbox && m_verses.size() > 30000; }
+    std::set<Ref> expected(const QStringList &keywords, bool all) const;
+    static std::set<Ref> shown(const TFormSearch &form);
+    void search(TFormSearch &form, const QStringList &keywords, bool all = true);
+    void selectRow(TFormSearch &form, int gridRow, int column = 0);
+
+    std::unique_ptr<Sandbox> m_sandbox;
+    QVector<Verse> m_verses;
+    QHash<int, QString> m_bookNames;
+};
+
+#define REQUIRE_TABLES()                                                                           \
+    if (!tablesReady())                                                                            \
+    QSKIP("the scripture tables are not built")
+
+void TestSearch::initTestCase()
+{
+    if (!QFile::exists(Sandbox::programDir() + QStringLiteral("/kjvbible.db")))
+        return;
+    m_sandbox = std::make_unique<Sandbox>();
+    QVERIFY(m_sandbox->isValid());
+    const QString bible = m_sandbox->filePath(QStringLiteral("kjvbible.db"));
+    QFile::setPermissions(bible, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("plain"));
+        db.setDatabaseName(bible);
+        QVERIFY2(db.open(), qPrintable(db.lastError().text()));
+        // Gen 1:1-4 gain one made-up word each, in the three case forms
+        // the search knows and one it does not.
+        const char *const marks[] = {"frobnitz", "FROBNITZ", "Frobnitz", "fRobnitz"};
+        for (int verse = 1; verse <= 4; ++verse) {
+            QSqlQuery update(db);
+            QVERIFY(update.prepare(
+                QStringLiteral("update db set \"Scripture Text\" = \"Scripture Text\" || ' ' || ? "
+                               "where Book = 1 and Chapter = 1 and Verse = ?")));
+            update.addBindValue(QString::fromLatin1(marks[verse - 1]));
+            update.addBindValue(verse);
+            QVERIFY2(update.exec(), qPrintable(update.lastError().text()));
+            QCOMPARE(update.numRowsAffected(), 1);
+        }
+        QSqlQuery all(QStringLiteral("select * from db"), db);
+        const QSqlRecord record = all.record();
+        const int book = record.indexOf(QStringLiteral("Book"));
+        const int chapter = record.indexOf(QStringLiteral("Chapter"));
+        const int verse = record.indexOf(QStringLiteral("Verse"));
+        const int text = record.indexOf(QStringLiteral("Scripture Text"));
+        QVERIFY(book >= 0 && chapter >= 0 && verse >= 0 && text >= 0);
+        while (all.next()) {
+            m_verses.append({all.value(book).toInt(), all.value(chapter).toInt(),
+                             all.value(verse).toInt(), all.value(text).toString()});
+        }
+        db.close();
+        db.setDatabaseName(m_sandbox->filePath(QStringLiteral("Chapters.db")));
+        QVERIFY(db.open());
+        QSqlQuery books(QStringLiteral("select * from db"), db);
+        while (books.next()) {
+            m_bookNames.insert(books.value(QStringLiteral("Book")).toInt(),
+                               books.value(QStringLiteral("BookName")).toString());
+        }
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("plain"));
+    Engine::reset();
+}
+
+void TestSearch::cleanupTestCase()
+{
+    m_sandbox.reset();
+}
+
+std::set<Ref> TestSearch::expected(const QStringList &keywords, bool all) const
+{
+    QVector<QVector<QRegularExpression>> rules;
+    for (const QString &keyword : keywords) {
+        if (!SearchStatement::isBlankKeyword(keyword))
+            rules.append(keywordRule(keyword));
+    }
+    std::set<Ref> refs;
+    for (const Verse &verse : m_verses) {
+        bool any = false;
+        bool every = true;
+        for (const auto &rule : rules) {
+            const bool holds = verseHolds(verse.text, rule);
+            any = any || holds;
+            every = every && holds;
+        }
+        if (all ? every : any)
+            refs.insert({verse.book, verse.chapter, verse.verse});
+    }
+    return refs;
+}
+
+std::set<Ref> TestSearch::shown(const TFormSearch &form)
+{
+    std::set<Ref> refs;
+    const ResultsGrid *grid = form.StringGridResults;
+    for (int row = 1; row < grid->rowCount(); ++row) {
+        if (grid->cell(0, row).isEmpty())
+            continue;
+        refs.insert(
+            {form.ResultBooks.value(row), grid->cell(1, row).toInt(), grid->cell(2, row).toInt()});
+    }
+    return refs;
+}
+
+void TestSearch::search(TFormSearch &form, const QStringList &keywords, bool all)
+{
+    const auto boxes = form.keywordBoxes();
+    for (int i = 0; i < 5; ++i)
+        boxes[std::size_t(i)]->setText(keywords.value(i));
+    form.ComboBoxconjunction->setCurrentText(all ? QStringLiteral("all") : QStringLiteral("any"));
+    form.BtnSearchClick();
+}
+
+void TestSearch::selectRow(TFormSearch &form, int gridRow, int column)
+{
+    QTableView *grid = form.StringGridResults;
+    grid->setCurrentIndex(grid->model()->index(gridRow - 1, column));
+}
+
+// ---- The statement ----------------------------------------------------------
+
+void TestSearch::statementExample()
+{
+    const QStringList boxes{QStringLiteral("Two"), QString(), QStringLiteral("three"), QString(),
+                            QString()};
+    QCOMPARE(buildSearchStatement(boxes, true), exampleLines());
+
+    QStringList any = exampleLines();
+    any[7] = any[11] = QStringLiteral("or");
+    any[12] = QStringLiteral("1=0)");
+    QCOMPARE(buildSearchStatement(boxes, false), any);
+}
+
+void TestSearch::statementGroups_data()
+{
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<bool>("all");
+    QTest::addColumn<QStringList>("tail"); // the lines after "and ("
+
+    const auto group = [](const char *upper, const char *lower, const char *capital) {
+        return QStringList{
+            QStringLiteral("(bible.\"scripture text\" like'%%1%' or").arg(QString::fromUtf8(upper)),
+            QStringLiteral(" bible.\"scripture text\" like'%%1%' or").arg(QString::fromUtf8(lower)),
+            QStringLiteral(" bible.\"scripture text\" like'%%1%')")
+                .arg(QString::fromUtf8(capital))};
+    };
+    const QString empty;
+    QTest::newRow("Edit2 and Edit5 only")
+        << QStringList{empty, QStringLiteral("faith"), QStringLiteral(" "), empty,
+                       QStringLiteral("hope")}
+        << true
+        << (group("FAITH", "faith", "Faith") + QStringList{QStringLiteral("and")} +
+            group("HOPE", "hope", "Hope") +
+            QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("one keyword, any")
+        << QStringList{QStringLiteral("faith")} << false
+        << (group("FAITH", "faith", "Faith") +
+            QStringList{QStringLiteral("or"), QStringLiteral("1=0)")});
+    QTest::newRow("upper-case keyword")
+        << QStringList{QStringLiteral("LORD")} << true
+        << (group("LORD", "lord", "Lord") +
+            QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("mixed case keyword")
+        << QStringList{QStringLiteral("lOrD")} << true
+        << (group("LORD", "lord", "Lord") +
+            QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("one letter") << QStringList{QStringLiteral("a")} << true
+                                << (group("A", "a", "A") +
+                                    QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("two spaces") << QStringList{QStringLiteral("  ")} << true
+                                << (group("  ", "  ", "  ") +
+                                    QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("phrase with spaces around")
+        << QStringList{QStringLiteral(" the lord ")} << true
+        << (group(" THE LORD ", " the lord ", " the lord ") +
+            QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("letters outside ASCII stay as typed")
+        << QStringList{QStringLiteral("Ésaü")} << true
+        << (group("ÉSAü", "Ésaü", "Ésaü") +
+            QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("pattern characters pass unchanged")
+        << QStringList{QStringLiteral("a%b_c")} << true
+        << (group("A%B_C", "a%b_c", "A%b_c") +
+            QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("apostrophes doubled in every form")
+        << QStringList{QStringLiteral("Lord's")} << true
+        << (group("LORD''S", "lord''s", "Lord''s") +
+            QStringList{QStringLiteral("and"), QStringLiteral("1=1)")});
+    QTest::newRow("lone apostrophe")
+        << QStringList{QStringLiteral("'")} << false
+        << (group("''", "''", "''") + QStringList{QStringLiteral("or"), QStringLiteral("1=0)")});
+}
+
+void TestSearch::statementGroups()
+{
+    QFETCH(QStringList, boxes);
+    QFETCH(bool, all);
+    QFETCH(QStringList, tail);
+    const QStringList statement = buildSearchStatement(boxes, all);
+    QCOMPARE(statement.mid(0, 4), exampleLines().mid(0, 4));
+    QCOMPARE(statement.mid(4), tail);
+}
+
+void TestSearch::blankBoxesGiveNoStatement()
+{
+    QVERIFY(buildSearchStatement({}, true).isEmpty());
+    QVERIFY(buildSearchStatement({QString(), QString(), QString(), QString(), QString()}, true)
+                .isEmpty());
+    const QString space = QStringLiteral(" ");
+    QVERIFY(buildSearchStatement({space, space, space, space, space}, false).isEmpty());
+}
+
+// ---- The window ---------------------------------------------------------------
+
+void TestSearch::windowDesign()
+{
+    TFormSearch form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Find Verses"));
+    QVERIFY(form.testAttribute(Qt::WA_DeleteOnClose));
+    QCOMPARE(form.size(), QSize(457, 348));
+    QCOMPARE(form.Panel1->height(), 85);
+    QCOMPARE(form.Label4->text(), QStringLiteral("Keywords:"));
+    QCOMPARE(form.Label4->pos(), QPoint(10, 13));
+    const int lefts[] = {62, 134, 206, 278, 350};
+    for (int i = 0; i < 5; ++i) {
+        QLineEdit *edit = form.keywordBoxes()[std::size_t(i)];
+        QCOMPARE(edit->objectName(), QStringLiteral("Edit%1").arg(i + 1));
+        QCOMPARE(edit->pos(), QPoint(lefts[i], 10));
+        QCOMPARE(edit->width(), 70);
+        QVERIFY(edit->text().isEmpty());
+    }
+    QCOMPARE(form.Label2->text(), QStringLiteral("Find all verses that contain"));
+    QCOMPARE(form.Label2->pos(), QPoint(10, 41));
+    QCOMPARE(form.ComboBoxconjunction->count(), 2);
+    QCOMPARE(form.ComboBoxconjunction->itemText(0), QStringLiteral("all"));
+    QCOMPARE(form.ComboBoxconjunction->itemText(1), QStringLiteral("any"));
+    QVERIFY(!form.ComboBoxconjunction->isEditable());
+    QCOMPARE(form.ComboBoxconjunction->currentText(), QStringLiteral("all"));
+    QCOMPARE(form.ComboBoxconjunction->geometry().topLeft(), QPoint(146, 38));
+    QCOMPARE(form.ComboBoxconjunction->width(), 41);
+    QCOMPARE(form.Label3->text(), QStringLiteral("of these words."));
+    QCOMPARE(form.Label3->pos(), QPoint(194, 41));
+    QCOMPARE(form.BtnSearch->text(), QStringLiteral("&Start Search"));
+    QCOMPARE(form.BtnSearch->geometry(), QRect(343, 37, 77, 23));
+    QVERIFY(form.BtnSearch->isDefault());
+    QCOMPARE(form.Panel3->text(),
+             QStringLiteral("Double-click a verse below to view it in context."));
+    QCOMPARE(form.Panel3->height(), 17);
+    QCOMPARE(form.statusText(), QStringLiteral("0 Verse(s) Found"));
+
+    // Tab order: the five boxes, the list, the button.
+    QWidget *chain[] = {form.Edit1,    form.Edit2, form.Edit3,
+                        form.Edit4,    form.Edit5, form.ComboBoxconjunction,
+                        form.BtnSearch};
+    for (std::size_t i = 0; i + 1 < std::size(chain); ++i) {
+        QWidget *next = chain[i]->nextInFocusChain();
+        while (!(next->focusPolicy() & Qt::TabFocus))
+            next = next->nextInFocusChain();
+        QCOMPARE(next, chain[i + 1]);
+    }
+
+    const ResultsGrid *grid = form.StringGridResults;
+    QCOMPARE(grid->rowCount(), 2);
+    QCOMPARE(grid->model()->columnCount(), 4);
+    const char *const headings[] = {"Book", "Ch", "Vs", "Text"};
+    for (int column = 0; column < 4; ++column) {
+        QCOMPARE(grid->cell(column, 0), QString::fromLatin1(headings[column]));
+        QVERIFY(grid->cell(column, 1).isEmpty());
+    }
+    QCOMPARE(grid->columnWidth(0), 90);
+    QCOMPARE(grid->columnWidth(1), 25);
+    QCOMPARE(grid->columnWidth(2), 25);
+    QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 16);
+    QVERIFY(!grid->showGrid());
+    QCOMPARE(grid->selectionBehavior(), QAbstractItemView::SelectItems);
+    QCOMPARE(grid->editTriggers(), QAbstractItemView::NoEditTriggers);
+    QVERIFY(!(grid->model()->flags(grid->model()->index(0, 3)) & Qt::ItemIsEditable));
+    QCOMPARE(form.SelectedRow, 0);
+    QVERIFY(form.ResultBooks.isEmpty());
+}
+
+void TestSearch::blankBoxesIssueNothing()
+{
+    TFormSearch form;
+    form.QueryBible.addLine(QStringLiteral("never run"));
+    search(form, {QString(), QStringLiteral(" "), QString(), QStringLiteral(" "), QString()});
+    QCOMPARE(form.statusText(), QStringLiteral("Searching..."));
+    QCOMPARE(form.QueryBible.sql(), QStringList{QStringLiteral("never run")});
+    QVERIFY(!form.QueryBible.active());
+    QCOMPARE(form.StringGridResults->rowCount(), 2);
+    QVERIFY(form.StringGridResults->cell(0, 1).isEmpty());
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestSearch::countsMatchTheText_data()
+{
+    QTest::addColumn<QStringList>("keywords");
+    QTest::addColumn<bool>("all");
+    QTest::newRow("faith") << QStringList{QStringLiteral("faith")} << true;
+    QTest::newRow("Two and three")
+        << QStringList{QStringLiteral("Two"), QString(), QStringLiteral("three")} << true;
+    QTest::newRow("Two or three") << QStringList{QStringLiteral("Two"), QString(),
+                                                 QStringLiteral("three")}
+                                  << false;
+    QTest::newRow("phrase") << QStringList{QStringLiteral("the lord")} << true;
+    QTest::newRow("three of five, all")
+        << QStringList{QString(), QStringLiteral("love"), QStringLiteral(" "),
+                       QStringLiteral("god"), QStringLiteral("world")}
+        << true;
+    QTest::newRow("five, any") << QStringList{QStringLiteral("shepherd"), QStringLiteral("lamb"),
+                                              QStringLiteral("sheep"), QStringLiteral("flock"),
+                                              QStringLiteral("fold")}
+                               << false;
+}
+
+void TestSearch::countsMatchTheText()
+{
+    REQUIRE_TABLES();
+    QFETCH(QStringList, keywords);
+    QFETCH(bool, all);
+    TFormSearch form;
+    search(form, keywords, all);
+    const std::set<Ref> want = expected(keywords, all);
+    QVERIFY(!want.empty());
+    QCOMPARE(form.StringGridResults->rowCount(), int(want.size()) + 1);
+    QCOMPARE(shown(form), want);
+    QCOMPARE(form.statusText(), QStringLiteral("%1 Verse(s) Found").arg(want.size()));
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestSearch::gridRowsCellsAndBooks()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    search(form, {QStringLiteral("Meshach")});
+    const ResultsGrid *grid = form.StringGridResults;
+    const int found = grid->rowCount() - 1;
+    QCOMPARE(found, int(expected({QStringLiteral("Meshach")}, true).size()));
+    QCOMPARE(form.ResultBooks.size(), found + 1);
+    QCOMPARE(form.statusText(), QStringLiteral("%1 Verse(s) Found").arg(found));
+    std::map<Ref, QString> texts;
+    for (const Verse &verse : m_verses)
+        texts[{verse.book, verse.chapter, verse.verse}] = verse.text;
+    for (int row = 1; row <= found; ++row) {
+        const int book = form.ResultBooks.at(row);
+        QCOMPARE(book, 27); // Daniel
+        QCOMPARE(grid->cell(0, row), m_bookNames.value(book));
+        const Ref ref{book, grid->cell(1, row).toInt(), grid->cell(2, row).toInt()};
+        QCOMPARE(grid->cell(1, row), QString::number(std::get<1>(ref)));
+        QCOMPARE(grid->cell(3, row), texts[ref]);
+    }
+}
+
+void TestSearch::caseFormsOnly()
+{
+    REQUIRE_TABLES();
+    const std::set<Ref> three{{1, 1, 1}, {1, 1, 2}, {1, 1, 3}};
+    for (const char *keyword : {"frobnitz", "FROBNITZ", "Frobnitz", "fRobnitz"}) {
+        TFormSearch form;
+        search(form, {QString::fromLatin1(keyword)});
+        QCOMPARE(shown(form), three);
+        QCOMPARE(form.statusText(), QStringLiteral("3 Verse(s) Found"));
+        QCOMPARE(form.StringGridResults->rowCount(), 4);
+        QCOMPARE(form.ResultBooks.mid(1), (QVector<qint32>{1, 1, 1}));
+    }
+    TFormSearch form;
+    search(form, {QStringLiteral("lord")});
+    int lower = 0, upper = 0, capital = 0;
+    for (int row = 1; row < form.StringGridResults->rowCount(); ++row) {
+        const QString text = form.StringGridResults->cell(3, row);
+        lower += text.contains(QLatin1String("lord"));
+        upper += text.contains(QLatin1String("LORD"));
+        capital += text.contains(QLatin1String("Lord"));
+    }
+    QVERIFY(lower > 0 && upper > 0 && capital > 0);
+}
+
+void TestSearch::apostropheKeyword()
+{
+    REQUIRE_TABLES();
+    for (const char *keyword : {"Lord's", "pharaoh's", "'"}) {
+        TFormSearch form;
+        search(form, {QString::fromLatin1(keyword)});
+        const std::set<Ref> want = expected({QString::fromLatin1(keyword)}, true);
+        QVERIFY2(!want.empty(), keyword);
+        QCOMPARE(shown(form), want);
+    }
+    // The text writes "LORD's", which is none of the three forms.
+    TFormSearch form;
+    search(form, {QStringLiteral("LORD'S")});
+    bool lower = false, capital = false;
+    for (int row = 1; row < form.StringGridResults->rowCount(); ++row) {
+        const QString text = form.StringGridResults->cell(3, row);
+        lower = lower || text.contains(QLatin1String("lord's"));
+        capital = capital || text.contains(QLatin1String("Lord's"));
+        QVERIFY(text.contains(QLatin1String("lord's")) || text.contains(QLatin1String("Lord's")));
+    }
+    QVERIFY(lower && capital);
+}
+
+void TestSearch::oddKeywords_data()
+{
+    QTest::addColumn<QString>("keyword");
+    QTest::newRow("one letter") << QStringLiteral("a");
+    QTest::newRow("two spaces") << QStringLiteral("  ");
+    QTest::newRow("outside ASCII") << QStringLiteral("Ésaü");
+    QTest::newRow("percent") << QStringLiteral("%");
+    QTest::newRow("percent inside") << QStringLiteral("Lo%d");
+    QTest::newRow("underscore") << QStringLiteral("_");
+    QTest::newRow("500 characters") << QString(500, QLatin1Char('x'));
+    QTest::newRow("double quote") << QStringLiteral("\"");
+    QTest::newRow("backslash") << QStringLiteral("\\");
+}
+
+void TestSearch::oddKeywords()
+{
+    REQUIRE_TABLES();
+    QFETCH(QString, keyword);
+    TFormSearch form;
+    search(form, {keyword});
+    const std::set<Ref> want = expected({keyword}, true);
+    QCOMPARE(shown(form), want);
+    QCOMPARE(form.statusText(), QStringLiteral("%1 Verse(s) Found").arg(want.size()));
+    QCOMPARE(form.StringGridResults->rowCount(), want.empty() ? 2 : int(want.size()) + 1);
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestSearch::noResult()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    search(form, {QStringLiteral("faith")});
+    QVERIFY(form.StringGridResults->rowCount() > 2);
+    selectRow(form, 2);
+    search(form, {QStringLiteral("zzyzx")});
+    QCOMPARE(form.statusText(), QStringLiteral("0 Verse(s) Found"));
+    QCOMPARE(form.StringGridResults->rowCount(), 2);
+    for (int column = 0; column < 4; ++column)
+        QVERIFY(form.StringGridResults->cell(column, 1).isEmpty());
+    OpenBookRequest = false;
+    PendingReference = {};
+    selectRow(form, 1);
+    form.StringGridResultsDblClick();
+    QVERIFY(!OpenBookRequest);
+    QCOMPARE(PendingReference.Book, 0);
+}
+
+void TestSearch::engineErrorLeavesWindowUsable()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    search(form, {QStringLiteral("faith")});
+    const QString bible = m_sandbox->filePath(QStringLiteral("kjvbible.db"));
+    const QString aside = m_sandbox->filePath(QStringLiteral("aside.db"));
+    Engine::reset();
+    QVERIFY(QFile::rename(bible, aside));
+    bool raised = false;
+    try {
+        form.BtnSearchClick();
+    } catch (const EngineError &error) {
+        raised = true;
+        QVERIFY2(error.message().contains(QLatin1String("kjvbible"), Qt::CaseInsensitive),
+                 qPrintable(error.message()));
+    }
+    QVERIFY(QFile::rename(aside, bible));
+    QVERIFY(raised);
+    QVERIFY(!QApplication::overrideCursor());
+    QCOMPARE(form.statusText(), QStringLiteral("Searching..."));
+    QCOMPARE(form.StringGridResults->rowCount(), 2);
+    QVERIFY(form.StringGridResults->cell(0, 1).isEmpty());
+    QVERIFY(form.StringGridResults->updatesEnabled());
+
+    form.BtnSearchClick();
+    QCOMPARE(shown(form), expected({QStringLiteral("faith")}, true));
+}
+
+void TestSearch::enterStartsSearch()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    form.Edit3->setText(QStringLiteral("Meshach"));
+    QTest::keyClick(form.Edit3, Qt::Key_Return);
+    QCOMPARE(form.StringGridResults->rowCount() - 1,
+             int(expected({QStringLiteral("Meshach")}, true).size()));
+    form.Edit3->setText(QStringLiteral("Methuselah"));
+    QTest::keyClick(form.ComboBoxconjunction, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(shown(form), expected({QStringLiteral("Methuselah")}, true));
+}
+
+void TestSearch::doubleClickRequestsReader()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    form.resize(457, 700);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    search(form, {QStringLiteral("is my shepherd"), QStringLiteral("want")});
+    QCOMPARE(form.StringGridResults->rowCount(), 2);
+    QCOMPARE(form.StringGridResults->cell(0, 1), m_bookNames.value(19));
+
+    OpenBookRequest = false;
+    PendingReference = {};
+    QTableView *grid = form.StringGridResults;
+    const QPoint cell = grid->visualRect(grid->model()->index(0, 3)).center();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell);
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, cell);
+    QCOMPARE(form.SelectedRow, 1);
+    QVERIFY(OpenBookRequest);
+    QCOMPARE(PendingReference.Book, 19);
+    QCOMPARE(PendingReference.Chapter, 23);
+    QCOMPARE(PendingReference.Verse, 1);
+
+    // Several double-clicks before the main window acts: the last one counts.
+    search(form, {QStringLiteral("Meshach")});
+    QVERIFY(form.StringGridResults->rowCount() > 3);
+    for (int row : {3, 1, 2}) {
+        const QPoint at = grid->visualRect(grid->model()->index(row - 1, 0)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+    QCOMPARE(form.SelectedRow, 2);
+    QCOMPARE(PendingReference.Book, 27);
+    QCOMPARE(PendingReference.Chapter, form.StringGridResults->cell(1, 2).toInt());
+    QCOMPARE(PendingReference.Verse, form.StringGridResults->cell(2, 2).toInt());
+
+    // Below the last row or on the heading: the row selected last.
+    PendingReference = {};
+    OpenBookRequest = false;
+    const QPoint below(5, grid->viewport()->height() - 2);
+    QVERIFY(!grid->indexAt(below).isValid());
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, below);
+    QCOMPARE(PendingReference.Chapter, form.StringGridResults->cell(1, 2).toInt());
+    QVERIFY(OpenBookRequest);
+    PendingReference = {};
+    QTest::mouseClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
+    QTest::mouseDClick(grid->horizontalHeader()->viewport(), Qt::LeftButton, {}, QPoint(30, 5));
+    QCOMPARE(form.SelectedRow, 2);
+    QCOMPARE(PendingReference.Verse, form.StringGridResults->cell(2, 2).toInt());
+
+    // Keyboard moves select too.
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(form.SelectedRow, 3);
+    OpenBookRequest = false;
+}
+
+void TestSearch::doubleClickWithoutSelectionDoesNothing()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    search(form, {QStringLiteral("faith")});
+    OpenBookRequest = false;
+    PendingReference = {};
+    form.StringGridResultsDblClick();
+    QVERIFY(!OpenBookRequest);
+    QCOMPARE(PendingReference.Book, 0);
+
+    // A row selected in a bigger result, then a smaller one: nothing there.
+    selectRow(form, 200);
+    QCOMPARE(form.SelectedRow, 200);
+    search(form, {QStringLiteral("Meshach")});
+    form.StringGridResultsDblClick();
+    QVERIFY(!OpenBookRequest);
+}
+
+void TestSearch::twoWindowsKeepTheirResults()
+{
+    REQUIRE_TABLES();
+    TFormSearch first;
+    TFormSearch second;
+    search(first, {QStringLiteral("Meshach")});
+    search(second, {QStringLiteral("Methuselah")});
+    QCOMPARE(shown(first), expected({QStringLiteral("Meshach")}, true));
+    QCOMPARE(shown(second), expected({QStringLiteral("Methuselah")}, true));
+
+    selectRow(first, 1);
+    selectRow(second, 2);
+    first.StringGridResultsDblClick();
+    QCOMPARE(PendingReference.Book, 27);
+    second.StringGridResultsDblClick();
+    QCOMPARE(PendingReference.Book, second.ResultBooks.at(2));
+    QCOMPARE(PendingReference.Chapter, second.StringGridResults->cell(1, 2).toInt());
+    first.StringGridResultsDblClick();
+    QCOMPARE(PendingReference.Book, 27);
+    QCOMPARE(PendingReference.Verse, first.StringGridResults->cell(2, 1).toInt());
+    OpenBookRequest = false;
+}
+
+void TestSearch::textColumnTakesTheRest()
+{
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTableView *grid = form.StringGridResults;
+    QCOMPARE(grid->columnWidth(3), form.Panel2->width() - (90 + 25 + 25 + 25));
+
+    form.resize(600, 400);
+    QTRY_COMPARE(grid->columnWidth(3), form.Panel2->width() - 165);
+    const int before = grid->columnWidth(3);
+
+    grid->horizontalHeader()->resizeSection(0, 110);
+    form.resize(601, 400);
+    QTRY_COMPARE(grid->columnWidth(3), form.Panel2->width() - 185);
+    form.resize(600, 400);
+    QTRY_COMPARE(grid->columnWidth(3), before - 20);
+
+    form.resize(120, 300);
+    QTRY_VERIFY(form.Panel2->width() < 185);
+    QVERIFY(grid->columnWidth(3) > 0);
+}
+
+void TestSearch::readerOpensAtDoubleClickedVerse()
+{
+    REQUIRE_TABLES();
+    TFormMain main;
+    main.show();
+    // The first-run notice would wait for a click.
+    main.EditFirstTime->setText(QStringLiteral("False"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTRY_VERIFY(!main.TimerStartup->isActive());
+    main.Find1->trigger();
+    auto *form = qobject_cast<TFormSearch *>(main.activeChild());
+    QVERIFY(form);
+    QCOMPARE(main.mdiArea()->currentSubWindow()->size(), QSize(457, 348));
+    const int readersBefore = main.findChildren<TFormBook *>().size();
+
+    search(*form, {QStringLiteral("is my shepherd"), QStringLiteral("want")});
+    QCOMPARE(form->StringGridResults->rowCount(), 2);
+    selectRow(*form, 1, 2);
+    form->StringGridResultsDblClick();
+    QTRY_COMPARE_WITH_TIMEOUT(main.findChildren<TFormBook *>().size(), readersBefore + 1, 1000);
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 19);
+    QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("23"));
+    QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("1"));
+    QVERIFY(!OpenBookRequest);
+    QCOMPARE(form->StringGridResults->rowCount(), 2);
+
+    // Two double-clicks before a tick: one reader, at the second verse.
+    main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow *>(form->parentWidget()));
+    search(*form, {QStringLiteral("Meshach")});
+    selectRow(*form, 3);
+    form->StringGridResultsDblClick();
+    selectRow(*form, 5);
+    form->StringGridResultsDblClick();
+    QTRY_COMPARE_WITH_TIMEOUT(main.findChildren<TFormBook *>().size(), readersBefore + 2, 1000);
+    QTest::qWait(450);
+    QCOMPARE(main.findChildren<TFormBook *>().size(), readersBefore + 2);
+    reader = main.activeReader();
+    QVERIFY(reader);
+    QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 27);
+    QCOMPARE(reader->ComboBoxChapter->currentText(), form->StringGridResults->cell(1, 5));
+    QCOMPARE(reader->ComboBoxVerse->currentText(), form->StringGridResults->cell(2, 5));
+}
+
+QTEST_MAIN(TestSearch)
+#include "tst_search.moc"
