@@ -18,6 +18,8 @@
 #include <QTextCursor>
 #include <QTextEdit>
 
+#include <exception>
+
 namespace {
 const char *const kMhcFolder = "mhc";
 const char *const kJfbFolder = "jfb";
@@ -28,6 +30,19 @@ const char *const kJfbMissing = "getjfb.htm";
 QString inFolder(const char *folder, const QString &name)
 {
     return QString::fromLatin1(folder) + QDir::separator() + name;
+}
+
+// A failure while a path is built reaches the application's error report
+// from the event loop, not by unwinding through the button's own code.
+template <typename Work> void reportingFailures(QObject *context, Work work)
+{
+    try {
+        work();
+    } catch (...) {
+        const std::exception_ptr error = std::current_exception();
+        QMetaObject::invokeMethod(
+            context, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
+    }
 }
 
 // Closes a child window of the main window together with its frame.
@@ -42,10 +57,12 @@ void closeChild(QWidget *child)
 
 void TFormBook::RxSpeedButtonMHCClick()
 {
-    const QString relative =
-        inFolder(kMhcFolder, TableChapters().fieldByName(QStringLiteral("mhcfile")).asString() +
-                                 ComboBoxChapter->currentText());
-    DocumentLauncher::open(ProgramFolder::path() + relative);
+    reportingFailures(this, [this] {
+        const QString relative =
+            inFolder(kMhcFolder, TableChapters().fieldByName(QStringLiteral("mhcfile")).asString() +
+                                     ComboBoxChapter->currentText());
+        DocumentLauncher::open(ProgramFolder::path() + relative);
+    });
 }
 
 void TFormBook::MHCCommentary1Click()
@@ -55,15 +72,18 @@ void TFormBook::MHCCommentary1Click()
 
 void TFormBook::RxSpeedButtonJFBClick()
 {
-    const QString folder = ProgramFolder::path();
-    QString full;
-    if (QFileInfo::exists(folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbSign))))
-        full = folder + inFolder(kJfbFolder,
-                                 TableChapters().fieldByName(QStringLiteral("jfbfile")).asString() +
-                                     ComboBoxChapter->currentText());
-    else
-        full = folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbMissing));
-    DocumentLauncher::open(full);
+    reportingFailures(this, [this] {
+        const QString folder = ProgramFolder::path();
+        QString full;
+        if (QFileInfo::exists(folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbSign))))
+            full = folder +
+                   inFolder(kJfbFolder,
+                            TableChapters().fieldByName(QStringLiteral("jfbfile")).asString() +
+                                ComboBoxChapter->currentText());
+        else
+            full = folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbMissing));
+        DocumentLauncher::open(full);
+    });
 }
 
 void TFormBook::JFBCommentary1Click()

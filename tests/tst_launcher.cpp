@@ -134,6 +134,7 @@ private slots:
     void missingDocumentIsReported();
 
     void readerCommentaries();
+    void readerWithoutCatalogueRow();
 
     void viewerStartedWithOneArgument();
     void viewerChangeTakesEffectAtOnce();
@@ -324,6 +325,30 @@ void TestLauncher::readerCommentaries()
     QCOMPARE(recorder.launches[3].address,
              DocumentLauncher::fileAddress(folder + QStringLiteral("jfb/john.htm#3")));
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestLauncher::readerWithoutCatalogueRow()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    quieten(main);
+    // A book number outside the Bible leaves the reader without a catalogue
+    // row: the commentary has no document to name.
+    PendingReference = {0, 1, 1};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    LaunchRecorder recorder;
+    reader->RxSpeedButtonMHCClick();
+    QVERIFY(recorder.launches.isEmpty());
+    reader->RxSpeedButtonJFBClick();
+    QCOMPARE(recorder.launches.size(), 1);
+    QCOMPARE(recorder.launches[0].address,
+             DocumentLauncher::fileAddress(sandbox.path() + QStringLiteral("jfb/getjfb.htm")));
+    QVERIFY(!QApplication::overrideCursor());
+    // The reader goes before its error report would be delivered.
+    delete reader->parentWidget();
 }
 
 void TestLauncher::viewerStartedWithOneArgument()
