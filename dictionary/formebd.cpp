@@ -38,6 +38,15 @@ const char *const kWordField = "Word";
 const char *const kLinkField = "link";
 const char *const kDefinitionFolder = "ebd";
 
+// Raises the error again once control is back in the event loop, where the
+// application reports it: an exception must not unwind through the line
+// edit's own code. The report is dropped when the window goes first.
+void reportFromEventLoop(QObject *context, std::exception_ptr error)
+{
+    QMetaObject::invokeMethod(
+        context, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
+}
+
 QString upperAscii(const QString &text)
 {
     QString upper = text;
@@ -84,30 +93,20 @@ TFormebd::TFormebd(QWidget *parent) : QWidget(parent), m_queryebd(std::make_uniq
     setAttribute(Qt::WA_DeleteOnClose);
     createControls();
 
-    Query &query = *m_queryebd;
     for (const QString &line : creationStatement())
-        query.addLine(line);
+        m_queryebd->addLine(line);
     try {
-        query.open();
-        refreshList();
+        openQuery();
     } catch (...) {
-        // The window opens with an empty list; the error is reported once
-        // control is back in the event loop.
-        const std::exception_ptr error = std::current_exception();
-        QMetaObject::invokeMethod(
-            this, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
+        // The window opens with an empty list.
+        reportFromEventLoop(this, std::current_exception());
     }
 
     connect(Edit1, &QLineEdit::textChanged, this, [this] {
-        // An exception must not unwind through the line edit's own code:
-        // it is raised again from the event loop, where the application
-        // reports it.
         try {
             Edit1Change();
         } catch (...) {
-            const std::exception_ptr error = std::current_exception();
-            QMetaObject::invokeMethod(
-                this, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
+            reportFromEventLoop(this, std::current_exception());
         }
     });
 }
@@ -230,13 +229,19 @@ void TFormebd::Edit1Change()
     query.clearSql();
     for (const QString &line : searchStatement(Edit1->text()))
         query.addLine(line);
+    openQuery();
+}
+
+void TFormebd::openQuery()
+{
     try {
-        query.open();
+        m_queryebd->open();
+        refreshList();
     } catch (...) {
+        m_queryebd->close();
         m_model->setWords(QStringList());
         throw;
     }
-    refreshList();
 }
 
 void TFormebd::refreshList()

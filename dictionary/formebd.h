@@ -54,6 +54,9 @@ protected:
 private:
     void createControls();
     void layoutPanel1();
+    // Opens the statement and shows its result; a failure empties the list
+    // and is thrown on.
+    void openQuery();
     void refreshList();
     void followCurrentEntry(int row);
 
