@@ -302,6 +302,7 @@ QString FieldValue::asString() const
 
 void Cursor::first()
 {
+    ensureFetched();
     m_pos = 0;
     m_bof = true;
     m_eof = m_rows.isEmpty();
@@ -309,6 +310,7 @@ void Cursor::first()
 
 void Cursor::next()
 {
+    ensureFetched();
     if (m_rows.isEmpty()) {
         m_eof = true;
         return;
@@ -322,6 +324,7 @@ void Cursor::next()
 
 void Cursor::last()
 {
+    ensureFetched();
     if (m_rows.isEmpty()) {
         m_bof = m_eof = true;
         return;
@@ -331,18 +334,33 @@ void Cursor::last()
     m_eof = true;
 }
 
+bool Cursor::isEmpty() const
+{
+    fetchNow();
+    return m_rows.isEmpty();
+}
+
+int Cursor::recordCount() const
+{
+    fetchNow();
+    return m_rows.size();
+}
+
 bool Cursor::eof() const
 {
+    fetchNow();
     return m_eof || m_rows.isEmpty();
 }
 
 bool Cursor::bof() const
 {
+    fetchNow();
     return m_bof || m_rows.isEmpty();
 }
 
 FieldValue Cursor::fieldByName(const QString &name) const
 {
+    fetchNow();
     int column = -1;
     for (int i = 0; i < m_fieldNames.size(); ++i) {
         if (m_fieldNames.at(i).compare(name, Qt::CaseInsensitive) == 0) {
@@ -499,6 +517,7 @@ void Table::close()
     if (m_inTransaction)
         rollback();
     m_active = false;
+    m_stale = false;
     m_appending = false;
     m_pendingRow.clear();
     m_fieldNames.clear();
@@ -621,7 +640,30 @@ QString Table::filterClause() const
     return QStringLiteral(" WHERE (") + sql + QLatin1Char(')');
 }
 
+// The view is read when it is first looked at, so that opening a table and
+// then filtering it reads only the filtered rows.
 void Table::refresh()
+{
+    // A filter naming a field the table lacks is refused at once.
+    filterClause();
+    m_stale = true;
+}
+
+void Table::ensureFetched()
+{
+    if (!m_stale)
+        return;
+    m_stale = false;
+    try {
+        fetch();
+    } catch (...) {
+        m_rows.clear();
+        m_stale = true;
+        throw;
+    }
+}
+
+void Table::fetch()
 {
     m_schema = Engine::attach(m_tableName, m_access);
     const QString sql =
@@ -639,6 +681,7 @@ void Table::findNearest(const QString &key)
 {
     if (!m_active)
         throw EngineError(QStringLiteral("Table is not open: %1").arg(m_tableName));
+    ensureFetched();
     if (key.isEmpty() || m_rows.isEmpty() || m_keyParts.isEmpty()) {
         first();
         return;

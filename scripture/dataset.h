@@ -47,19 +47,23 @@ private:
 class Cursor
 {
 public:
+    virtual ~Cursor() = default;
     void first();
     void next();
     void last();
     bool eof() const; // past the last row (also true when empty)
     bool bof() const; // on or before the first row
-    bool isEmpty() const { return m_rows.isEmpty(); }
-    int recordCount() const { return m_rows.size(); }
+    bool isEmpty() const;
+    int recordCount() const;
     int recNo() const { return m_pos; } // 0-based current row
     // Field of the current row by name, matched without regard to case.
     // Throws EngineError for an unknown field or when no row is current.
     FieldValue fieldByName(const QString &name) const;
 
 protected:
+    // Reads the view when it has changed since it was last read.
+    virtual void ensureFetched() {}
+    void fetchNow() const { const_cast<Cursor *>(this)->ensureFetched(); }
     void setResult(QStringList fieldNames, QVector<QVector<QVariant>> rows);
     void clearRows();
     QStringList m_fieldNames;
@@ -119,6 +123,8 @@ private:
     };
 
     void refresh();
+    void fetch();
+    void ensureFetched() override;
     QString schema() const;
     QString orderClause() const;
     void readStructure();
@@ -137,6 +143,7 @@ private:
     bool m_active = false;
     bool m_inTransaction = false;
     QVariantMap m_pendingRow;
+    bool m_stale = true;
     bool m_appending = false;
 };
 
