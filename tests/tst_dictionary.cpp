@@ -338,7 +338,7 @@ TFormBook *TestDictionary::openReader(TFormMain &main)
     if (!reader || !reader->RxRichEdit1->toPlainText().contains("[End of Chapter]"))
         return nullptr;
     if (QMdiSubWindow *frame = qobject_cast<QMdiSubWindow *>(reader->parentWidget()))
-        frame->showMaximized();
+        frame->resize(700, 500);
     QTest::qWait(50);
     return reader;
 }
@@ -452,6 +452,12 @@ void TestDictionary::readerClosesItsDictionaries()
     if (!reader)
         QSKIP("The reader does not render chapters yet");
     main.EastonsBibleDictionary1Click();
+    // The design size, centred in the client area.
+    QMdiSubWindow *menuFrame = main.mdiArea()->activeSubWindow();
+    QVERIFY(qobject_cast<TFormebd *>(menuFrame->widget()));
+    QCOMPARE(menuFrame->size(), QSize(309, 329));
+    const QPoint centre = main.mdiArea()->viewport()->rect().center();
+    QVERIFY((menuFrame->geometry().center() - centre).manhattanLength() <= 2);
     reader->RxSpeedButtonEBDClick();
     reader->LookUpWord1Click();
     QCOMPARE(dictionaries(main).size(), 3);
