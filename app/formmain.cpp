@@ -21,6 +21,7 @@
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -85,6 +86,10 @@ QBrush clientBackground()
 TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
 {
     g_instance = this;
+    // The windows are laid out for "MS Sans Serif"; where it is missing, the
+    // metric-compatible sans serif of the system keeps captions in place.
+    QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
     setObjectName(QStringLiteral("FormMain"));
     setWindowTitle(QString::fromLatin1(kCaption));
     setWindowIcon(Artwork::appIcon());
@@ -331,8 +336,13 @@ TFormBook *TFormMain::activeReader() const
 
 QMdiSubWindow *TFormMain::addChild(QWidget *child)
 {
+    const QSize designSize = child->size();
     QMdiSubWindow *window = m_mdiArea->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose);
+    // The frame takes the child's design size plus its own borders.
+    const int border = window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+    window->resize(designSize.width() + 2 * border, designSize.height() + title + border);
     window->setWindowIcon(child->windowIcon().isNull() ? windowIcon() : child->windowIcon());
     return window;
 }
