@@ -1,0 +1,475 @@
+"""Drives the built Kelvaro under a private X server (Xvfb), the way a person
+would: keys and clicks through xdotool, results read from what the program
+leaves behind (saved files, settings.db, its settings store).
+
+Everything waits by polling with a deadline, and every process started here
+is ended by Session.close(), whatever happened before.
+"""
+
+import os
+import re
+import select
+import shutil
+import sqlite3
+import subprocess
+import tempfile
+import time
+
+SCREEN_WIDTH = 1024
+SCREEN_HEIGHT = 768
+# The reader's tables and documents; a program folder without these was
+# not built (target kelvaro_data).
+REQUIRED_FILES = ("kelvaro", "kjvbible.db", "Chapters.db", "Verses.db", "ebd.db", "settings.db")
+MAIN_CAPTION = "Kelvaro"
+NOTICE_CAPTION = "Information"
+SAVE_DIALOG_CAPTION = "Save As"
+ABOUT_CAPTION = "About"
+
+
+class Failure(Exception):
+    """A step of the scenario did not happen as a person would expect."""
+
+
+def wait_for(what, predicate, timeout, interval=0.05):
+    """Polls predicate until it returns something true; that value is the
+    result. Raises Failure naming `what` when the deadline passes."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() >= deadline:
+            raise Failure("timed out after %.1f s waiting for %s" % (timeout, what))
+        time.sleep(interval)
+
+
+def find_tool(name, given=None):
+    """The path of a required tool, or a Failure that says how to get it."""
+    if given and not given.endswith("-NOTFOUND") and os.access(given, os.X_OK):
+        return given
+    found = shutil.which(name)
+    if found:
+        return found
+    raise Failure(
+        "%s is not installed; the end-to-end test needs it (scripts/setup.sh installs "
+        "Debian's xvfb and xdotool)" % name
+    )
+
+
+def unescape_ini_key(key):
+    # QSettings writes characters outside [A-Za-z0-9_.-] of a key as %XX.
+    return re.sub(r"%([0-9A-Fa-f]{2})", lambda m: chr(int(m.group(1), 16)), key)
+
+
+def unquote_ini_value(value):
+    if len(value) >= 2 and value[0] == '"' and value[-1] == '"':
+        value = value[1:-1]
+        return re.sub(r"\\(.)", lambda m: m.group(1), value)
+    return value
+
+
+def read_settings_store(path):
+    """The groups of a QSettings INI file as {group: {name: text}}."""
+    groups = {}
+    current = groups.setdefault("", {})
+    with open(path, encoding="utf-8") as store:
+        for raw in store:
+            line = raw.strip()
+            if not line or line.startswith(";"):
+                continue
+            if line.startswith("[") and line.endswith("]"):
+                current = groups.setdefault(unescape_ini_key(line[1:-1]), {})
+                continue
+            name, _, value = line.partition("=")
+            current[unescape_ini_key(name.strip())] = unquote_ini_value(value.strip())
+    return groups
+
+
+def session_rows(program_dir):
+    """The session table as (order, book, chapter, verse) rows, by order."""
+    db = sqlite3.connect("file:%s?mode=ro" % os.path.join(program_dir, "settings.db"), uri=True)
+    try:
+        return db.execute(
+            'select "order", "book", "chapter", "verse" from db order by "order"'
+        ).fetchall()
+    finally:
+        db.close()
+
+
+class Scripture:
+    """Reads the shipped tables to know what the program should show."""
+
+    def __init__(self, program_dir):
+        self.db = sqlite3.connect(
+            "file:%s?mode=ro" % os.path.join(program_dir, "kjvbible.db"), uri=True
+        )
+        self.chapters = sqlite3.connect(
+            "file:%s?mode=ro" % os.path.join(program_dir, "Chapters.db"), uri=True
+        )
+
+    def close(self):
+        self.db.close()
+        self.chapters.close()
+
+    def book_name(self, book):
+        row = self.chapters.execute(
+            'select "BookName" from db where "Book" = ?', (book,)
+        ).fetchone()
+        if not row:
+            raise Failure("book %d is not in Chapters.db" % book)
+        return row[0]
+
+    def verse_text(self, book, chapter, verse):
+        row = self.db.execute(
+            'select "Scripture Text" from db where "Book" = ? and "Chapter" = ? and "Verse" = ?',
+            (book, chapter, verse),
+        ).fetchone()
+        return row[0] if row else None
+
+    def chapter_lines(self, book, chapter):
+        """The chapter as a reader shows it, one paragraph a line, blank lines
+        left out: heading, numbered verses, closing line."""
+        lines = ["%s %d" % (self.book_name(book), chapter)]
+        for verse, text in self.db.execute(
+            'select "Verse", "Scripture Text" from db where "Book" = ? and "Chapter" = ? '
+            'order by "Verse"',
+            (book, chapter),
+        ):
+            lines.append("%d   %s" % (verse, text))
+        lines.append("[End of Chapter]")
+        return lines
+
+
+def text_lines(path):
+    with open(path, encoding="utf-8") as saved:
+        return [line.rstrip("\r") for line in saved.read().split("\n") if line.strip()]
+
+
+class Session:
+    """One private X server and a temporary copy of the program folder, with
+    the program's settings store and runtime folder kept apart from the
+    user's."""
+
+    def __init__(self, program_dir, xvfb=None, xdotool=None, keep=False):
+        self.source_dir = os.path.abspath(program_dir)
+        missing = [
+            name
+            for name in REQUIRED_FILES
+            if not os.path.exists(os.path.join(self.source_dir, name))
+        ]
+        if missing:
+            raise Failure(
+                "the program folder %s is not built (missing: %s); build the targets kelvaro "
+                "and kelvaro_data first" % (self.source_dir, ", ".join(missing))
+            )
+        self.xvfb_path = find_tool("Xvfb", xvfb)
+        self.xdotool_path = find_tool("xdotool", xdotool)
+        self.keep = keep
+        self.root = tempfile.mkdtemp(prefix="kelvaro-e2e-")
+        self.program_dir = os.path.join(self.root, "kelvaro")
+        self.home = os.path.join(self.root, "home")
+        self.config = os.path.join(self.root, "config")
+        self.runtime = os.path.join(self.root, "runtime")
+        self.output = os.path.join(self.root, "output")
+        self.logs = []
+        self.processes = []
+        self.xvfb = None
+        self.display = None
+
+    # -- set-up and tear-down -------------------------------------------------
+
+    def prepare_program_folder(self):
+        shutil.copytree(self.source_dir, self.program_dir, symlinks=True)
+        # Hand-off files and a session left behind by someone running the
+        # built program belong to that run, not to a first day.
+        for leftover in ("param.txt", "~param.txt"):
+            path = os.path.join(self.program_dir, leftover)
+            if os.path.exists(path):
+                os.remove(path)
+        db = sqlite3.connect(os.path.join(self.program_dir, "settings.db"))
+        try:
+            db.execute("delete from db")
+            db.commit()
+        finally:
+            db.close()
+        for folder in (self.home, self.config, self.output):
+            os.makedirs(folder)
+        # Qt accepts a runtime folder only when it is private to the user.
+        os.makedirs(self.runtime, mode=0o700)
+        os.chmod(self.runtime, 0o700)
+
+    def start_display(self, timeout=15):
+        read_end, write_end = os.pipe()
+        log = open(os.path.join(self.root, "xvfb.log"), "wb")
+        self.logs.append(("Xvfb", log.name))
+        try:
+            self.xvfb = subprocess.Popen(
+                [
+                    self.xvfb_path,
+                    "-displayfd",
+                    str(write_end),
+                    "-screen",
+                    "0",
+                    "%dx%dx24" % (SCREEN_WIDTH, SCREEN_HEIGHT),
+                    "-nolisten",
+                    "tcp",
+                    "-noreset",
+                ],
+                pass_fds=(write_end,),
+                stdin=subprocess.DEVNULL,
+                stdout=log,
+                stderr=log,
+            )
+        finally:
+            os.close(write_end)
+            log.close()
+        # Xvfb writes the number of the free display it chose once it accepts
+        # connections.
+        received = b""
+        deadline = time.monotonic() + timeout
+        try:
+            while not received.endswith(b"\n"):
+                remaining = deadline - time.monotonic()
+                if remaining <= 0 or self.xvfb.poll() is not None:
+                    raise Failure("Xvfb did not start (see its log below)")
+                ready, _, _ = select.select([read_end], [], [], remaining)
+                if ready:
+                    chunk = os.read(read_end, 64)
+                    if not chunk:
+                        raise Failure("Xvfb did not report its display (see its log below)")
+                    received += chunk
+        finally:
+            os.close(read_end)
+        self.display = ":" + received.decode().strip()
+
+    def program_environment(self):
+        env = dict(os.environ)
+        # The suite runs its Qt tests offscreen; this one needs the X server.
+        # Desktop integration of the caller's session would change dialogs
+        # and talk to its buses.
+        for name in (
+            "QT_QPA_PLATFORM",
+            "QT_QPA_PLATFORMTHEME",
+            "QT_STYLE_OVERRIDE",
+            "QT_FATAL_WARNINGS",
+            "XDG_CURRENT_DESKTOP",
+            "DESKTOP_SESSION",
+            "SESSION_MANAGER",
+            "DBUS_SESSION_BUS_ADDRESS",
+            "WAYLAND_DISPLAY",
+            "XAUTHORITY",
+        ):
+            env.pop(name, None)
+        env.update(
+            DISPLAY=self.display,
+            QT_QPA_PLATFORM="xcb",
+            HOME=self.home,
+            XDG_CONFIG_HOME=self.config,
+            XDG_RUNTIME_DIR=self.runtime,
+            XDG_DATA_HOME=os.path.join(self.home, ".local", "share"),
+            XDG_CACHE_HOME=os.path.join(self.home, ".cache"),
+        )
+        return env
+
+    def close(self):
+        for process in self.processes + ([self.xvfb] if self.xvfb else []):
+            if process.poll() is None:
+                process.terminate()
+                try:
+                    process.wait(timeout=3)
+                except subprocess.TimeoutExpired:
+                    process.kill()
+                    process.wait(timeout=3)
+        if not self.keep:
+            shutil.rmtree(self.root, ignore_errors=True)
+
+    def print_logs(self):
+        for name, path in self.logs:
+            try:
+                with open(path, encoding="utf-8", errors="replace") as log:
+                    text = log.read().strip()
+            except OSError:
+                continue
+            if text:
+                print("---- %s (%s) ----\n%s" % (name, os.path.basename(path), text))
+
+    # -- the program ------------------------------------------------------------
+
+    def start_program(self, *arguments):
+        """Starts build/kelvaro's copy with the program folder as its
+        current folder."""
+        index = len(self.logs)
+        log = open(os.path.join(self.root, "kelvaro-%d.log" % index), "wb")
+        self.logs.append(("kelvaro %s" % " ".join(arguments), log.name))
+        try:
+            process = subprocess.Popen(
+                [os.path.join(self.program_dir, "kelvaro")] + list(arguments),
+                cwd=self.program_dir,
+                env=self.program_environment(),
+                stdin=subprocess.DEVNULL,
+                stdout=log,
+                stderr=log,
+            )
+        finally:
+            log.close()
+        self.processes.append(process)
+        return process
+
+    def settings_store_path(self):
+        """The settings store under the temporary configuration folder."""
+        found = []
+        for folder, _, files in os.walk(self.config):
+            for name in files:
+                path = os.path.join(folder, name)
+                if "Software/kelvaro" in path.replace(os.sep, "/"):
+                    found.append(path)
+        if len(found) != 1:
+            raise Failure(
+                "expected one settings store under Software/kelvaro in %s, found %s"
+                % (self.config, found or "none")
+            )
+        return found[0]
+
+    # -- the X server -----------------------------------------------------------
+
+    def xdotool(self, *arguments, check=True):
+        result = subprocess.run(
+            [self.xdotool_path] + [str(a) for a in arguments],
+            env=dict(os.environ, DISPLAY=self.display),
+            stdin=subprocess.DEVNULL,
+            capture_output=True,
+            text=True,
+            timeout=15,
+        )
+        if check and result.returncode != 0:
+            raise Failure(
+                "xdotool %s failed: %s" % (" ".join(map(str, arguments)), result.stderr.strip())
+            )
+        return result
+
+    def windows(self, caption_pattern):
+        """Visible top-level windows whose caption matches the pattern."""
+        result = self.xdotool("search", "--onlyvisible", "--name", caption_pattern, check=False)
+        return [int(w) for w in result.stdout.split()]
+
+    def window_names(self):
+        names = []
+        for window in self.windows("."):
+            result = self.xdotool("getwindowname", window, check=False)
+            names.append(result.stdout.strip())
+        return names
+
+    def wait_window(self, caption_pattern, timeout, what):
+        return wait_for(what, lambda: self.windows(caption_pattern), timeout)[0]
+
+    def wait_window_gone(self, window, timeout, what):
+        wait_for(what, lambda: window not in self.windows("."), timeout)
+
+    def geometry(self, window):
+        out = self.xdotool("getwindowgeometry", "--shell", window).stdout
+        values = dict(line.split("=", 1) for line in out.split() if "=" in line)
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def focus(self, window):
+        self.xdotool("windowfocus", "--sync", window)
+
+    def keys(self, window, *keys, pause=0.15):
+        """Presses keys in the given window, one after the other."""
+        self.focus(window)
+        for key in keys:
+            self.xdotool("key", "--clearmodifiers", key)
+            time.sleep(pause)
+
+    def type_text(self, window, text):
+        self.focus(window)
+        self.xdotool("type", "--delay", 15, text)
+
+    def double_click(self, x, y):
+        self.xdotool("mousemove", "--sync", x, y)
+        self.xdotool("click", "--repeat", 2, "--delay", 80, 1)
+
+    def fill_screen(self, window):
+        """There is no window manager to honour the maximized state the
+        program asks for; this gives the window the whole screen as one
+        would."""
+        self.xdotool("windowmove", "--sync", window, 0, 0)
+        self.xdotool("windowsize", "--sync", window, SCREEN_WIDTH, SCREEN_HEIGHT)
+
+    def screenshot(self, path):
+        """The whole screen as a PNG (ImageMagick's import)."""
+        importer = shutil.which("import")
+        if not importer:
+            raise Failure("ImageMagick's import is not installed (scripts/setup.sh installs it)")
+        subprocess.run(
+            [importer, "-window", "root", "-depth", "8", "-strip", path],
+            env=dict(os.environ, DISPLAY=self.display),
+            stdin=subprocess.DEVNULL,
+            check=True,
+            timeout=30,
+        )
+
+    # -- what a person does with the program ----------------------------------------
+
+    def main_window(self, timeout=20):
+        return self.wait_window("^%s$" % MAIN_CAPTION, timeout, "the main window")
+
+    def dismiss_notice(self, timeout=20):
+        notice = self.wait_window("^%s" % NOTICE_CAPTION, timeout, "the first-run notice")
+        self.keys(notice, "Return")
+        self.wait_window_gone(notice, 5, "the first-run notice to close")
+
+    def save_chapter(self, main, path):
+        """File > Save Chapter As..., a file name, Enter; returns when the
+        file is written."""
+        self.keys(main, "alt+f", "a")
+        dialog = self.wait_window("^%s" % SAVE_DIALOG_CAPTION, 10, "the Save As dialog")
+        self.keys(dialog, "ctrl+a")
+        self.type_text(dialog, path)
+        self.keys(dialog, "Return")
+        self.wait_window_gone(dialog, 10, "the Save As dialog to close")
+        wait_for("the saved chapter %s" % path, lambda: os.path.exists(path), 5)
+        # The file is written before the dialog's caller returns, but be sure
+        # it is complete before reading it.
+        wait_for("the saved chapter to be complete", lambda: self.stable_size(path), 5)
+
+    @staticmethod
+    def stable_size(path):
+        size = os.path.getsize(path)
+        time.sleep(0.1)
+        return size > 0 and size == os.path.getsize(path)
+
+    def find_verses(self, main, keyword):
+        """Edit > Find Verses (Ctrl+F), the keyword, Enter."""
+        self.keys(main, "ctrl+f")
+        time.sleep(0.3)
+        self.type_text(main, keyword)
+        self.keys(main, "Return")
+
+    def settle(self, main, hold=0.4):
+        """Returns once the program has handled all input sent before: the
+        About window (Help > About) can only appear after it. The window
+        stays up a moment, during which the program's timers run; its
+        default button (Enter) closes it."""
+        self.keys(main, "alt+h", "a")
+        about = self.wait_window("^%s" % ABOUT_CAPTION, 20, "the About window")
+        time.sleep(hold)
+        self.keys(about, "Return")
+        self.wait_window_gone(about, 5, "the About window to close")
+
+    def search_window_centre(self, main):
+        """The search window opens centred in the client area, below the
+        menu and tool bar (about 50 pixels together); its centre lies in the
+        results grid, a few rows down."""
+        x, y, width, height = self.geometry(main)
+        return x + width // 2, y + (height + 50) // 2
+
+    def exit_program(self, main, process, timeout=20):
+        """File > Exit; returns the exit code."""
+        self.keys(main, "alt+f", "x")
+        started = time.monotonic()
+        try:
+            code = process.wait(timeout=timeout)
+            print("exit: the program ended %.2f s after File > Exit" % (time.monotonic() - started))
+            return code
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end within %d s of File > Exit" % timeout)
