@@ -115,7 +115,10 @@ int print(const QTextDocument &document, QPrinter &printer, const QString &title
         painter.save();
         painter.translate(rect.left, rect.top - view.top());
         painter.setClipRect(view);
-        context.clip = view;
+        // Lines that only touch the page's edges belong to the neighbouring
+        // page: drawn here they would be invisible but still land in the
+        // PDF's text.
+        context.clip = view.adjusted(0, 1, 0, -1);
         copy->documentLayout()->draw(&painter, context);
         painter.restore();
     }

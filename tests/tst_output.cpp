@@ -1,0 +1,628 @@
+// Copy, Select All, Print Chapter and Save Chapter As on the active reader:
+// the page rectangle, the RTF writer read back by an independent reader
+// (unrtf), PDF output checked with poppler's tools, and the file formats.
+#include "app/chapteroutput.h"
+#include "app/documentoutput.h"
+#include "app/formmain.h"
+#include "app/pagerect.h"
+#include "app/pendingreference.h"
+#include "app/rtfwriter.h"
+#include "reader/formbook.h"
+#include "support/sandbox.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextEdit>
+#include <QTimer>
+#include <QtTest>
+
+#include <stdexcept>
+
+namespace {
+QString runTool(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000) || process.exitCode() != 0)
+        return QStringLiteral("<%1 failed: %2>")
+            .arg(program, QString::fromLocal8Bit(process.readAllStandardError()));
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+bool toolsMissing()
+{
+    return QStandardPaths::findExecutable(QStringLiteral("unrtf")).isEmpty() ||
+           QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty() ||
+           QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Body text of unrtf --text: its banner lines start with "###".
+QString unrtfText(const QString &path)
+{
+    QStringList lines;
+    for (const QString &line : runTool(QStringLiteral("unrtf"), {QStringLiteral("--text"), path})
+                                   .split(QLatin1Char('\n'))) {
+        if (!line.startsWith(QStringLiteral("###")) && !line.startsWith(QStringLiteral("-----")))
+            lines.append(line);
+    }
+    return lines.join(QLatin1Char('\n')).trimmed();
+}
+
+QString collapsed(QString text)
+{
+    return text.replace(QRegularExpression(QStringLiteral("\\s+")), QStringLiteral(" ")).trimmed();
+}
+
+// A small document with every format the writer handles.
+void fillSample(QTextDocument &document)
+{
+    QFont base(QStringLiteral("Liberation Serif"));
+    base.setPointSize(12);
+    document.setDefaultFont(base);
+    QTextCursor cursor(&document);
+    QTextBlockFormat centred;
+    centred.setAlignment(Qt::AlignHCenter);
+    centred.setTextIndent(20.0 / 3.0); // 5 points at 96 pixels per inch
+    centred.setRightMargin(20.0 / 3.0);
+    cursor.setBlockFormat(centred);
+    QTextCharFormat heading;
+    heading.setFontFamilies({QStringLiteral("Liberation Sans")});
+    heading.setFontPointSize(14);
+    heading.setFontWeight(QFont::Bold);
+    heading.setForeground(QColor(128, 0, 0));
+    cursor.insertText(QStringLiteral("John 3"), heading);
+
+    QTextBlockFormat left = centred;
+    left.setAlignment(Qt::AlignLeft);
+    cursor.insertBlock(left, QTextCharFormat());
+    QTextCharFormat number;
+    number.setForeground(QColor(0, 0, 255));
+    number.setFontWeight(QFont::Bold);
+    cursor.insertText(QStringLiteral("16"), number);
+    cursor.insertText(QStringLiteral("   For God so loved the world, "), QTextCharFormat());
+    QTextCharFormat italic;
+    italic.setFontItalic(true);
+    cursor.insertText(QStringLiteral("that he gave"), italic);
+    QTextCharFormat underline;
+    underline.setFontUnderline(true);
+    cursor.insertText(QStringLiteral(" his only"), underline);
+    QTextCharFormat strike;
+    strike.setFontStrikeOut(true);
+    cursor.insertText(QStringLiteral(" begotten Son"), strike);
+    cursor.insertBlock(left, QTextCharFormat());
+    cursor.insertText(
+        QString::fromUtf8("Braces {x} and back\\slash, caf\u00e9 \u2013 \u05d0 \U0001F600"));
+    QTextBlockFormat right = centred;
+    right.setAlignment(Qt::AlignRight);
+    cursor.insertBlock(right, QTextCharFormat());
+    cursor.insertText(QStringLiteral("[End of Chapter]"));
+}
+
+class ScopedRunner
+{
+public:
+    explicit ScopedRunner(ChapterOutput::DialogRunner runner)
+    {
+        ChapterOutput::setDialogRunnerForTesting(std::move(runner));
+    }
+    ~ScopedRunner() { ChapterOutput::setDialogRunnerForTesting({}); }
+};
+} // namespace
+
+class TestOutput : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+
+    void nearestRoundsHalvesToEven_data();
+    void nearestRoundsHalvesToEven();
+    void pageRectangle_data();
+    void pageRectangle();
+
+    void rtfStructure();
+    void rtfReadBackByUnrtf();
+    void rtfBackgroundAndDefaultColour();
+    void saveChoosesFormatByExtension_data();
+    void saveChoosesFormatByExtension();
+    void saveFailureCarriesTheSystemMessage();
+    void printLaysOutPagesInTheRectangle();
+
+    void readerTest();
+    void commandsIgnoreOtherWindows();
+    void selectAllAndCopy();
+    void saveAsThroughTheDialog();
+    void saveAsCancelled();
+    void printChapterToPdf();
+};
+
+void TestOutput::initTestCase()
+{
+    if (toolsMissing())
+        QSKIP("unrtf and poppler-utils are needed (scripts/setup.sh installs them)");
+}
+
+void TestOutput::nearestRoundsHalvesToEven_data()
+{
+    QTest::addColumn<double>("value");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("0.5") << 0.5 << 0;
+    QTest::newRow("1.5") << 1.5 << 2;
+    QTest::newRow("2.5") << 2.5 << 2;
+    QTest::newRow("487.5") << 487.5 << 488;
+    QTest::newRow("474.5") << 474.5 << 474;
+    QTest::newRow("2.49") << 2.49 << 2;
+    QTest::newRow("2.51") << 2.51 << 3;
+    QTest::newRow("-0.5") << -0.5 << 0;
+    QTest::newRow("-1.5") << -1.5 << -2;
+}
+
+void TestOutput::nearestRoundsHalvesToEven()
+{
+    QFETCH(double, value);
+    QFETCH(int, expected);
+    QCOMPARE(PageRectangle::nearest(value), expected);
+}
+
+void TestOutput::pageRectangle_data()
+{
+    QTest::addColumn<QList<int>>("printer"); // dpiX, dpiY, offX, offY
+    QTest::addColumn<QList<int>>("rect");    // left, top, right, bottom
+    QTest::newRow("600 dpi") << QList<int>{600, 600, 50, 50} << QList<int>{550, 550, 4450, 5950};
+    QTest::newRow("no offsets") << QList<int>{300, 300, 0, 0} << QList<int>{300, 300, 2250, 3000};
+    QTest::newRow("uneven resolution")
+        << QList<int>{1200, 600, 100, 25} << QList<int>{1100, 575, 8900, 5975};
+    // 75 x 6.5 = 487.5 rounds up to the even 488; 73 x 6.5 = 474.5 down to 474.
+    QTest::newRow("half up") << QList<int>{75, 75, 0, 0} << QList<int>{75, 75, 563, 750};
+    QTest::newRow("half down") << QList<int>{73, 73, 3, 3} << QList<int>{70, 70, 544, 727};
+}
+
+void TestOutput::pageRectangle()
+{
+    QFETCH(QList<int>, printer);
+    QFETCH(QList<int>, rect);
+    const PageRect r = PageRectangle::forPrinter(printer[0], printer[1], printer[2], printer[3]);
+    QCOMPARE((QList<int>{r.left, r.top, r.right, r.bottom}), rect);
+}
+
+void TestOutput::rtfStructure()
+{
+    QTextDocument document;
+    fillSample(document);
+    const QByteArray rtf = RtfWriter::write(document);
+    QVERIFY(rtf.startsWith("{\\rtf1\\ansi"));
+    QVERIFY(rtf.endsWith("}\n"));
+    QCOMPARE(rtf.count('{') - rtf.count("\\{"), rtf.count('}') - rtf.count("\\}"));
+    for (const char c : rtf)
+        QVERIFY2(uchar(c) < 0x80, "RTF must be 7-bit");
+    QVERIFY(rtf.contains("{\\fonttbl{\\f0\\fnil\\fcharset0 Liberation Serif;}"));
+    QVERIFY(rtf.contains("\\fcharset0 Liberation Sans;"));
+    QVERIFY(rtf.contains("{\\colortbl ;\\red128\\green0\\blue0;\\red0\\green0\\blue255;}"));
+    QVERIFY(rtf.contains("\\pard\\qc\\fi100\\ri100"));
+    QVERIFY(rtf.contains("\\pard\\ql\\fi100\\ri100"));
+    QVERIFY(rtf.contains("\\pard\\qr"));
+    QVERIFY(rtf.contains("\\fs28\\cf1\\b John 3}"));
+    QVERIFY(rtf.contains("\\fs24\\cf2\\b 16}{\\plain\\f0\\fs24    For God so loved"));
+    QVERIFY(rtf.contains("\\i that he gave}"));
+    QVERIFY(rtf.contains("\\ul  his only}"));
+    QVERIFY(rtf.contains("\\strike  begotten Son}"));
+    QVERIFY(rtf.contains("Braces \\{x\\} and back\\\\slash, caf\\u233?"));
+    QVERIFY(rtf.contains("\\u8211?"));
+    QVERIFY(rtf.contains("\\u1488?"));
+    QVERIFY(rtf.contains("\\u-10179?\\u-8704?")); // the surrogate pair of U+1F600
+    // Three breaks between four paragraphs; none after the closing line.
+    QCOMPARE(rtf.count("\\par\n"), 3);
+    QVERIFY(!rtf.contains("\\cbpat"));
+}
+
+void TestOutput::rtfReadBackByUnrtf()
+{
+    QTemporaryDir dir;
+    QTextDocument document;
+    fillSample(document);
+    const QString path = dir.filePath(QStringLiteral("sample.rtf"));
+    DocumentOutput::save(document, path);
+
+    const QString text = unrtfText(path);
+    QVERIFY2(text.contains(QStringLiteral("John 3")), qPrintable(text));
+    // unrtf shows runs of blanks as one, and non-ASCII only in its HTML.
+    QVERIFY2(text.contains(QStringLiteral(
+                 "16 For God so loved the world, that he gave his only begotten Son")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QString::fromUtf8("Braces {x} and back\\slash, caf")), qPrintable(text));
+    QVERIFY(text.endsWith(QStringLiteral("[End of Chapter]")));
+    const QStringList lines = text.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 4);
+
+    const QString html =
+        collapsed(runTool(QStringLiteral("unrtf"), {QStringLiteral("--html"), path}));
+    QVERIFY2(html.contains(QStringLiteral("<b>John 3</b>")), qPrintable(html));
+    QVERIFY(html.contains(QStringLiteral("<b>16</b>")));
+    QVERIFY(html.contains(QStringLiteral("<i>that he gave</i>")));
+    QVERIFY(html.contains(QStringLiteral("<u> his only</u>")));
+    QVERIFY(html.contains(QStringLiteral("begotten Son")));
+    QVERIFY(html.contains(QStringLiteral("#800000")));
+    QVERIFY(html.contains(QStringLiteral("#0000ff")));
+    QVERIFY(html.contains(QStringLiteral("Liberation Sans")));
+    QVERIFY(html.contains(QStringLiteral("Liberation Serif")));
+    QVERIFY(html.contains(QStringLiteral("center")));
+    QVERIFY2(html.contains(QStringLiteral("caf&eacute; &ndash;")), qPrintable(html));
+}
+
+void TestOutput::rtfBackgroundAndDefaultColour()
+{
+    QTextDocument document;
+    document.setPlainText(QStringLiteral("one\ntwo"));
+    RtfWriter::Options options;
+    options.background = QColor(255, 255, 192);
+    options.defaultTextColor = QColor(0, 128, 0);
+    const QByteArray rtf = RtfWriter::write(document, options);
+    QVERIFY(rtf.contains("{\\colortbl ;\\red255\\green255\\blue192;\\red0\\green128\\blue0;}"));
+    QCOMPARE(rtf.count("\\cbpat1"), 2);
+    QVERIFY(rtf.contains("\\cf2 one}"));
+
+    // White is the word processor's own page: nothing written for it.
+    options.background = Qt::white;
+    QVERIFY(!RtfWriter::write(document, options).contains("\\cbpat"));
+
+    // Fonts sized in pixels become points as the screen shows them.
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPixelSize(16);
+    document.setDefaultFont(font);
+    QVERIFY(RtfWriter::write(document).contains("\\fs24 one}"));
+}
+
+void TestOutput::saveChoosesFormatByExtension_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("rtf") << "notes.rtf" << false;
+    QTest::newRow("RTF") << "notes.RTF" << false;
+    QTest::newRow("txt") << "notes.txt" << true;
+    QTest::newRow("TXT") << "notes.TXT" << true;
+    QTest::newRow("Txt") << "notes.Txt" << true;
+    QTest::newRow("doc") << "notes.doc" << false;
+    QTest::newRow("none") << "notes" << false;
+    QTest::newRow("txt inside") << "notes.txt.bak" << false;
+}
+
+void TestOutput::saveChoosesFormatByExtension()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, plain);
+    QTemporaryDir dir;
+    QTextDocument document;
+    fillSample(document);
+    const QString path = dir.filePath(name);
+    DocumentOutput::save(document, path);
+    const QByteArray contents = readFile(path);
+    if (plain) {
+        QCOMPARE(QString::fromUtf8(contents), document.toPlainText());
+        QVERIFY(!contents.contains("\\rtf"));
+    } else {
+        QVERIFY(contents.startsWith("{\\rtf1"));
+        QVERIFY(unrtfText(path).contains(QStringLiteral("For God so loved the world")));
+    }
+    // Saving again replaces the file rather than appending to it.
+    DocumentOutput::save(document, path);
+    QCOMPARE(readFile(path), contents);
+}
+
+void TestOutput::saveFailureCarriesTheSystemMessage()
+{
+    QTemporaryDir dir;
+    QTextDocument document(QStringLiteral("text"));
+    const QString path = dir.filePath(QStringLiteral("missing/notes.rtf"));
+    try {
+        DocumentOutput::save(document, path);
+        QFAIL("no error");
+    } catch (const std::runtime_error &error) {
+        const QString message = QString::fromUtf8(error.what());
+        QVERIFY2(message.contains(QStringLiteral("notes.rtf")), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("No such file or directory")),
+                 qPrintable(message));
+    }
+}
+
+void TestOutput::printLaysOutPagesInTheRectangle()
+{
+    QTemporaryDir dir;
+    QTextDocument document;
+    QFont font(QStringLiteral("Liberation Serif"));
+    font.setPixelSize(16);
+    document.setDefaultFont(font);
+    QStringList lines;
+    for (int i = 1; i <= 200; ++i)
+        lines.append(QStringLiteral("Line %1 of a text long enough for several pages.").arg(i));
+    document.setPlainText(lines.join(QLatin1Char('\n')));
+
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString pdf = dir.filePath(QStringLiteral("out.pdf"));
+    printer.setOutputFileName(pdf);
+    printer.setPageSize(QPageSize(QPageSize::Letter));
+    printer.setPageMargins(QMarginsF(0.5, 0.25, 0.5, 0.25), QPageLayout::Inch);
+    const PageRect rect = DocumentOutput::pageRectFor(printer);
+    const int dpi = printer.logicalDpiX();
+    QCOMPARE(rect.left, dpi - dpi / 2);
+    QCOMPARE(rect.top, dpi - dpi / 4);
+    QCOMPARE(rect.width(), dpi * 13 / 2);
+    QCOMPARE(rect.height(), dpi * 9);
+
+    const int pages = DocumentOutput::print(document, printer, QStringLiteral("Sample 1"));
+    QVERIFY(pages > 1);
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(pages))),
+             qPrintable(info));
+    QVERIFY(info.contains(QRegularExpression(QStringLiteral("Title:\\s+Sample 1\\n"))));
+
+    // Every word lies in the block one inch from the paper's left and top
+    // edges, 6.5 by 9 inches (PDF points: 72 per inch).
+    const QString boxes =
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), pdf, QStringLiteral("-")});
+    const QRegularExpression word(QStringLiteral(
+        "<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">"));
+    double minX = 1e9, minY = 1e9, maxX = 0, maxY = 0;
+    int words = 0;
+    for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
+        const auto m = it.next();
+        minX = qMin(minX, m.captured(1).toDouble());
+        minY = qMin(minY, m.captured(2).toDouble());
+        maxX = qMax(maxX, m.captured(3).toDouble());
+        maxY = qMax(maxY, m.captured(4).toDouble());
+    }
+    QVERIFY(words > 200 * 9);
+    QVERIFY2(minX >= 71 && minX < 76, qPrintable(QString::number(minX)));
+    QVERIFY2(minY >= 71 && minY < 80, qPrintable(QString::number(minY)));
+    QVERIFY2(maxX <= 72 * 7.5 + 1, qPrintable(QString::number(maxX)));
+    QVERIFY2(maxY <= 72 * 10 + 1, qPrintable(QString::number(maxY)));
+    const QString text = runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    QVERIFY(text.contains(QStringLiteral("Line 1 of a text")));
+    QVERIFY(text.contains(QStringLiteral("Line 200 of a text")));
+    // A line at a page's edge is printed on one page only.
+    for (int line = 1; line <= 200; ++line)
+        QCOMPARE(text.count(QStringLiteral("Line %1 of").arg(line)), 1);
+
+    // A printer that cannot write its output says so.
+    printer.setOutputFileName(dir.filePath(QStringLiteral("missing/out.pdf")));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error,
+                             DocumentOutput::print(document, printer, QStringLiteral("x")));
+}
+
+void TestOutput::readerTest()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    QVERIFY(!ChapterOutput::readerOf(nullptr));
+    PendingReference = {43, 3, 16};
+    TFormBook reader;
+    QCOMPARE(ChapterOutput::readerOf(&reader), &reader);
+    QWidget other;
+    other.setWindowTitle(QStringLiteral("John 3:16"));
+    QVERIFY(!ChapterOutput::readerOf(&other));
+    // The captions of the search and dictionary windows rule a window out.
+    for (const QString &caption :
+         {QStringLiteral("Find Verses"), QStringLiteral("Easton's Bible Dictionary"),
+          QStringLiteral("Eastonx")}) {
+        reader.setWindowTitle(caption);
+        QVERIFY2(!ChapterOutput::readerOf(&reader), qPrintable(caption));
+    }
+    for (const QString &caption : {QStringLiteral("Find Verses "), QStringLiteral("Easto"),
+                                   QStringLiteral("easton"), QString()}) {
+        reader.setWindowTitle(caption);
+        QVERIFY2(ChapterOutput::readerOf(&reader) == &reader, qPrintable(caption));
+    }
+}
+
+void TestOutput::commandsIgnoreOtherWindows()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    int dialogs = 0;
+    ScopedRunner runner([&dialogs](QDialog &) {
+        ++dialogs;
+        return int(QDialog::Rejected);
+    });
+    // No child at all.
+    main.Print1Click();
+    main.SaveAs1Click();
+    main.SelectAll1Click();
+    main.Copy1Click();
+    QCOMPARE(dialogs, 0);
+
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    auto *search = new QWidget;
+    search->setWindowTitle(QStringLiteral("Find Verses"));
+    main.addChild(search)->show();
+    main.mdiArea()->setActiveSubWindow(main.mdiArea()->subWindowList().last());
+    QCOMPARE(main.activeChild(), search);
+    QVERIFY(!main.Print1->isEnabled());
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    main.Print1Click();
+    main.SaveAs1Click();
+    main.SelectAll1Click();
+    main.Copy1Click();
+    QCOMPARE(dialogs, 0);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+    auto *reader = qobject_cast<TFormBook *>(main.mdiArea()->subWindowList().first()->widget());
+    QVERIFY(reader);
+    QVERIFY(!reader->RxRichEdit1->textCursor().hasSelection());
+}
+
+void TestOutput::selectAllAndCopy()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    main.Copy1Click(); // nothing selected: nothing copied
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+
+    main.SelectAll1Click();
+    const QTextCursor cursor = reader->RxRichEdit1->textCursor();
+    QCOMPARE(cursor.selectionStart(), 0);
+    QCOMPARE(cursor.selectionEnd(), reader->RxRichEdit1->document()->characterCount() - 1);
+
+    main.Copy1Click();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    const QString plain = data->text();
+    QVERIFY(plain.startsWith(QStringLiteral("John 3")));
+    QVERIFY(plain.contains(QStringLiteral("16   For God so loved the world")));
+    QVERIFY(plain.endsWith(QStringLiteral("[End of Chapter]")));
+    QVERIFY(data->hasHtml());
+    QVERIFY(data->html().contains(QStringLiteral("For God so loved the world")));
+    const QByteArray rtf = data->data(QStringLiteral("text/rtf"));
+    QVERIFY(rtf.startsWith("{\\rtf1"));
+    QVERIFY(rtf.contains("For God so loved the world"));
+    QCOMPARE(data->data(QStringLiteral("application/rtf")), rtf);
+}
+
+void TestOutput::saveAsThroughTheDialog()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+
+    QString chosen; // empty: accept the suggested name
+    ScopedRunner runner([&](QDialog &dialog) {
+        auto *files = qobject_cast<QFileDialog *>(&dialog);
+        if (!files)
+            return int(QDialog::Rejected);
+        [&] {
+            QCOMPARE(files->acceptMode(), QFileDialog::AcceptSave);
+            QCOMPARE(files->nameFilters(), (QStringList{QStringLiteral("Rich Text Files (*.RTF)"),
+                                                        QStringLiteral("Text Files (*.TXT)")}));
+            QCOMPARE(files->selectedNameFilter(), QStringLiteral("Rich Text Files (*.RTF)"));
+            QCOMPARE(files->defaultSuffix(), QStringLiteral("RTF"));
+            QVERIFY(!files->testOption(QFileDialog::DontConfirmOverwrite));
+            QCOMPARE(QFileInfo(files->selectedFiles().value(0)).fileName(),
+                     QStringLiteral("John 3.RTF"));
+        }();
+        files->setDirectory(sandbox.path());
+        files->selectFile(chosen.isEmpty() ? QStringLiteral("John 3") : chosen);
+        return int(QDialog::Accepted);
+    });
+
+    main.SaveAs1Click();
+    const QString rtfPath = sandbox.filePath(QStringLiteral("John 3.RTF"));
+    QVERIFY(QFile::exists(rtfPath));
+    QVERIFY(readFile(rtfPath).startsWith("{\\rtf1"));
+    const QString text = unrtfText(rtfPath);
+    QVERIFY2(text.startsWith(QStringLiteral("John 3")), qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("16 For God so loved the world")));
+    QVERIFY(text.endsWith(QStringLiteral("[End of Chapter]")));
+    // The heading keeps its font and colour, verse numbers theirs.
+    const QString html =
+        collapsed(runTool(QStringLiteral("unrtf"), {QStringLiteral("--html"), rtfPath}));
+    QVERIFY2(html.contains(QStringLiteral("<b>John 3</b>")), qPrintable(html.left(2000)));
+    QVERIFY(html.contains(QStringLiteral("<b>16</b>")));
+    QVERIFY(html.contains(QStringLiteral("#800000")));
+    QVERIFY(html.contains(QStringLiteral("Times New Roman")));
+
+    for (const QString &name : {QStringLiteral("notes.txt"), QStringLiteral("notes.TXT")}) {
+        chosen = name;
+        main.SaveAs1Click();
+        const QString saved = QString::fromUtf8(readFile(sandbox.filePath(name)));
+        QCOMPARE(saved, reader->RxRichEdit1->toPlainText());
+        QVERIFY(saved.startsWith(QStringLiteral("John 3\n\n1   There was a man")));
+    }
+    chosen = QStringLiteral("notes.doc");
+    main.SaveAs1Click();
+    QVERIFY(readFile(sandbox.filePath(chosen)).startsWith("{\\rtf1"));
+    QCOMPARE(unrtfText(sandbox.filePath(chosen)), text);
+    chosen = QStringLiteral("notes.rtf");
+    main.SaveAs1Click();
+    QCOMPARE(unrtfText(sandbox.filePath(chosen)), text);
+
+    chosen = sandbox.filePath(QStringLiteral("missing/notes.rtf"));
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, main.SaveAs1Click());
+}
+
+void TestOutput::saveAsCancelled()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.Open1Click();
+    const QStringList before = QDir(sandbox.path()).entryList(QDir::Files);
+    ScopedRunner runner([](QDialog &) { return int(QDialog::Rejected); });
+    main.SaveAs1Click();
+    main.Print1Click();
+    QCOMPARE(QDir(sandbox.path()).entryList(QDir::Files), before);
+}
+
+void TestOutput::printChapterToPdf()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    PendingReference = {19, 119, 1};
+    main.Open1Click();
+    QVERIFY(main.activeReader());
+    const QString pdf = sandbox.filePath(QStringLiteral("Psalms 119.pdf"));
+    ScopedRunner runner([&pdf](QDialog &dialog) {
+        auto *print = qobject_cast<QPrintDialog *>(&dialog);
+        if (!print)
+            return int(QDialog::Rejected);
+        if (print->testOption(QAbstractPrintDialog::PrintPageRange) ||
+            print->testOption(QAbstractPrintDialog::PrintSelection))
+            return int(QDialog::Rejected);
+        print->printer()->setOutputFormat(QPrinter::PdfFormat);
+        print->printer()->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    });
+    main.Print1Click();
+    QVERIFY(QFile::exists(pdf));
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY2(info.contains(QRegularExpression(QStringLiteral("Title:\\s+Psalms 119\\n"))),
+             qPrintable(info));
+    const QRegularExpressionMatch pages =
+        QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(info);
+    QVERIFY(pages.hasMatch());
+    QVERIFY2(pages.captured(1).toInt() > 1, qPrintable(info));
+    const QString text =
+        collapsed(runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
+    QVERIFY(text.startsWith(QStringLiteral("Psalms 119")));
+    QVERIFY(text.contains(QStringLiteral("Blessed are the undefiled in the way")));
+    QVERIFY(text.contains(QStringLiteral("[End of Chapter]")));
+}
+
+QTEST_MAIN(TestOutput)
+#include "tst_output.moc"
