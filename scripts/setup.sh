@@ -11,6 +11,8 @@ packages=(
     fonts-liberation
     # end-to-end and output checks
     xvfb xdotool unrtf poppler-utils
+    # the README's screenshots (scripts/screenshots.sh)
+    imagemagick
     # the reference search tool measured by the benchmarks
     diatheke sword-text-kjv
 )
