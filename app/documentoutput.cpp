@@ -157,6 +157,9 @@ RtfWriter::Options rtfOptionsFor(const QTextEdit &edit)
                              ? root.background().color()
                              : edit.palette().color(QPalette::Base);
     options.defaultTextColor = edit.palette().color(QPalette::Text);
+    // The reader sizes its indents for the screen it shows them on.
+    if (edit.logicalDpiY() > 0)
+        options.pixelsPerInch = edit.logicalDpiY();
     return options;
 }
 } // namespace DocumentOutput

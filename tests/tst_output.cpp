@@ -541,7 +541,10 @@ void TestOutput::saveAsThroughTheDialog()
     main.SaveAs1Click();
     const QString rtfPath = sandbox.filePath(QStringLiteral("John 3.RTF"));
     QVERIFY(QFile::exists(rtfPath));
-    QVERIFY(readFile(rtfPath).startsWith("{\\rtf1"));
+    const QByteArray rtf = readFile(rtfPath);
+    QVERIFY(rtf.startsWith("{\\rtf1"));
+    // 5-point first-line and right indents on every paragraph.
+    QCOMPARE(rtf.count("\\pard"), rtf.count("\\fi100\\ri100"));
     const QString text = unrtfText(rtfPath);
     QVERIFY2(text.startsWith(QStringLiteral("John 3")), qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("16 For God so loved the world")));
@@ -567,6 +570,17 @@ void TestOutput::saveAsThroughTheDialog()
     QCOMPARE(unrtfText(sandbox.filePath(chosen)), text);
     chosen = QStringLiteral("notes.rtf");
     main.SaveAs1Click();
+    QCOMPARE(unrtfText(sandbox.filePath(chosen)), text);
+
+    // The reading background goes along as paragraph shading.
+    QPalette palette = reader->RxRichEdit1->palette();
+    palette.setColor(QPalette::Base, QColor(255, 255, 192));
+    reader->RxRichEdit1->setPalette(palette);
+    chosen = QStringLiteral("yellow.rtf");
+    main.SaveAs1Click();
+    const QByteArray yellow = readFile(sandbox.filePath(chosen));
+    QVERIFY(yellow.contains(";\\red255\\green255\\blue192;"));
+    QCOMPARE(yellow.count("\\cbpat"), yellow.count("\\pard"));
     QCOMPARE(unrtfText(sandbox.filePath(chosen)), text);
 
     chosen = sandbox.filePath(QStringLiteral("missing/notes.rtf"));
