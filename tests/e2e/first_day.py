@@ -246,6 +246,7 @@ def second_start(session, rows, found):
     program = session.start_program()
     main = session.main_window()
     session.fill_screen(main)
+    session.settle(main)
     restored = os.path.join(session.output, "restored.txt")
     session.save_chapter(main, restored)
     check(
@@ -291,8 +292,12 @@ def main():
         if session and session.display:
             try:
                 print("visible windows: %s" % session.window_names())
+                # Beside the test's own output, for a look at what went wrong.
+                shot = os.path.abspath("e2e_first_day-failure.png")
+                session.screenshot(shot)
+                print("screenshot: %s" % shot)
             except Exception as error:
-                print("visible windows unknown: %s" % error)
+                print("no more to tell about the screen: %s" % error)
         if session:
             session.print_logs()
             if options.keep:

@@ -6,6 +6,8 @@ Everything waits by polling with a deadline, and every process started here
 is ended by Session.close(), whatever happened before.
 """
 
+import ctypes
+import ctypes.util
 import os
 import re
 import select
@@ -28,6 +30,16 @@ ABOUT_CAPTION = "About"
 
 class Failure(Exception):
     """A step of the scenario did not happen as a person would expect."""
+
+
+def _die_with_parent():
+    # Should the harness itself be killed, the X server and the program must
+    # not outlive it (Linux's parent-death signal).
+    try:
+        libc = ctypes.CDLL(ctypes.util.find_library("c") or "libc.so.6", use_errno=True)
+        libc.prctl(1, 9)  # PR_SET_PDEATHSIG, SIGKILL
+    except OSError:
+        pass
 
 
 def wait_for(what, predicate, timeout, interval=0.05):
@@ -216,6 +228,7 @@ class Session:
                     "-noreset",
                 ],
                 pass_fds=(write_end,),
+                preexec_fn=_die_with_parent,
                 stdin=subprocess.DEVNULL,
                 stdout=log,
                 stderr=log,
@@ -306,6 +319,7 @@ class Session:
                 [os.path.join(self.program_dir, "kelvaro")] + list(arguments),
                 cwd=self.program_dir,
                 env=self.program_environment(),
+                preexec_fn=_die_with_parent,
                 stdin=subprocess.DEVNULL,
                 stdout=log,
                 stderr=log,
@@ -333,14 +347,17 @@ class Session:
     # -- the X server -----------------------------------------------------------
 
     def xdotool(self, *arguments, check=True):
-        result = subprocess.run(
-            [self.xdotool_path] + [str(a) for a in arguments],
-            env=dict(os.environ, DISPLAY=self.display),
-            stdin=subprocess.DEVNULL,
-            capture_output=True,
-            text=True,
-            timeout=15,
-        )
+        try:
+            result = subprocess.run(
+                [self.xdotool_path] + [str(a) for a in arguments],
+                env=dict(os.environ, DISPLAY=self.display),
+                stdin=subprocess.DEVNULL,
+                capture_output=True,
+                text=True,
+                timeout=15,
+            )
+        except subprocess.TimeoutExpired:
+            raise Failure("xdotool %s did not return within 15 s" % " ".join(map(str, arguments)))
         if check and result.returncode != 0:
             raise Failure(
                 "xdotool %s failed: %s" % (" ".join(map(str, arguments)), result.stderr.strip())
