@@ -36,8 +36,8 @@ void show(const std::exception &error)
 
 void information(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text,
-                    QMessageBox::Ok, parent);
+    QMessageBox box(QMessageBox::Information, QStringLiteral("Information"), text, QMessageBox::Ok,
+                    parent);
     box.exec();
 }
-}  // namespace ErrorReport
+} // namespace ErrorReport

@@ -19,4 +19,4 @@ void show(const QString &message);
 void show(const std::exception &error);
 // The program's own information message: caption "Information", one OK.
 void information(QWidget *parent, const QString &text);
-}  // namespace ErrorReport
+} // namespace ErrorReport

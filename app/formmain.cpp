@@ -60,7 +60,8 @@ struct ToolItem
 };
 
 const ToolItem kToolItems[] = {
-    {"Open", "Open New Window", "Open New Window", Artwork::Glyph::OpenWindow, &TFormMain::Open1Click},
+    {"Open", "Open New Window", "Open New Window", Artwork::Glyph::OpenWindow,
+     &TFormMain::Open1Click},
     {"Search", "Find Verses", "Find Verses", Artwork::Glyph::FindVerses, &TFormMain::Find1Click},
     {"Copybtn", "Copy", "Copy to Clipboard", Artwork::Glyph::Copy, &TFormMain::Copy1Click},
     {"Printbtn", "Print", "Print Chapter", Artwork::Glyph::Print, &TFormMain::Print1Click},
@@ -81,7 +82,7 @@ QBrush clientBackground()
     painter.end();
     return QBrush(composed);
 }
-}  // namespace
+} // namespace
 
 TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
 {
@@ -150,7 +151,8 @@ void TFormMain::createHolders()
     holders->hide();
     PanelSample = new SamplePanel(holders);
     PanelSample->setObjectName(QStringLiteral("PanelSample"));
-    PanelSampleBook = new SampleFont(QStringLiteral("John 1"), FontValue::headingDefault(), PanelSample);
+    PanelSampleBook =
+        new SampleFont(QStringLiteral("John 1"), FontValue::headingDefault(), PanelSample);
     PanelSampleBook->setObjectName(QStringLiteral("PanelSampleBook"));
     PanelSampleVerse = new SampleFont(QStringLiteral("1"), FontValue::verseDefault(), PanelSample);
     PanelSampleVerse->setObjectName(QStringLiteral("PanelSampleVerse"));
@@ -166,25 +168,43 @@ void TFormMain::createHolders()
 void TFormMain::createActions()
 {
     const MenuItem items[] = {
-        {&TFormMain::Open1, "Open1", "&Open New Window", QKeySequence(Qt::CTRL | Qt::Key_O), &TFormMain::Open1Click},
+        {&TFormMain::Open1, "Open1", "&Open New Window", QKeySequence(Qt::CTRL | Qt::Key_O),
+         &TFormMain::Open1Click},
         {&TFormMain::Close1, "Close1", "&Close Window", QKeySequence(), &TFormMain::Close1Click},
-        {&TFormMain::SaveAs1, "SaveAs1", "Save Chapter &As...", QKeySequence(), &TFormMain::SaveAs1Click},
-        {&TFormMain::Print1, "Print1", "&Print Chapter", QKeySequence(Qt::CTRL | Qt::Key_P), &TFormMain::Print1Click},
+        {&TFormMain::SaveAs1, "SaveAs1", "Save Chapter &As...", QKeySequence(),
+         &TFormMain::SaveAs1Click},
+        {&TFormMain::Print1, "Print1", "&Print Chapter", QKeySequence(Qt::CTRL | Qt::Key_P),
+         &TFormMain::Print1Click},
         {&TFormMain::Exit1, "Exit1", "E&xit", QKeySequence(), &TFormMain::Exit1Click},
-        {&TFormMain::Copy1, "Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C), &TFormMain::Copy1Click},
-        {&TFormMain::SelectAll1, "SelectAll1", "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A), &TFormMain::SelectAll1Click},
-        {&TFormMain::Find1, "Find1", "&Find Verses...", QKeySequence(Qt::CTRL | Qt::Key_F), &TFormMain::Find1Click},
+        {&TFormMain::Copy1, "Copy1", "&Copy", QKeySequence(Qt::CTRL | Qt::Key_C),
+         &TFormMain::Copy1Click},
+        {&TFormMain::SelectAll1, "SelectAll1", "Select &All", QKeySequence(Qt::CTRL | Qt::Key_A),
+         &TFormMain::SelectAll1Click},
+        {&TFormMain::Find1, "Find1", "&Find Verses...", QKeySequence(Qt::CTRL | Qt::Key_F),
+         &TFormMain::Find1Click},
         {&TFormMain::Options1, "Options1", "&Options", QKeySequence(), &TFormMain::Options1Click},
-        {&TFormMain::Vertical1, "Vertical1", "&Vertical", QKeySequence(), &TFormMain::Vertical1Click},
-        {&TFormMain::Horizonal1, "Horizonal1", "&Horizonal", QKeySequence(), &TFormMain::Horizonal1Click},
+        {&TFormMain::Vertical1, "Vertical1", "&Vertical", QKeySequence(),
+         &TFormMain::Vertical1Click},
+        {&TFormMain::Horizonal1, "Horizonal1", "&Horizonal", QKeySequence(),
+         &TFormMain::Horizonal1Click},
         {&TFormMain::Cascade1, "Cascade1", "&Cascade", QKeySequence(), &TFormMain::Cascade1Click},
-        {&TFormMain::AbouttheKingJamesVersion1, "AbouttheKingJamesVersion1", "Notes from the KJV Translators", QKeySequence(), &TFormMain::AbouttheKingJamesVersion1Click},
-        {&TFormMain::MathewHenrysConciseCommentary1, "MathewHenrysConciseCommentary1", "Introduction to Matthew Henry's Concise Commentary", QKeySequence(), &TFormMain::MathewHenrysConciseCommentary1Click},
-        {&TFormMain::JamiesonFaussetBrownCommentary1, "JamiesonFaussetBrownCommentary1", "Introduction to Jamieson-Fausset-Brown Commentary", QKeySequence(), &TFormMain::JamiesonFaussetBrownCommentary1Click},
-        {&TFormMain::EastonsBibleDictionary1, "EastonsBibleDictionary1", "Easton's Bible Dictionary...", QKeySequence(), &TFormMain::EastonsBibleDictionary1Click},
-        {&TFormMain::HowtoHaveEternalLife1, "HowtoHaveEternalLife1", "How to Have Eternal Life", QKeySequence(), &TFormMain::HowtoHaveEternalLife1Click},
-        {&TFormMain::HelpwiththisProgram1, "HelpwiththisProgram1", "&Help with Using Kelvaro", QKeySequence(), &TFormMain::HelpwiththisProgram1Click},
-        {&TFormMain::About1, "About1", "&About Kelvaro...", QKeySequence(), &TFormMain::About1Click},
+        {&TFormMain::AbouttheKingJamesVersion1, "AbouttheKingJamesVersion1",
+         "Notes from the KJV Translators", QKeySequence(),
+         &TFormMain::AbouttheKingJamesVersion1Click},
+        {&TFormMain::MathewHenrysConciseCommentary1, "MathewHenrysConciseCommentary1",
+         "Introduction to Matthew Henry's Concise Commentary", QKeySequence(),
+         &TFormMain::MathewHenrysConciseCommentary1Click},
+        {&TFormMain::JamiesonFaussetBrownCommentary1, "JamiesonFaussetBrownCommentary1",
+         "Introduction to Jamieson-Fausset-Brown Commentary", QKeySequence(),
+         &TFormMain::JamiesonFaussetBrownCommentary1Click},
+        {&TFormMain::EastonsBibleDictionary1, "EastonsBibleDictionary1",
+         "Easton's Bible Dictionary...", QKeySequence(), &TFormMain::EastonsBibleDictionary1Click},
+        {&TFormMain::HowtoHaveEternalLife1, "HowtoHaveEternalLife1", "How to Have Eternal Life",
+         QKeySequence(), &TFormMain::HowtoHaveEternalLife1Click},
+        {&TFormMain::HelpwiththisProgram1, "HelpwiththisProgram1", "&Help with Using Kelvaro",
+         QKeySequence(), &TFormMain::HelpwiththisProgram1Click},
+        {&TFormMain::About1, "About1", "&About Kelvaro...", QKeySequence(),
+         &TFormMain::About1Click},
     };
     for (const MenuItem &item : items) {
         auto *action = new QAction(QString::fromUtf8(item.caption), this);
@@ -261,8 +281,9 @@ void TFormMain::populateWindowMenu()
     QMdiSubWindow *active = m_mdiArea->currentSubWindow();
     int number = 1;
     for (QMdiSubWindow *window : windows) {
-        const QString text = number < 10 ? QStringLiteral("&%1 %2").arg(number).arg(window->windowTitle())
-                                         : QStringLiteral("%1 %2").arg(number).arg(window->windowTitle());
+        const QString text = number < 10
+                                 ? QStringLiteral("&%1 %2").arg(number).arg(window->windowTitle())
+                                 : QStringLiteral("%1 %2").arg(number).arg(window->windowTitle());
         QAction *action = m_windowMenu->addAction(text);
         action->setCheckable(true);
         action->setChecked(window == active);
@@ -289,7 +310,8 @@ void TFormMain::createToolBar()
     for (const ToolItem &item : kToolItems) {
         // Tool-bar buttons have their own captions and hints, and the print
         // button stays usable while the menu item is greyed.
-        auto *action = new QAction(Artwork::glyph(item.glyph), QString::fromLatin1(item.caption), this);
+        auto *action =
+            new QAction(Artwork::glyph(item.glyph), QString::fromLatin1(item.caption), this);
         action->setObjectName(QString::fromLatin1(item.name));
         action->setToolTip(QString::fromLatin1(item.hint));
         action->setStatusTip(QString::fromLatin1(item.hint));
@@ -340,7 +362,8 @@ QMdiSubWindow *TFormMain::addChild(QWidget *child)
     QMdiSubWindow *window = m_mdiArea->addSubWindow(child);
     window->setAttribute(Qt::WA_DeleteOnClose);
     // The frame takes the child's design size plus its own borders.
-    const int border = window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
+    const int border =
+        window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
     const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
     window->resize(designSize.width() + 2 * border, designSize.height() + title + border);
     window->setWindowIcon(child->windowIcon().isNull() ? windowIcon() : child->windowIcon());

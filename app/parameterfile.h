@@ -9,4 +9,4 @@ namespace ParameterFile {
 // creating the file when it does not exist. Returns false when the file
 // cannot be written.
 bool appendArgument(const QString &folder, const QString &text);
-}  // namespace ParameterFile
+} // namespace ParameterFile

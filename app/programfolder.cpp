@@ -17,7 +17,7 @@ QString withTrailingSeparator(const QString &folder)
         native += QDir::separator();
     return native;
 }
-}  // namespace
+} // namespace
 
 namespace ProgramFolder {
 QString path()
@@ -31,4 +31,4 @@ void setPathForTesting(const QString &folder)
 {
     overridden() = folder.isEmpty() ? QString() : withTrailingSeparator(folder);
 }
-}  // namespace ProgramFolder
+} // namespace ProgramFolder

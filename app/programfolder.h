@@ -9,4 +9,4 @@ namespace ProgramFolder {
 QString path();
 // Tests point the program at a folder of their own.
 void setPathForTesting(const QString &folder);
-}  // namespace ProgramFolder
+} // namespace ProgramFolder

@@ -51,7 +51,7 @@ void createSettingsTableIfMissing()
     }
     QSqlDatabase::removeDatabase(connection);
 }
-}  // namespace
+} // namespace
 
 void TFormMain::openSettingsTable()
 {

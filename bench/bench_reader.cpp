@@ -93,8 +93,8 @@ int runSession(int argc, char **argv)
     main.show();
     main.EditFirstTime->setText(QStringLiteral("False"));
     main.TimerStartup->stop();
-    const int places[10][2] = {{1, 1}, {19, 119}, {23, 53}, {40, 5}, {43, 3},
-                               {45, 8}, {46, 13}, {58, 11}, {62, 4}, {66, 22}};
+    const int places[10][2] = {{1, 1},  {19, 119}, {23, 53}, {40, 5}, {43, 3},
+                               {45, 8}, {46, 13},  {58, 11}, {62, 4}, {66, 22}};
     for (const auto &place : places) {
         PendingReference = {place[0], place[1], 1};
         main.Open1Click();
@@ -124,7 +124,7 @@ bool copyFolder(const QString &from, const QString &to)
     QFile::setPermissions(QDir(to).filePath("settings.db"), QFile::ReadOwner | QFile::WriteOwner);
     return true;
 }
-}  // namespace
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -133,9 +133,9 @@ int main(int argc, char **argv)
     if (argc > 1 && QByteArray(argv[1]) == "--session")
         return runSession(argc, argv);
 
-    const QString folder = QDir(argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                         : QStringLiteral(KELVARO_PROGRAM_DIR))
-                               .absolutePath();
+    const QString folder =
+        QDir(argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(KELVARO_PROGRAM_DIR))
+            .absolutePath();
     const int runs = argc > 2 ? std::atoi(argv[2]) : 30;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     KelvaroApplication app(argc, argv);

@@ -49,7 +49,7 @@ FontValue verseNumberFont()
     const TFormMain *main = TFormMain::instance();
     return main ? main->PanelSampleVerse->fontValue() : FontValue::verseDefault();
 }
-}  // namespace
+} // namespace
 
 void TFormBook::ComboBoxChapterChange()
 {

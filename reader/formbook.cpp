@@ -9,6 +9,7 @@
 #include "scripture/bookcatalogue.h"
 #include "scripture/dataset.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -18,7 +19,6 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QStatusBar>
-#include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QTimer>
@@ -112,7 +112,7 @@ public:
     BusyCursor(const BusyCursor &) = delete;
     BusyCursor &operator=(const BusyCursor &) = delete;
 };
-}  // namespace
+} // namespace
 
 TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
 {

@@ -34,8 +34,9 @@ void GlyphButton::paintEvent(QPaintEvent *)
 
     const QRect textRect(area.left(), glyphRect.bottom() + 1, area.width(),
                          area.bottom() - glyphRect.bottom());
-    painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
-                                   QPalette::ButtonText));
-    painter.drawText(textRect, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
+    painter.setPen(
+        palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::ButtonText));
+    painter.drawText(textRect,
+                     Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap | Qt::TextShowMnemonic,
                      text());
 }

@@ -153,7 +153,7 @@ QPixmap paintGlyph(Artwork::Glyph which, int s, bool enabled)
     }
     return pixmap;
 }
-}  // namespace
+} // namespace
 
 namespace Artwork {
 QIcon appIcon()
@@ -197,4 +197,4 @@ QImage backgroundTile()
         drawBook(p, QRectF(at, QSizeF(56, 40)), kNavy);
     return tile;
 }
-}  // namespace Artwork
+} // namespace Artwork

@@ -25,4 +25,4 @@ QIcon glyph(Glyph which);
 // One tile of 390 x 298 pixels; transparent pixels let the client colour
 // show through.
 QImage backgroundTile();
-}  // namespace Artwork
+} // namespace Artwork

@@ -7,4 +7,4 @@
 namespace BookCatalogue {
 constexpr int BookCount = 66;
 const QStringList &names();
-}  // namespace BookCatalogue
+} // namespace BookCatalogue

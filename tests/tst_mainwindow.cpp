@@ -68,7 +68,7 @@ void openAt(TFormMain &main, int book, int chapter, int verse)
     PendingReference = {book, chapter, verse};
     main.Open1Click();
 }
-}  // namespace
+} // namespace
 
 class MainWindowTest : public QObject
 {
@@ -170,8 +170,8 @@ void MainWindowTest::sessionKeepsReadersInOrderOfUse()
         auto main = startMainWindow();
         QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
         main->mdiArea()->closeAllSubWindows();
-        openAt(*main, 1, 3, 5);   // A
-        openAt(*main, 43, 3, 16); // B
+        openAt(*main, 1, 3, 5);    // A
+        openAt(*main, 43, 3, 16);  // B
         openAt(*main, 66, 22, 21); // C
         QList<QMdiSubWindow *> windows = main->mdiArea()->subWindowList(QMdiArea::CreationOrder);
         // Used in the order B, A, C.

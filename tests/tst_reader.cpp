@@ -28,12 +28,14 @@ QStringList chapterVerses(const QString &folder, int book, int chapter)
         db.setDatabaseName(folder + QStringLiteral("kjvbible.db"));
         db.open();
         QSqlQuery query(db);
-        query.exec(QStringLiteral("select \"Verse\", \"Scripture Text\" from db where \"Book\" = %1 "
-                                  "and \"Chapter\" = %2 order by \"Verse\"")
-                       .arg(book)
-                       .arg(chapter));
+        query.exec(
+            QStringLiteral("select \"Verse\", \"Scripture Text\" from db where \"Book\" = %1 "
+                           "and \"Chapter\" = %2 order by \"Verse\"")
+                .arg(book)
+                .arg(chapter));
         while (query.next())
-            verses.append(query.value(0).toString() + QStringLiteral("   ") + query.value(1).toString());
+            verses.append(query.value(0).toString() + QStringLiteral("   ") +
+                          query.value(1).toString());
     }
     QSqlDatabase::removeDatabase(connection);
     return verses;
@@ -56,7 +58,7 @@ QTextCharFormat formatAt(const TFormBook &reader, int position)
     cursor.setPosition(position + 1);
     return cursor.charFormat();
 }
-}  // namespace
+} // namespace
 
 class ReaderTest : public QObject
 {
@@ -108,7 +110,8 @@ void ReaderTest::rendersChapterTextAndFormats()
     }
     QCOMPARE(blockAt(*reader, verses.size() + 2).text(), QString());
     QCOMPARE(blockAt(*reader, verses.size() + 3).text(), QStringLiteral("[End of Chapter]"));
-    QCOMPARE(blockAt(*reader, verses.size() + 3).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+    QCOMPARE(blockAt(*reader, verses.size() + 3).blockFormat().alignment() &
+                 Qt::AlignHorizontal_Mask,
              Qt::AlignHCenter);
 
     // Heading in the heading font: bold maroon 14 point Times New Roman.
@@ -318,7 +321,8 @@ void ReaderTest::versePickMovesCaret()
     reader->ComboBoxVerseChange();
     QCOMPARE(reader->RxRichEdit1->textCursor().position(), reader->VerseStarts[15]);
     QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:16"));
-    QVERIFY(blockAt(*reader, 17).text().startsWith(QStringLiteral("16   For God so loved the world")));
+    QVERIFY(
+        blockAt(*reader, 17).text().startsWith(QStringLiteral("16   For God so loved the world")));
 }
 
 QTEST_MAIN(ReaderTest)
