@@ -82,6 +82,15 @@ def point_size(height, pixels_per_inch):
     return (2 * product + pixels_per_inch) // (2 * pixels_per_inch)
 
 
+def wait_maximized(session, main):
+    maximized = {"_NET_WM_STATE_MAXIMIZED_VERT", "_NET_WM_STATE_MAXIMIZED_HORZ"}
+    wait_for(
+        "the main window to be maximized (%s)" % ", ".join(sorted(maximized)),
+        lambda: maximized <= session.window_state(main),
+        5,
+    )
+
+
 def check_chapter_file(path, expected, what):
     lines = text_lines(path)
     if lines != expected:
@@ -153,6 +162,7 @@ def first_day(session, scripture):
     # 1. First start: maximized, the notice once, one reader at Genesis 1:1.
     program = session.start_program()
     main = session.main_window()
+    wait_maximized(session, main)
     session.dismiss_notice()
     time.sleep(0.5)
     check(
@@ -245,6 +255,7 @@ def second_start(session, rows, found):
     # 6. The same readers come back, the last one used active; no notice.
     program = session.start_program()
     main = session.main_window()
+    wait_maximized(session, main)
     session.fill_screen(main)
     session.settle(main)
     restored = os.path.join(session.output, "restored.txt")

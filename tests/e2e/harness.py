@@ -382,6 +382,57 @@ class Session:
     def wait_window_gone(self, window, timeout, what):
         wait_for(what, lambda: window not in self.windows("."), timeout)
 
+    def window_state(self, window):
+        """The names in the window's _NET_WM_STATE: the state the program
+        asks the window manager for (read through Xlib, as xdotool cannot)."""
+        xlib = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+        xlib.XOpenDisplay.restype = ctypes.c_void_p
+        xlib.XOpenDisplay.argtypes = [ctypes.c_char_p]
+        xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+        xlib.XInternAtom.restype = ctypes.c_ulong
+        xlib.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+        xlib.XGetAtomName.restype = ctypes.c_void_p
+        xlib.XGetAtomName.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        xlib.XFree.argtypes = [ctypes.c_void_p]
+        xlib.XGetWindowProperty.argtypes = [
+            ctypes.c_void_p, ctypes.c_ulong, ctypes.c_ulong, ctypes.c_long, ctypes.c_long,
+            ctypes.c_int, ctypes.c_ulong, ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_int), ctypes.POINTER(ctypes.c_ulong),
+            ctypes.POINTER(ctypes.c_ulong), ctypes.POINTER(ctypes.c_void_p),
+        ]
+        display = xlib.XOpenDisplay(self.display.encode())
+        if not display:
+            raise Failure("cannot open display %s through Xlib" % self.display)
+        try:
+            actual_type = ctypes.c_ulong()
+            actual_format = ctypes.c_int()
+            count = ctypes.c_ulong()
+            remaining = ctypes.c_ulong()
+            data = ctypes.c_void_p()
+            property_atom = xlib.XInternAtom(display, b"_NET_WM_STATE", 0)
+            xa_atom = 4
+            status = xlib.XGetWindowProperty(
+                display, window, property_atom, 0, 64, 0, xa_atom, ctypes.byref(actual_type),
+                ctypes.byref(actual_format), ctypes.byref(count), ctypes.byref(remaining),
+                ctypes.byref(data),
+            )
+            if status != 0 or not data.value:
+                return set()
+            try:
+                # Format 32 items come as C longs.
+                atoms = ctypes.cast(data, ctypes.POINTER(ctypes.c_ulong))[: count.value]
+            finally:
+                xlib.XFree(data)
+            names = set()
+            for atom in atoms:
+                name = xlib.XGetAtomName(display, atom)
+                if name:
+                    names.add(ctypes.string_at(name).decode())
+                    xlib.XFree(name)
+            return names
+        finally:
+            xlib.XCloseDisplay(display)
+
     def geometry(self, window):
         out = self.xdotool("getwindowgeometry", "--shell", window).stdout
         values = dict(line.split("=", 1) for line in out.split() if "=" in line)
