@@ -246,7 +246,10 @@ void TFormBook::createActions()
         action->setShortcutContext(Qt::WidgetShortcut);
         connect(action, &QAction::triggered, this, item.handler);
         RxPopupMenu1->addAction(action);
-        RxRichEdit1->addAction(action);
+        // Ctrl+C already belongs to the main window's Copy, which copies from
+        // the active reader; a second owner would make the key ambiguous.
+        if (item.action != &TFormBook::CopyCtrlC1)
+            RxRichEdit1->addAction(action);
         this->*(item.action) = action;
     }
     connect(RxPopupMenu1, &QMenu::aboutToShow, this, &TFormBook::RxPopupMenu1Popup);

@@ -11,6 +11,9 @@
 #include "support/sandbox.h"
 
 #include <QAction>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QTextEdit>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -85,6 +88,7 @@ private slots:
     void printIsGreyedForSearchAndDictionary();
     void closeWindowWithoutChildrenDoesNothing();
     void tilesAndCascades();
+    void readerShortcutsReachTheReader();
     void unreadableSessionRowsStillStart();
     void secondInstanceHandsOverAndEnds();
 
@@ -274,6 +278,31 @@ void MainWindowTest::tilesAndCascades()
         QCOMPARE(window->width(), width);
         QVERIFY(qAbs(window->height() - height / 3) <= 1);
     }
+}
+
+void MainWindowTest::readerShortcutsReachTheReader()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    main->activateWindow();
+    TFormBook *reader = main->activeReader();
+    QVERIFY(reader);
+    reader->RxRichEdit1->setFocus();
+    QTextCursor cursor(reader->RxRichEdit1->document());
+    cursor.setPosition(reader->VerseStarts[0] + 4);
+    cursor.setPosition(reader->VerseStarts[0] + 6, QTextCursor::KeepAnchor);
+    reader->RxRichEdit1->setTextCursor(cursor);
+
+    // Ctrl+C in the text area copies once, whichever of the two copy
+    // commands takes it.
+    QGuiApplication::clipboard()->clear();
+    QTest::keyClick(reader->RxRichEdit1, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("In"));
+
+    // Ctrl+D looks the selection up in a new dictionary window.
+    QTest::keyClick(reader->RxRichEdit1, Qt::Key_D, Qt::ControlModifier);
+    QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
+    QCOMPARE(main->activeChild()->windowTitle(), QStringLiteral("Easton's Bible Dictionary"));
 }
 
 void MainWindowTest::unreadableSessionRowsStillStart()
