@@ -1,5 +1,7 @@
 #include "application.h"
 
+#include "resources/artwork.h"
+
 #include <QMessageBox>
 
 KelvaroApplication::KelvaroApplication(int &argc, char **argv) : QApplication(argc, argv)
@@ -7,6 +9,7 @@ KelvaroApplication::KelvaroApplication(int &argc, char **argv) : QApplication(ar
     setApplicationName(QStringLiteral("Kelvaro"));
     setApplicationDisplayName(QStringLiteral("Kelvaro"));
     setApplicationVersion(QStringLiteral(KELVARO_VERSION));
+    setWindowIcon(Artwork::appIcon());
 }
 
 bool KelvaroApplication::notify(QObject *receiver, QEvent *event)
