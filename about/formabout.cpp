@@ -1,6 +1,7 @@
 #include "about/formabout.h"
 
 #include "about/linklabel.h"
+#include "app/busycursor.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -80,10 +81,9 @@ QPixmap iconPicture()
 
 void openWithBusyCursor(const QUrl &url)
 {
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    BusyCursor busy;
     // As with the shell, a missing browser or mail program goes unreported.
     QDesktopServices::openUrl(url);
-    QGuiApplication::restoreOverrideCursor();
 }
 } // namespace
 

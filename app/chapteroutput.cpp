@@ -1,5 +1,6 @@
 #include "chapteroutput.h"
 
+#include "app/busycursor.h"
 #include "app/documentoutput.h"
 #include "app/formmain.h"
 #include "reader/formbook.h"
@@ -82,11 +83,7 @@ void TFormMain::Print1Click()
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     QTextEdit *edit = reader->RxRichEdit1;
-    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
-    struct RestoreCursor
-    {
-        ~RestoreCursor() { QGuiApplication::restoreOverrideCursor(); }
-    } restore;
+    BusyCursor busy;
     DocumentOutput::print(*edit->document(), printer, reader->printTitle(),
                           edit->palette().color(QPalette::Text));
 }

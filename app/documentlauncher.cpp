@@ -1,5 +1,7 @@
 #include "documentlauncher.h"
 
+#include "app/busycursor.h"
+
 #include "app/formmain.h"
 
 #include <QDesktopServices>
@@ -16,15 +18,6 @@ DocumentLauncher::Hook &hook()
     return installed;
 }
 
-// Restores the cursor however the launch ends.
-class BusyCursor
-{
-public:
-    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 } // namespace
 
 namespace DocumentLauncher {

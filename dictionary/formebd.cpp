@@ -1,5 +1,7 @@
 #include "formebd.h"
 
+#include "scripture/sqltext.h"
+
 #include "app/documentlauncher.h"
 #include "app/programfolder.h"
 #include "scripture/dataset.h"
@@ -45,16 +47,6 @@ void reportFromEventLoop(QObject *context, std::exception_ptr error)
 {
     QMetaObject::invokeMethod(
         context, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
-}
-
-QString upperAscii(const QString &text)
-{
-    QString upper = text;
-    for (QChar &c : upper) {
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QChar(c.unicode() - 'a' + 'A');
-    }
-    return upper;
 }
 } // namespace
 
@@ -204,8 +196,7 @@ QStringList TFormebd::searchStatement(const QString &text)
 {
     // An apostrophe inside the quoted pattern is written twice, so that a
     // word such as "Solomon's" is looked for rather than ending the string.
-    QString pattern = upperAscii(text);
-    pattern.replace(QLatin1Char('\''), QLatin1String("''"));
+    const QString pattern = SqlText::quotedInPattern(SqlText::asciiUpper(text));
     return {QStringLiteral("select * from ebd.db"),
             QStringLiteral("where upper(word) like '%") + pattern + QStringLiteral("%'"),
             QStringLiteral("order by word")};

@@ -1,5 +1,6 @@
 #include "formbook.h"
 
+#include "app/busycursor.h"
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "options/sampleholders.h"
@@ -101,16 +102,6 @@ const PopupItem kPopupItems[] = {
      QKeySequence(Qt::CTRL | Qt::Key_R), &TFormBook::PreviousChapter1Click},
     {&TFormBook::NextChapter1, "NextChapter1", "&Next Chapter", "Next Chapter",
      QKeySequence(Qt::CTRL | Qt::Key_N), &TFormBook::NextChapter1Click},
-};
-
-// The hourglass for the length of a scope, restored however it ends.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
 };
 } // namespace
 

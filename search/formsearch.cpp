@@ -1,5 +1,7 @@
 #include "formsearch.h"
 
+#include "app/busycursor.h"
+
 #include "app/pendingreference.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
@@ -66,16 +68,6 @@ QString text(const char *latin1)
 {
     return QString::fromLatin1(latin1);
 }
-
-// The busy cursor for as long as a search runs, however it ends.
-class BusyCursor
-{
-public:
-    BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~BusyCursor() { QApplication::restoreOverrideCursor(); }
-    BusyCursor(const BusyCursor &) = delete;
-    BusyCursor &operator=(const BusyCursor &) = delete;
-};
 
 // No repaint per row while the grid fills; one repaint at the end.
 class RepaintSuspended

@@ -13,17 +13,6 @@ const QString kPatternStart = QStringLiteral(" bible.\"scripture text\" like'%")
 const QString kPatternEnd = QStringLiteral("%'");
 const QString kAndClose = QStringLiteral("1=1)");
 const QString kOrClose = QStringLiteral("1=0)");
-
-template <char From, char To, int Shift> QString mapAsciiRange(const QString &text)
-{
-    QString result = text;
-    for (QChar &c : result) {
-        const char16_t u = c.unicode();
-        if (u >= From && u <= To)
-            c = QChar(char16_t(u + Shift));
-    }
-    return result;
-}
 } // namespace
 
 QString connective(bool all)
@@ -34,23 +23,6 @@ QString connective(bool all)
 bool isBlankKeyword(const QString &text)
 {
     return text.isEmpty() || text == QLatin1String(" ");
-}
-
-QString asciiUpper(const QString &text)
-{
-    return mapAsciiRange<'a', 'z', 'A' - 'a'>(text);
-}
-
-QString asciiLower(const QString &text)
-{
-    return mapAsciiRange<'A', 'Z', 'a' - 'A'>(text);
-}
-
-QString quotePattern(const QString &text)
-{
-    QString quoted = text;
-    quoted.replace(QLatin1Char('\''), QLatin1String("''"));
-    return quoted;
 }
 
 QStringList keywordGroup(const QString &keyword)

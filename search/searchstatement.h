@@ -8,6 +8,8 @@
 #include <QString>
 #include <QStringList>
 
+#include "scripture/sqltext.h"
+
 namespace SearchStatement {
 
 // The connective lines: "and" for "all" of the keywords, "or" for "any".
@@ -17,12 +19,14 @@ QString connective(bool all);
 // else, two spaces included, is a keyword, taken exactly as typed.
 bool isBlankKeyword(const QString &text);
 
-// Case conversion of the search touches only the ASCII letters.
-QString asciiUpper(const QString &text);
-QString asciiLower(const QString &text);
-
-// The text placed between the single quotes of a like pattern.
-QString quotePattern(const QString &text);
+// Case conversion of the search touches only the ASCII letters; the text
+// between the single quotes of a pattern has its apostrophes doubled.
+using SqlText::asciiLower;
+using SqlText::asciiUpper;
+inline QString quotePattern(const QString &text)
+{
+    return SqlText::quotedInPattern(text);
+}
 
 // The three-pattern group of one keyword (lines a, b and c, without the
 // connective that follows it).
