@@ -311,7 +311,7 @@ void TFormMain::createToolBar()
         // Tool-bar buttons have their own captions and hints, and the print
         // button stays usable while the menu item is greyed.
         auto *action =
-            new QAction(Artwork::glyph(item.glyph), QString::fromLatin1(item.caption), this);
+            new QAction(Artwork::toolBarGlyph(item.glyph), QString::fromLatin1(item.caption), this);
         action->setObjectName(QString::fromLatin1(item.name));
         action->setToolTip(QString::fromLatin1(item.hint));
         action->setStatusTip(QString::fromLatin1(item.hint));

@@ -7,6 +7,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLocale>
 #include <QPainter>
@@ -60,6 +61,16 @@ FontComboBox::FontComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
     QStringList families = QFontDatabase::families();
+    // The common Windows faces that the system serves through a metric-
+    // compatible substitute are offered under their own names, so that the
+    // design font "Times New Roman" shows as chosen.
+    const QString fallback = QFontInfo(QFont(QStringLiteral("Kelvaro No Such Face"))).family();
+    for (const char *face : {"Times New Roman", "Arial", "Courier New"}) {
+        const QString name = QString::fromLatin1(face);
+        const QString served = QFontInfo(QFont(name)).family();
+        if (served != fallback && families.contains(served))
+            families.append(name);
+    }
     families.removeDuplicates();
     families.sort(Qt::CaseInsensitive);
     addItems(families);

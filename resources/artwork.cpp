@@ -184,6 +184,17 @@ QIcon glyph(Glyph which)
     return icon;
 }
 
+QIcon toolBarGlyph(Glyph which)
+{
+    QIcon icon;
+    for (int size : {16, 24, 32}) {
+        icon.addPixmap(paintGlyph(which, size, false), QIcon::Normal);
+        icon.addPixmap(paintGlyph(which, size, true), QIcon::Active);
+        icon.addPixmap(paintGlyph(which, size, false), QIcon::Disabled);
+    }
+    return icon;
+}
+
 QImage backgroundTile()
 {
     // A quiet pattern of faint open books on a transparent ground.

@@ -22,6 +22,8 @@ enum class Glyph {
 
 QIcon appIcon();
 QIcon glyph(Glyph which);
+// A tool-bar glyph: drawn grey until the pointer is over its button.
+QIcon toolBarGlyph(Glyph which);
 // One tile of 390 x 298 pixels; transparent pixels let the client colour
 // show through.
 QImage backgroundTile();

@@ -20,6 +20,8 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -294,6 +296,20 @@ private slots:
         list.setFontName(QStringLiteral("Not A Font Family At All"));
         QCOMPARE(list.currentIndex(), -1);
         QCOMPARE(list.fontName(), QString());
+    }
+
+    void designFaceServedBySubstitute()
+    {
+        // Where the system serves "Times New Roman" through a metric-compatible
+        // family, the design font still shows as chosen.
+        const QString served = QFontInfo(QFont(QStringLiteral("Times New Roman"))).family();
+        if (!QFontDatabase::families().contains(served) ||
+            served == QFontInfo(QFont(QStringLiteral("Kelvaro No Such Face"))).family())
+            QSKIP("no substitute for Times New Roman on this system");
+        FontComboBox list;
+        list.setFontName(QStringLiteral("Times New Roman"));
+        QCOMPARE(list.fontName(), QStringLiteral("Times New Roman"));
+        QVERIFY(list.currentIndex() >= 0);
     }
 
     void viewerBrowsing()
