@@ -12,18 +12,19 @@
 
 #include <QAction>
 #include <QClipboard>
-#include <QGuiApplication>
-#include <QTextEdit>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QProcess>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
 
@@ -88,6 +89,7 @@ private slots:
     void printIsGreyedForSearchAndDictionary();
     void closeWindowWithoutChildrenDoesNothing();
     void tilesAndCascades();
+    void windowMenuListsChildrenWithActiveChecked();
     void readerShortcutsReachTheReader();
     void unreadableSessionRowsStillStart();
     void secondInstanceHandsOverAndEnds();
@@ -278,6 +280,35 @@ void MainWindowTest::tilesAndCascades()
         QCOMPARE(window->width(), width);
         QVERIFY(qAbs(window->height() - height / 3) <= 1);
     }
+}
+
+void MainWindowTest::windowMenuListsChildrenWithActiveChecked()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    openAt(*main, 43, 3, 16);
+    main->Find1Click();
+    QMenu *window = main->menuBar()->findChild<QMenu *>(QStringLiteral("Window1"));
+    QVERIFY(window);
+    emit window->aboutToShow();
+    QStringList entries;
+    QString checked;
+    for (QAction *action : window->actions()) {
+        if (!action->isCheckable())
+            continue;
+        entries.append(action->text());
+        if (action->isChecked())
+            checked = action->text();
+    }
+    QCOMPARE(entries, (QStringList{"&1 Genesis 1:1", "&2 John 3:16", "&3 Find Verses"}));
+    QCOMPARE(checked, QStringLiteral("&3 Find Verses"));
+
+    // Choosing an entry activates that window.
+    for (QAction *action : window->actions()) {
+        if (action->text() == QLatin1String("&2 John 3:16"))
+            action->trigger();
+    }
+    QCOMPARE(main->activeChild()->windowTitle(), QStringLiteral("John 3:16"));
 }
 
 void MainWindowTest::readerShortcutsReachTheReader()
