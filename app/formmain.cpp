@@ -25,7 +25,6 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
-#include <QVBoxLayout>
 
 // Design data of the main window.
 namespace {

@@ -13,7 +13,6 @@
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QLabel>
@@ -522,9 +521,4 @@ void TFormBook::showEvent(QShowEvent *event)
             setCaret(caret);
         });
     }
-}
-
-void TFormBook::closeEvent(QCloseEvent *event)
-{
-    event->accept();
 }
