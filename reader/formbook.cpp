@@ -194,6 +194,10 @@ void TFormBook::createControls()
         button->setIcon(Artwork::glyph(design.glyph));
         button->setGeometry(design.left, 1, design.width, kButtonHeight);
         connect(button, &QToolButton::clicked, this, design.handler);
+        // Alt with the underlined letter is handled by the reader that has
+        // the focus: every reader has the same letters, and a window-wide
+        // mnemonic would be ambiguous as soon as two readers are open.
+        button->setShortcut(QKeySequence());
         this->*(design.button) = button;
     }
     layout->addWidget(buttonStrip);
@@ -485,10 +489,37 @@ void TFormBook::Timer1Timer()
     }
 }
 
+QToolButton *TFormBook::buttonForMnemonic(const QKeyEvent *event) const
+{
+    if (event->modifiers() != Qt::AltModifier)
+        return nullptr;
+    for (QToolButton *button : {RxSpeedButtonPrev, RxSpeedButtonNext, RxSpeedButtonEBD,
+                                RxSpeedButtonMHC, RxSpeedButtonJFB}) {
+        if (QKeySequence::mnemonic(button->text()) == QKeySequence(Qt::ALT | event->key()))
+            return button;
+    }
+    return nullptr;
+}
+
 bool TFormBook::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == RxRichEdit1 && event->type() == QEvent::KeyPress)
-        RxRichEdit1KeyDown(static_cast<QKeyEvent *>(event)->key());
+    if (watched == RxRichEdit1) {
+        if (event->type() == QEvent::ShortcutOverride) {
+            // The reader's own letters come before the main menu's.
+            if (buttonForMnemonic(static_cast<QKeyEvent *>(event))) {
+                event->accept();
+                return true;
+            }
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            if (QToolButton *button = buttonForMnemonic(key)) {
+                if (button->isEnabled())
+                    button->click();
+                return true;
+            }
+            RxRichEdit1KeyDown(key->key());
+        }
+    }
     return QWidget::eventFilter(watched, event);
 }
 

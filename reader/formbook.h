@@ -9,6 +9,7 @@
 #include <memory>
 
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QStatusBar;
@@ -104,6 +105,7 @@ private:
     void createControls();
     void createActions();
     void RxRichEdit1KeyDown(int key);
+    QToolButton *buttonForMnemonic(const QKeyEvent *event) const;
     void setButtonStates();
     void setCaret(int position);
 

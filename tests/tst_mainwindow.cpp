@@ -91,6 +91,7 @@ private slots:
     void tilesAndCascades();
     void windowMenuListsChildrenWithActiveChecked();
     void readerShortcutsReachTheReader();
+    void buttonLettersActOnTheFocusedReader();
     void unreadableSessionRowsStillStart();
     void secondInstanceHandsOverAndEnds();
 
@@ -309,6 +310,27 @@ void MainWindowTest::windowMenuListsChildrenWithActiveChecked()
             action->trigger();
     }
     QCOMPARE(main->activeChild()->windowTitle(), QStringLiteral("John 3:16"));
+}
+
+void MainWindowTest::buttonLettersActOnTheFocusedReader()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    main->activateWindow();
+    openAt(*main, 43, 3, 1);
+    TFormBook *first = qobject_cast<TFormBook *>(
+        main->mdiArea()->subWindowList(QMdiArea::CreationOrder).at(0)->widget());
+    TFormBook *second = main->activeReader();
+    QVERIFY(first && second && first != second);
+    second->RxRichEdit1->setFocus();
+
+    // Alt+N with two readers open turns the page of the focused one only.
+    QTest::keyClick(second->RxRichEdit1, Qt::Key_N, Qt::AltModifier);
+    QCOMPARE(second->printTitle(), QStringLiteral("John 4"));
+    QCOMPARE(first->printTitle(), QStringLiteral("Genesis 1"));
+    // Alt+R is the reader's Previous, not the Reference menu.
+    QTest::keyClick(second->RxRichEdit1, Qt::Key_R, Qt::AltModifier);
+    QCOMPARE(second->printTitle(), QStringLiteral("John 3"));
 }
 
 void MainWindowTest::readerShortcutsReachTheReader()
