@@ -16,6 +16,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
@@ -150,6 +151,12 @@ void TFormSearch::createControls()
     BtnSearch->setDefault(true);
     place(BtnSearch, kBtnSearch);
     connect(BtnSearch, &QPushButton::clicked, this, &TFormSearch::BtnSearchClick);
+    // Alt+S belongs to the search window that has the focus: a window-wide
+    // mnemonic would be ambiguous as soon as two search windows are open.
+    BtnSearch->setShortcut(QKeySequence());
+    auto *startSearch = new QShortcut(QKeySequence::mnemonic(BtnSearch->text()), this);
+    startSearch->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(startSearch, &QShortcut::activated, BtnSearch, &QPushButton::click);
 
     Panel3 = new QLabel(text(kPanel3Text), Panel1);
     Panel3->setObjectName(QStringLiteral("Panel3"));

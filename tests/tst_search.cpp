@@ -134,6 +134,7 @@ private slots:
     void twoWindowsKeepTheirResults();
     void textColumnTakesTheRest();
     void readerOpensAtDoubleClickedVerse();
+    void altLetterStartsTheFocusedSearch();
 
 private:
     bool tablesReady() const { return m_sandbox && m_verses.size() > 30000; }
@@ -792,6 +793,31 @@ void TestSearch::readerOpensAtDoubleClickedVerse()
     QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 27);
     QCOMPARE(reader->ComboBoxChapter->currentText(), form->StringGridResults->cell(1, 5));
     QCOMPARE(reader->ComboBoxVerse->currentText(), form->StringGridResults->cell(2, 5));
+}
+
+void TestSearch::altLetterStartsTheFocusedSearch()
+{
+    REQUIRE_TABLES();
+    TFormMain main;
+    main.show();
+    main.EditFirstTime->setText(QStringLiteral("False"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTRY_VERIFY(!main.TimerStartup->isActive());
+    main.activateWindow();
+    main.Find1->trigger();
+    auto *first = qobject_cast<TFormSearch *>(main.activeChild());
+    main.Find1->trigger();
+    auto *second = qobject_cast<TFormSearch *>(main.activeChild());
+    QVERIFY(first && second && first != second);
+    first->Edit1->setText(QStringLiteral("Meshach"));
+    second->Edit1->setText(QStringLiteral("Methuselah"));
+    second->Edit1->setFocus();
+
+    // With two search windows open, Alt+S belongs to the one with the focus.
+    QTest::keyClick(second->Edit1, Qt::Key_S, Qt::AltModifier);
+    QCOMPARE(shown(*second), expected({QStringLiteral("Methuselah")}, true));
+    QCOMPARE(first->StringGridResults->rowCount(), 2);
+    QVERIFY(first->StringGridResults->cell(0, 1).isEmpty());
 }
 
 QTEST_MAIN(TestSearch)
