@@ -1,6 +1,7 @@
 #include "app/parameterparser.h"
 
-#include <limits>
+#include "scripture/integertext.h"
+
 #include <stdexcept>
 #include <utility>
 
@@ -21,57 +22,19 @@ QString quotedForMessage(const QString &text)
 
 [[noreturn]] void notAnInteger(const QString &text)
 {
-    const QString message =
-        QStringLiteral("'%1' is not a valid integer value").arg(quotedForMessage(text));
-    throw std::runtime_error(message.toStdString());
-}
-
-int digitValue(QChar c, int base)
-{
-    const ushort u = c.unicode();
-    int value = -1;
-    if (u >= '0' && u <= '9')
-        value = u - '0';
-    else if (u >= 'a' && u <= 'f')
-        value = u - 'a' + 10;
-    else if (u >= 'A' && u <= 'F')
-        value = u - 'A' + 10;
-    return value < base ? value : -1;
+    throw std::runtime_error(IntegerText::invalidMessage(quotedForMessage(text)).toStdString());
 }
 } // namespace
 
 namespace ParameterParser {
 qint32 toInteger(const QString &text)
 {
-    int i = 0;
-    const int size = text.size();
-    while (i < size && text.at(i) == QLatin1Char(' '))
-        ++i;
-    bool negative = false;
-    if (i < size && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        negative = text.at(i) == QLatin1Char('-');
-        ++i;
-    }
-    int base = 10;
-    if (i < size && text.at(i) == QLatin1Char('$')) {
-        base = 16;
-        ++i;
-    }
-    if (i >= size)
-        notAnInteger(text);
-    // The magnitude may reach 2^31 for the most negative value.
-    const qint64 limit = negative ? qint64(std::numeric_limits<qint32>::max()) + 1
-                                  : qint64(std::numeric_limits<qint32>::max());
-    qint64 magnitude = 0;
-    for (; i < size; ++i) {
-        const int digit = digitValue(text.at(i), base);
-        if (digit < 0)
-            notAnInteger(text);
-        magnitude = magnitude * base + digit;
-        if (magnitude > limit)
-            notAnInteger(text);
-    }
-    return qint32(negative ? -magnitude : magnitude);
+    // Only spaces may lead, and a hexadecimal number must fit the signed
+    // range like a decimal one: a chapter or verse is never a bit pattern.
+    if (const auto value =
+            IntegerText::parse(text, IntegerText::Blanks::Spaces, IntegerText::Hex::Signed))
+        return *value;
+    notAnInteger(text);
 }
 
 QStringList splitLines(const QByteArray &data)

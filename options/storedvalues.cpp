@@ -1,5 +1,7 @@
 #include "storedvalues.h"
 
+#include "scripture/integertext.h"
+
 #include <QRegularExpression>
 
 namespace StoredValues {
@@ -12,18 +14,6 @@ const char *const AlignNames[] = {"alNone", "alTop", "alBottom", "alLeft", "alRi
 bool isBlankOrControl(QChar c)
 {
     return c.unicode() <= 0x20;
-}
-
-int hexDigit(QChar c)
-{
-    const ushort u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
 }
 } // namespace
 
@@ -40,43 +30,10 @@ QString trimmed(const QString &text)
 
 bool parseInteger(const QString &text, qint32 *value)
 {
-    qsizetype i = 0;
-    bool negative = false;
-    if (i < text.size() && (text.at(i) == u'-' || text.at(i) == u'+')) {
-        negative = text.at(i) == u'-';
-        ++i;
-    }
-    if (i >= text.size())
-        return false;
-    if (text.at(i) == u'$') {
-        ++i;
-        const qsizetype digits = text.size() - i;
-        if (digits < 1 || digits > 8)
-            return false;
-        quint32 bits = 0;
-        for (; i < text.size(); ++i) {
-            const int d = hexDigit(text.at(i));
-            if (d < 0)
-                return false;
-            bits = (bits << 4) | quint32(d);
-        }
-        // The digits are the bits of the value, so "$FFFFFFFF" is -1.
-        const qint32 result = qint32(bits);
-        *value = negative ? qint32(0u - bits) : result;
-        return true;
-    }
-    qint64 magnitude = 0;
-    const qint64 limit = negative ? qint64(1) << 31 : (qint64(1) << 31) - 1;
-    for (; i < text.size(); ++i) {
-        const ushort u = text.at(i).unicode();
-        if (u < '0' || u > '9')
-            return false;
-        magnitude = magnitude * 10 + (u - '0');
-        if (magnitude > limit)
-            return false;
-    }
-    *value = qint32(negative ? -magnitude : magnitude);
-    return true;
+    const auto parsed = IntegerText::parse(text, IntegerText::Blanks::None, IntegerText::Hex::Bits);
+    if (parsed)
+        *value = *parsed;
+    return parsed.has_value();
 }
 
 qint32 toInteger(const QString &text)

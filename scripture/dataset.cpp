@@ -1,6 +1,7 @@
 #include "scripture/dataset.h"
 
 #include "scripture/fastlike.h"
+#include "scripture/integertext.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -193,52 +194,17 @@ void readResult(QSqlQuery &query, QStringList &names, QVector<QVector<QVariant>>
 
 QString notAnInteger(const QString &text)
 {
-    return QStringLiteral("'%1' is not a valid integer value").arg(text);
+    return IntegerText::invalidMessage(text);
 }
 
-// The framework's text-to-integer conversion: leading blanks, an optional
-// sign, then decimal digits or "$" and hexadecimal digits; nothing after.
+// The framework's field conversion: leading blanks and tabs, a sign, decimal
+// or "$" hexadecimal taken as 32 bits.
 qint32 textToInteger(const QString &text)
 {
-    int i = 0;
-    const int n = text.size();
-    while (i < n && (text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t')))
-        ++i;
-    bool negative = false;
-    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
-        negative = text.at(i) == QLatin1Char('-');
-        ++i;
-    }
-    int base = 10;
-    if (i < n && text.at(i) == QLatin1Char('$')) {
-        base = 16;
-        ++i;
-    }
-    if (i >= n)
-        throw EngineError(notAnInteger(text));
-    qint64 value = 0;
-    for (; i < n; ++i) {
-        const ushort ch = text.at(i).unicode();
-        int digit = -1;
-        if (ch >= '0' && ch <= '9')
-            digit = ch - '0';
-        else if (base == 16 && ch >= 'a' && ch <= 'f')
-            digit = ch - 'a' + 10;
-        else if (base == 16 && ch >= 'A' && ch <= 'F')
-            digit = ch - 'A' + 10;
-        if (digit < 0)
-            throw EngineError(notAnInteger(text));
-        value = value * base + digit;
-        if (value > qint64(std::numeric_limits<quint32>::max()))
-            throw EngineError(notAnInteger(text));
-    }
-    if (base == 16 && !negative)
-        return qint32(quint32(value)); // "$FFFFFFFF" is -1, as in the framework
-    if (negative)
-        value = -value;
-    if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        throw EngineError(notAnInteger(text));
-    return qint32(value);
+    if (const auto value =
+            IntegerText::parse(text, IntegerText::Blanks::SpacesAndTabs, IntegerText::Hex::Bits))
+        return *value;
+    throw EngineError(notAnInteger(text));
 }
 
 } // namespace
