@@ -10,6 +10,16 @@ class ChapterTextEdit : public QTextEdit
 public:
     explicit ChapterTextEdit(QWidget *parent = nullptr);
 
+signals:
+    // The area changed size and its text was laid out anew, the character
+    // that was at the top of the view still there.
+    void viewResized();
+
 protected:
     QMimeData *createMimeDataFromSelection() const override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Document y of the top of the display line holding the position.
+    qreal lineTop(int position) const;
 };

@@ -202,8 +202,16 @@ void TFormBook::createControls()
     }
     layout->addWidget(buttonStrip);
 
-    RxRichEdit1 = new ChapterTextEdit(this);
+    auto *area = new ChapterTextEdit(this);
+    RxRichEdit1 = area;
     RxRichEdit1->setObjectName(QStringLiteral("RxRichEdit1"));
+    // A new size moves the lines, not the caret: the tick takes the lines as
+    // they now stand, so that only the person's scrolling pulls the caret.
+    connect(area, &ChapterTextEdit::viewResized, this, [this] {
+        LastTopLine = firstVisibleLine();
+        LastBottomLine = bottomVisibleLine();
+        LastCaretLine = lineOfPosition(RxRichEdit1->textCursor().selectionStart());
+    });
     RxRichEdit1->installEventFilter(this);
     RxRichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
     layout->addWidget(RxRichEdit1, 1);

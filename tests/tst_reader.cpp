@@ -74,6 +74,8 @@ private slots:
     void stopsAtTheEndsOfTheBible();
     void handlesPlacesOutOfRange();
     void tickFollowsScrolling();
+    void resizingKeepsTheVerse_data();
+    void resizingKeepsTheVerse();
     void keysTurnThePageAtTheEdges();
     void versePickMovesCaret();
 
@@ -285,6 +287,44 @@ void ReaderTest::tickFollowsScrolling()
     QCOMPARE(reader->RxRichEdit1->textCursor().selectionStart(), reader->VerseStarts[2]);
     QCOMPARE(reader->RxRichEdit1->textCursor().selectionEnd(), reader->VerseStarts[2] + 5);
     QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("3"));
+}
+
+void ReaderTest::resizingKeepsTheVerse_data()
+{
+    QTest::addColumn<int>("caretVerse");
+    QTest::addColumn<QList<QSize>>("sizes");
+    QTest::newRow("narrower") << 100 << QList<QSize>{{300, 416}};
+    QTest::newRow("wider") << 100 << QList<QSize>{{1000, 416}};
+    QTest::newRow("there and back")
+        << 100 << QList<QSize>{{1000, 700}, {591, 416}, {1000, 700}, {591, 416}, {400, 300}};
+    QTest::newRow("caret low, area shorter") << 106 << QList<QSize>{{591, 150}};
+}
+
+// Only the person's scrolling and caret moves change the verse: a new size
+// keeps the top line's verse at the top and the caret's verse selected.
+void ReaderTest::resizingKeepsTheVerse()
+{
+    QFETCH(int, caretVerse);
+    QFETCH(QList<QSize>, sizes);
+    auto reader = openReader(19, 119, 100);
+    reader->resize(591, 416);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    QTRY_COMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->VerseStarts[99]);
+    QTextCursor caret(reader->RxRichEdit1->document());
+    caret.setPosition(reader->VerseStarts[caretVerse - 1]);
+    reader->RxRichEdit1->setTextCursor(caret);
+    reader->Timer1Timer();
+    const QString caption = QStringLiteral("Psalms 119:%1").arg(caretVerse);
+    QCOMPARE(reader->windowTitle(), caption);
+
+    for (const QSize &size : sizes) {
+        reader->resize(size);
+        QCoreApplication::processEvents();
+        reader->Timer1Timer();
+        QCOMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->VerseStarts[99]);
+        QCOMPARE(reader->windowTitle(), caption);
+    }
 }
 
 void ReaderTest::keysTurnThePageAtTheEdges()
