@@ -54,6 +54,7 @@ FontValue verseNumberFont()
 void TFormBook::ComboBoxChapterChange()
 {
     QTextEdit *area = RxRichEdit1;
+    QTextCursor cursor;
     bool building = false;
     bool cursorSet = false;
     try {
@@ -77,7 +78,7 @@ void TFormBook::ComboBoxChapterChange()
             QTextDocument *document = area->document();
             document->clear();
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
-            QTextCursor cursor(document);
+            cursor = QTextCursor(document);
             cursor.beginEditBlock();
             QTextBlockFormat paragraph;
             paragraph.setTextIndent(indent);
@@ -136,9 +137,17 @@ void TFormBook::ComboBoxChapterChange()
         StatusPanel[1]->setText(QStringLiteral("Chapter Count: %1").arg(ComboBoxChapter->count()));
         StatusPanel[2]->setText(QStringLiteral("Verse Count: %1").arg(ComboBoxVerse->count()));
     } catch (const std::exception &) {
-        // A failed load is not reported; the area is made usable again.
-        if (building)
+        // A failed load is not reported. The area is left blank, as while it
+        // was being built, and usable again: an edit block left open would
+        // keep every later chapter from being laid out and drawn.
+        if (building) {
+            cursor.endEditBlock();
+            area->document()->clear();
+            VerseStarts.fill(0);
+            ChapterEndPos = 0;
+            LastCaretPos = 0;
             area->setUpdatesEnabled(true);
+        }
     }
     if (cursorSet)
         QApplication::restoreOverrideCursor();

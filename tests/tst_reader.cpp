@@ -6,6 +6,7 @@
 #include "support/sandbox.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSqlDatabase>
@@ -77,6 +78,7 @@ private slots:
     void resizingKeepsTheVerse_data();
     void resizingKeepsTheVerse();
     void keysTurnThePageAtTheEdges();
+    void failedLoadLeavesTheAreaUsable();
     void versePickMovesCaret();
 
 private:
@@ -352,6 +354,42 @@ void ReaderTest::keysTurnThePageAtTheEdges()
     reader->RxRichEdit1->setTextCursor(cursor);
     QTest::keyClick(reader->RxRichEdit1, Qt::Key_PageUp);
     QCOMPARE(reader->printTitle(), QStringLiteral("John 3"));
+}
+
+void ReaderTest::failedLoadLeavesTheAreaUsable()
+{
+    // Genesis 2:5 damaged so that its verse number cannot be read.
+    const QString table = m_sandbox->filePath(QStringLiteral("kjvbible.db"));
+    QFile::setPermissions(table, QFile::ReadOwner | QFile::WriteOwner);
+    const QString connection = QStringLiteral("reader-test-damage");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(table);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("update db set \"Verse\" = 'x5' where \"Book\" = 1 "
+                                          "and \"Chapter\" = 2 and \"Verse\" = 5")));
+    }
+    QSqlDatabase::removeDatabase(connection);
+
+    auto reader = openReader(1, 1, 1);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    reader->NextChapter1Click();
+    QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Loading..."));
+
+    reader->NextChapter1Click();
+    QCOMPARE(reader->windowTitle(), QStringLiteral("Genesis 3:1"));
+    QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Done"));
+    // The chapter is drawn, not only held.
+    const QImage shown = reader->RxRichEdit1->viewport()->grab().toImage();
+    const QRgb background = reader->RxRichEdit1->palette().color(QPalette::Base).rgb();
+    int inked = 0;
+    for (int y = 0; y < shown.height(); ++y) {
+        for (int x = 0; x < shown.width(); ++x)
+            inked += shown.pixel(x, y) != background;
+    }
+    QVERIFY(inked > 100);
 }
 
 void ReaderTest::versePickMovesCaret()
