@@ -27,6 +27,16 @@ bool isSessionWindow(const QMdiSubWindow *window)
            caption != QLatin1String("Easton's Bible Dictionary");
 }
 
+// A blank place field names no place, just as an empty text does: the row
+// is passed over rather than opening a reader captioned " :".
+qint32 placeNumber(const Table &table, const char *field)
+{
+    const FieldValue value = table.fieldByName(QString::fromLatin1(field));
+    if (value.isNull())
+        throw EngineError(QStringLiteral("Field '%1' is blank").arg(QLatin1String(field)));
+    return value.asInteger();
+}
+
 // A missing session table is created empty with its integer fields, keyed by
 // its order; an existing one is never touched here.
 void createSettingsTableIfMissing()
@@ -138,9 +148,9 @@ void TFormMain::restoreSession()
             qint32 verse = 0;
             bool readable = true;
             try {
-                book = m_tableSettings->fieldByName(QStringLiteral("book")).asInteger();
-                chapter = m_tableSettings->fieldByName(QStringLiteral("chapter")).asInteger();
-                verse = m_tableSettings->fieldByName(QStringLiteral("verse")).asInteger();
+                book = placeNumber(*m_tableSettings, "book");
+                chapter = placeNumber(*m_tableSettings, "chapter");
+                verse = placeNumber(*m_tableSettings, "verse");
             } catch (const std::exception &) {
                 // A row that cannot be read is passed over; the others open.
                 readable = false;

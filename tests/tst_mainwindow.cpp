@@ -93,6 +93,8 @@ private slots:
     void readerShortcutsReachTheReader();
     void buttonLettersActOnTheFocusedReader();
     void unreadableSessionRowsStillStart();
+    void blankSessionRowsAreSkipped_data();
+    void blankSessionRowsAreSkipped();
     void secondInstanceHandsOverAndEnds();
 
 private:
@@ -386,6 +388,52 @@ void MainWindowTest::unreadableSessionRowsStillStart()
     QTest::qWait(50);
     QVERIFY(!main->mdiArea()->subWindowList().isEmpty());
     QVERIFY(main->mdiArea()->subWindowList().size() <= 2);
+}
+
+void MainWindowTest::blankSessionRowsAreSkipped_data()
+{
+    QTest::addColumn<QVariantList>("place");
+    QTest::addColumn<bool>("withGoodRow");
+    QTest::addColumn<QStringList>("captions");
+    const QVariant blank;
+    const QStringList john{QStringLiteral("John 3:16")};
+    QTest::newRow("book blank") << QVariantList{blank, 3, 16} << true << john;
+    QTest::newRow("chapter blank") << QVariantList{43, blank, 16} << true << john;
+    QTest::newRow("verse blank") << QVariantList{43, 3, blank} << true << john;
+    QTest::newRow("book empty text") << QVariantList{QString(""), 3, 16} << true << john;
+    QTest::newRow("no row readable")
+        << QVariantList{43, blank, blank} << false << QStringList{QStringLiteral("Genesis 1:1")};
+}
+
+void MainWindowTest::blankSessionRowsAreSkipped()
+{
+    QFETCH(QVariantList, place);
+    QFETCH(bool, withGoodRow);
+    QFETCH(QStringList, captions);
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        main->mdiArea()->closeAllSubWindows();
+        Table &table = main->TableSettings();
+        table.beginTransaction();
+        table.emptyTable();
+        const QVariantList good{43, 3, 16};
+        int order = 0;
+        for (const QVariantList &row :
+             withGoodRow ? QList<QVariantList>{place, good} : QList<QVariantList>{place}) {
+            table.append();
+            table.setField(QStringLiteral("order"), order++);
+            table.setField(QStringLiteral("book"), row.at(0));
+            table.setField(QStringLiteral("chapter"), row.at(1));
+            table.setField(QStringLiteral("verse"), row.at(2));
+            table.post();
+        }
+        table.commit();
+        table.close();
+    }
+    auto main = startMainWindow();
+    QTRY_VERIFY(!main->TimerStartup->isActive());
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), captions);
 }
 
 void MainWindowTest::secondInstanceHandsOverAndEnds()
