@@ -25,6 +25,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
+#include <QWindow>
 
 // Design data of the main window.
 namespace {
@@ -35,6 +36,9 @@ const int kToolBarHeight = 30;
 const int kStartupInterval = 1;
 const int kOpenBookInterval = 200;
 const int kParameterFileInterval = 200;
+// Longest wait for the window system to show the main window before the
+// session opens anyway (a window that is never shown is not waited for).
+const int kPlacementWaitMs = 2000;
 const char *const kFirstRunNotice =
     "Your current settings will use Internet Explorer for viewing the reference material. "
     "You can change to a diffent web browser by clicking on Tools...Options...HTML Viewer.";
@@ -68,6 +72,26 @@ const ToolItem kToolItems[] = {
 };
 
 TFormMain *g_instance = nullptr;
+
+// Offset between neighbours in a cascade: one caption height, so that every
+// caption above the front window stays in sight.
+int cascadeStep(const QMdiSubWindow *window)
+{
+    return window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
+}
+
+// The place of a window of the given size at the cascade's index; a window
+// that would reach past the area starts the cascade again at the top-left.
+QPoint cascadePlace(int &index, const QSize &size, const QSize &area, int step)
+{
+    QPoint place(index * step, index * step);
+    if (index > 0 &&
+        (place.x() + size.width() > area.width() || place.y() + size.height() > area.height())) {
+        index = 0;
+        place = QPoint(0, 0);
+    }
+    return place;
+}
 
 // The client area: the tiled background picture, whose transparent pixels let
 // the white client colour show through.
@@ -246,6 +270,11 @@ void TFormMain::createMenus()
 
     m_windowMenu = menuBar()->addMenu(QStringLiteral("&Window"));
     m_windowMenu->setObjectName(QStringLiteral("Window1"));
+    // Built once: the list of windows below it is rebuilt at every opening.
+    m_tileMenu = new QMenu(QStringLiteral("&Tile"), m_windowMenu);
+    m_tileMenu->setObjectName(QStringLiteral("Tile1"));
+    m_tileMenu->addAction(Vertical1);
+    m_tileMenu->addAction(Horizonal1);
     connect(m_windowMenu, &QMenu::aboutToShow, this, &TFormMain::populateWindowMenu);
     populateWindowMenu();
 
@@ -266,10 +295,7 @@ void TFormMain::createMenus()
 void TFormMain::populateWindowMenu()
 {
     m_windowMenu->clear();
-    QMenu *tile = m_windowMenu->addMenu(QStringLiteral("&Tile"));
-    tile->setObjectName(QStringLiteral("Tile1"));
-    tile->addAction(Vertical1);
-    tile->addAction(Horizonal1);
+    m_windowMenu->addMenu(m_tileMenu);
     m_windowMenu->addAction(Cascade1);
 
     // The open child windows, the active one checked.
@@ -369,6 +395,32 @@ QMdiSubWindow *TFormMain::addChild(QWidget *child)
     return window;
 }
 
+QMdiSubWindow *TFormMain::openChild(QWidget *child)
+{
+    const bool reader = qobject_cast<TFormBook *>(child) != nullptr;
+    if (m_mdiArea->subWindowList().isEmpty())
+        m_cascadeIndex = 0;
+    QMdiSubWindow *window = addChild(child);
+    const QSize area = m_mdiArea->viewport()->size();
+    if (reader && !area.isEmpty()) {
+        // The default placement of a new reader: its design size, as far as
+        // the area allows, at the next place of the cascade.
+        const QSize size = window->size().boundedTo(area);
+        window->setGeometry(
+            QRect(cascadePlace(m_cascadeIndex, size, area, cascadeStep(window)), size));
+        ++m_cascadeIndex;
+    }
+    // A reader takes over the maximized state of the active window. The
+    // search and dictionary windows are laid out for their own size: they
+    // open as framed windows above a maximized reader, which stays as it is.
+    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, !reader);
+    window->show();
+    m_mdiArea->setActiveSubWindow(window);
+    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
+    window->raise();
+    return window;
+}
+
 void TFormMain::updateMenus()
 {
     QWidget *child = activeChild();
@@ -405,10 +457,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
 void TFormMain::Open1Click()
 {
     auto *reader = new TFormBook;
-    QMdiSubWindow *window = addChild(reader);
-    window->show();
-    m_mdiArea->setActiveSubWindow(window);
-    window->raise();
+    openChild(reader);
     reader->RxRichEdit1->setFocus();
 }
 
@@ -425,16 +474,12 @@ void TFormMain::Exit1Click()
 
 void TFormMain::Find1Click()
 {
-    QMdiSubWindow *window = addChild(new TFormSearch);
-    window->show();
-    m_mdiArea->setActiveSubWindow(window);
+    openChild(new TFormSearch);
 }
 
 void TFormMain::EastonsBibleDictionary1Click()
 {
-    QMdiSubWindow *window = addChild(new TFormebd);
-    window->show();
-    m_mdiArea->setActiveSubWindow(window);
+    openChild(new TFormebd);
 }
 
 void TFormMain::Options1Click()
@@ -447,9 +492,23 @@ void TFormMain::About1Click()
     m_formAbout->exec();
 }
 
+// The children in order of use, the active one last and on top; each keeps
+// its size as far as the area allows.
 void TFormMain::Cascade1Click()
 {
-    m_mdiArea->cascadeSubWindows();
+    const QSize area = m_mdiArea->viewport()->size();
+    int index = 0;
+    for (QMdiSubWindow *window : childrenByRecency()) {
+        if (window->isHidden() || window->isMinimized())
+            continue;
+        if (window->isMaximized())
+            window->showNormal();
+        const QSize size = window->size().boundedTo(area);
+        window->setGeometry(QRect(cascadePlace(index, size, area, cascadeStep(window)), size));
+        window->raise();
+        ++index;
+    }
+    m_cascadeIndex = index;
 }
 
 void TFormMain::Vertical1Click()
@@ -503,6 +562,15 @@ void TFormMain::TimerOpenBookTimer()
 
 void TFormMain::TimerStartupTimer()
 {
+    // The readers open into the client area at its final size: the window
+    // system applies the main window's placement (maximized on the first run)
+    // only by the time the window is on screen.
+    if (isVisible() && !isMinimized() && windowHandle() && !windowHandle()->isExposed()) {
+        if (!m_placementWait.isValid())
+            m_placementWait.start();
+        if (m_placementWait.elapsed() < kPlacementWaitMs)
+            return;
+    }
     // Stopped first, so that a failing restore is not tried again on every
     // tick; the options dialog starts it again.
     TimerStartup->stop();

@@ -3,6 +3,7 @@
 // reader windows at PendingReference.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
 
@@ -38,6 +39,8 @@ public:
     TFormBook *activeReader() const;
     // Adds a child window (reader, search or dictionary) to the client area.
     QMdiSubWindow *addChild(QWidget *child);
+    // Adds, places, shows and activates a new child window.
+    QMdiSubWindow *openChild(QWidget *child);
 
     // Holders of the stored settings (hidden controls).
     SamplePanel *PanelSample = nullptr;
@@ -135,6 +138,10 @@ private:
     TFormAbout *m_formAbout = nullptr;
     TFormOptions *m_formOptions = nullptr;
     QMenu *m_windowMenu = nullptr;
+    QMenu *m_tileMenu = nullptr;
+    // Place of the next reader in the default cascade.
+    int m_cascadeIndex = 0;
+    QElapsedTimer m_placementWait;
     QString m_startupError;
     bool m_shownOnce = false;
 };

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -103,9 +102,7 @@ void TFormBook::LookUpWord1Click()
     // this reader: it closes when the reader goes.
     connect(this, &QObject::destroyed, dictionary, [dictionary] { closeChild(dictionary); });
     if (TFormMain *main = TFormMain::instance()) {
-        QMdiSubWindow *window = main->addChild(dictionary);
-        window->show();
-        main->mdiArea()->setActiveSubWindow(window);
+        main->openChild(dictionary);
     } else {
         dictionary->show();
     }

@@ -95,6 +95,13 @@ private slots:
     void unreadableSessionRowsStillStart();
     void blankSessionRowsAreSkipped_data();
     void blankSessionRowsAreSkipped();
+    void windowMenuBuildsTileOnce();
+    void readersOpenCascadedInTheArea_data();
+    void readersOpenCascadedInTheArea();
+    void cascadeKeepsSizesInOrderOfUse();
+    void fixedSizeWindowsOpenFramedOverMaximizedReader_data();
+    void fixedSizeWindowsOpenFramedOverMaximizedReader();
+    void switchingMaximizedReadersKeepsTheVerse();
     void secondInstanceHandsOverAndEnds();
 
 private:
@@ -434,6 +441,143 @@ void MainWindowTest::blankSessionRowsAreSkipped()
     auto main = startMainWindow();
     QTRY_VERIFY(!main->TimerStartup->isActive());
     QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), captions);
+}
+
+void MainWindowTest::windowMenuBuildsTileOnce()
+{
+    auto main = startMainWindow();
+    QMenu *window = main->menuBar()->findChild<QMenu *>(QStringLiteral("Window1"));
+    QVERIFY(window);
+    for (int i = 0; i < 3; ++i)
+        emit window->aboutToShow();
+    const QList<QMenu *> tiles = window->findChildren<QMenu *>();
+    QCOMPARE(tiles.size(), 1);
+    QCOMPARE(tiles.at(0)->objectName(), QStringLiteral("Tile1"));
+    QCOMPARE(window->actions().at(0)->menu(), tiles.at(0));
+    QCOMPARE(tiles.at(0)->actions(), (QList<QAction *>{main->Vertical1, main->Horizonal1}));
+}
+
+void MainWindowTest::readersOpenCascadedInTheArea_data()
+{
+    QTest::addColumn<bool>("restored");
+    QTest::newRow("session restore") << true;
+    QTest::newRow("Open New Window") << false;
+}
+
+// Each reader at its design size, one caption height below and right of the
+// one before, all of them inside the client area.
+void MainWindowTest::readersOpenCascadedInTheArea()
+{
+    QFETCH(bool, restored);
+    if (restored) {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        openAt(*main, 43, 3, 16);
+        openAt(*main, 1, 1, 1);
+        main->SaveandCloseBooks();
+    }
+    auto main = startMainWindow();
+    QTRY_VERIFY(!main->TimerStartup->isActive());
+    if (!restored) {
+        main->mdiArea()->closeAllSubWindows();
+        for (int i = 0; i < 3; ++i)
+            main->Open1Click();
+    }
+    const QList<QMdiSubWindow *> windows = main->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    QCOMPARE(windows.size(), 3);
+    const QRect area = main->mdiArea()->viewport()->rect();
+    const QPoint step = windows.at(1)->pos() - windows.at(0)->pos();
+    QVERIFY(step.x() > 0);
+    QCOMPARE(step.y(), step.x());
+    for (int i = 0; i < windows.size(); ++i) {
+        QCOMPARE(windows.at(i)->widget()->size(), QSize(591, 416));
+        QCOMPARE(windows.at(i)->pos(), step * i);
+        QVERIFY(area.contains(windows.at(i)->geometry()));
+    }
+}
+
+void MainWindowTest::cascadeKeepsSizesInOrderOfUse()
+{
+    auto main = startMainWindow();
+    main->showNormal();
+    main->resize(1000, 800);
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    openAt(*main, 43, 3, 16);
+    main->Find1Click();
+    QList<QMdiSubWindow *> windows = main->mdiArea()->subWindowList(QMdiArea::CreationOrder);
+    windows.at(1)->resize(700, 500);
+    QList<QSize> sizes;
+    for (QMdiSubWindow *window : windows)
+        sizes.append(window->size());
+    // Used in the order search, Genesis, John.
+    for (int i : {2, 0, 1})
+        main->mdiArea()->setActiveSubWindow(windows.at(i));
+
+    main->Cascade1Click();
+    for (int i = 0; i < windows.size(); ++i)
+        QCOMPARE(windows.at(i)->size(), sizes.at(i));
+    const QPoint step = windows.at(0)->pos() - windows.at(2)->pos();
+    QVERIFY(step.x() > 0);
+    QCOMPARE(windows.at(2)->pos(), QPoint(0, 0));
+    QCOMPARE(windows.at(1)->pos(), step * 2);
+    QCOMPARE(main->mdiArea()->subWindowList(QMdiArea::StackingOrder).constLast(), windows.at(1));
+    QCOMPARE(main->mdiArea()->activeSubWindow(), windows.at(1));
+}
+
+void MainWindowTest::fixedSizeWindowsOpenFramedOverMaximizedReader_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("look-up") << QStringLiteral("look-up") << QSize(309, 329);
+    QTest::newRow("dictionary") << QStringLiteral("dictionary") << QSize(309, 329);
+    QTest::newRow("find verses") << QStringLiteral("find") << QSize(457, 348);
+}
+
+void MainWindowTest::fixedSizeWindowsOpenFramedOverMaximizedReader()
+{
+    QFETCH(QString, command);
+    QFETCH(QSize, size);
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QMdiSubWindow *reader = main->mdiArea()->currentSubWindow();
+    reader->showMaximized();
+    if (command == QLatin1String("look-up"))
+        main->activeReader()->LookUpWord1Click();
+    else if (command == QLatin1String("dictionary"))
+        main->EastonsBibleDictionary1Click();
+    else
+        main->Find1Click();
+    QMdiSubWindow *opened = main->mdiArea()->currentSubWindow();
+    QVERIFY(opened != reader);
+    QVERIFY(!opened->isMaximized());
+    QCOMPARE(opened->size(), size);
+    QVERIFY(reader->isMaximized());
+}
+
+// The reported way: Ctrl+Tab there and back between maximized readers, then
+// the reader restored, each time keeping the verse it showed.
+void MainWindowTest::switchingMaximizedReadersKeepsTheVerse()
+{
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    main->mdiArea()->currentSubWindow()->showMaximized();
+    openAt(*main, 19, 119, 100);
+    QMdiSubWindow *window = main->mdiArea()->currentSubWindow();
+    QVERIFY(window->isMaximized());
+    TFormBook *reader = main->activeReader();
+    QTRY_COMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->VerseStarts[99]);
+    for (int i = 0; i < 3; ++i) {
+        main->mdiArea()->activateNextSubWindow();
+        QCoreApplication::processEvents();
+        main->mdiArea()->activatePreviousSubWindow();
+        QCoreApplication::processEvents();
+        reader->Timer1Timer();
+        QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 119:100"));
+    }
+    window->showNormal();
+    QCoreApplication::processEvents();
+    reader->Timer1Timer();
+    QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 119:100"));
 }
 
 void MainWindowTest::secondInstanceHandsOverAndEnds()
