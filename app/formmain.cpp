@@ -402,7 +402,9 @@ QMdiSubWindow *TFormMain::openChild(QWidget *child)
         m_cascadeIndex = 0;
     QMdiSubWindow *window = addChild(child);
     const QSize area = m_mdiArea->viewport()->size();
-    if (reader && !area.isEmpty()) {
+    // A hidden area has no size of its own yet; it places its children itself
+    // when it is shown.
+    if (reader && m_mdiArea->isVisible() && !area.isEmpty()) {
         // The default placement of a new reader: its design size, as far as
         // the area allows, at the next place of the cascade.
         const QSize size = window->size().boundedTo(area);

@@ -101,7 +101,6 @@ private slots:
     void cascadeKeepsSizesInOrderOfUse();
     void fixedSizeWindowsOpenFramedOverMaximizedReader_data();
     void fixedSizeWindowsOpenFramedOverMaximizedReader();
-    void switchingMaximizedReadersKeepsTheVerse();
     void secondInstanceHandsOverAndEnds();
 
 private:
@@ -552,32 +551,6 @@ void MainWindowTest::fixedSizeWindowsOpenFramedOverMaximizedReader()
     QVERIFY(!opened->isMaximized());
     QCOMPARE(opened->size(), size);
     QVERIFY(reader->isMaximized());
-}
-
-// The reported way: Ctrl+Tab there and back between maximized readers, then
-// the reader restored, each time keeping the verse it showed.
-void MainWindowTest::switchingMaximizedReadersKeepsTheVerse()
-{
-    auto main = startMainWindow();
-    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
-    main->mdiArea()->currentSubWindow()->showMaximized();
-    openAt(*main, 19, 119, 100);
-    QMdiSubWindow *window = main->mdiArea()->currentSubWindow();
-    QVERIFY(window->isMaximized());
-    TFormBook *reader = main->activeReader();
-    QTRY_COMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->VerseStarts[99]);
-    for (int i = 0; i < 3; ++i) {
-        main->mdiArea()->activateNextSubWindow();
-        QCoreApplication::processEvents();
-        main->mdiArea()->activatePreviousSubWindow();
-        QCoreApplication::processEvents();
-        reader->Timer1Timer();
-        QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 119:100"));
-    }
-    window->showNormal();
-    QCoreApplication::processEvents();
-    reader->Timer1Timer();
-    QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 119:100"));
 }
 
 void MainWindowTest::secondInstanceHandsOverAndEnds()
