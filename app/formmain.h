@@ -122,6 +122,9 @@ private:
     void createTimers();
     void updateMenus();
     void restoreSession();
+    // As many readers as one hand-off may open: a runaway session table
+    // must not bury the program under windows.
+    static constexpr int MaxRestoredReaders = 100;
     void populateWindowMenu();
     void tile(Qt::Orientation orientation);
     void openSettingsTable();
@@ -136,5 +139,9 @@ private:
     TFormOptions *m_formOptions = nullptr;
     QMenu *m_windowMenu = nullptr;
     QString m_startupError;
+    // The last restore could not show the stored session (its rows could
+    // not be read, or no reader they name could open): the next save leaves
+    // them as they are.
+    bool m_keepStoredSession = false;
     bool m_shownOnce = false;
 };

@@ -3,6 +3,8 @@
 
 #include "app/formmain.h"
 
+#include "app/application.h"
+
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
@@ -81,6 +83,14 @@ void TFormMain::SaveandCloseBooks()
             readers.append(window);
     }
 
+    if (m_keepStoredSession) {
+        // The stored rows were never shown in this run: they stay for the
+        // run that can open them.
+        for (QMdiSubWindow *window : readers)
+            window->close();
+        return;
+    }
+
     if (!m_tableSettings->active())
         m_tableSettings->open();
     // The old rows are replaced in one transaction: a crash part-way leaves
@@ -122,6 +132,7 @@ void TFormMain::restoreSession()
         PendingReference = {book, chapter, verse};
         Open1Click();
     };
+    m_keepStoredSession = false;
     if (!m_tableSettings->active()) {
         try {
             m_tableSettings->open();
@@ -129,29 +140,67 @@ void TFormMain::restoreSession()
             // Reported once at start; the readers still open.
         }
     }
-    int opened = 0;
+    struct Place
+    {
+        qint32 book;
+        qint32 chapter;
+        qint32 verse;
+    };
+    QList<Place> places;
+    bool tooMany = false;
     if (m_tableSettings->active()) {
-        m_tableSettings->first();
-        while (!m_tableSettings->eof()) {
-            qint32 book = 0;
-            qint32 chapter = 0;
-            qint32 verse = 0;
-            bool readable = true;
-            try {
-                book = m_tableSettings->fieldByName(QStringLiteral("book")).asInteger();
-                chapter = m_tableSettings->fieldByName(QStringLiteral("chapter")).asInteger();
-                verse = m_tableSettings->fieldByName(QStringLiteral("verse")).asInteger();
-            } catch (const std::exception &) {
-                // A row that cannot be read is passed over; the others open.
-                readable = false;
+        try {
+            m_tableSettings->first();
+            while (!m_tableSettings->eof()) {
+                if (places.size() == MaxRestoredReaders) {
+                    tooMany = true;
+                    break;
+                }
+                try {
+                    places.append(
+                        {m_tableSettings->fieldByName(QStringLiteral("book")).asInteger(),
+                         m_tableSettings->fieldByName(QStringLiteral("chapter")).asInteger(),
+                         m_tableSettings->fieldByName(QStringLiteral("verse")).asInteger()});
+                } catch (const std::exception &) {
+                    // A row that cannot be read is passed over; the others open.
+                }
+                m_tableSettings->next();
             }
-            m_tableSettings->next();
-            if (readable) {
-                openAt(book, chapter, verse);
-                ++opened;
-            }
+        } catch (const std::exception &error) {
+            m_keepStoredSession = true;
+            ErrorReport::show(error);
+            places.clear();
+        }
+    } else {
+        m_keepStoredSession = true;
+    }
+
+    // A table the readers need that fails fails every reader alike: it is
+    // told once.
+    QString failure;
+    int opened = 0;
+    for (const Place &place : std::as_const(places)) {
+        try {
+            openAt(place.book, place.chapter, place.verse);
+            ++opened;
+        } catch (const std::exception &error) {
+            if (failure.isEmpty())
+                failure = QString::fromUtf8(error.what());
         }
     }
+    if (!failure.isEmpty() && opened == 0) {
+        m_keepStoredSession = true;
+        ErrorReport::show(failure);
+        return;
+    }
+    if (!failure.isEmpty())
+        ErrorReport::show(failure);
+    if (tooMany)
+        ErrorReport::information(
+            this, QStringLiteral("The session table %1 names more than %2 reader windows; only "
+                                 "the first %2 were opened.")
+                      .arg(QDir::toNativeSeparators(m_tableSettings->filePath()))
+                      .arg(MaxRestoredReaders));
     if (opened == 0)
         openAt(1, 1, 1);
 }
