@@ -3,6 +3,7 @@
 
 #include "reader/formbook.h"
 
+#include "app/application.h"
 #include "app/formmain.h"
 #include "options/sampleholders.h"
 #include "scripture/dataset.h"
@@ -135,10 +136,12 @@ void TFormBook::ComboBoxChapterChange()
         StatusPanel[0]->setText(QStringLiteral("Done"));
         StatusPanel[1]->setText(QStringLiteral("Chapter Count: %1").arg(ComboBoxChapter->count()));
         StatusPanel[2]->setText(QStringLiteral("Verse Count: %1").arg(ComboBoxVerse->count()));
-    } catch (const std::exception &) {
-        // A failed load is not reported; the area is made usable again.
+    } catch (const std::exception &error) {
+        // The area is made usable again; the failure is told once the load
+        // has unwound.
         if (building)
             area->setUpdatesEnabled(true);
+        ErrorReport::showLater(QString::fromUtf8(error.what()));
     }
     if (cursorSet)
         QApplication::restoreOverrideCursor();

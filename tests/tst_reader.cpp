@@ -3,16 +3,21 @@
 
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
+#include "scripture/dataset.h"
 #include "support/sandbox.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -76,6 +81,7 @@ private slots:
     void tickFollowsScrolling();
     void keysTurnThePageAtTheEdges();
     void versePickMovesCaret();
+    void damagedVerseTableIsToldOnce();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -323,6 +329,34 @@ void ReaderTest::versePickMovesCaret()
     QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:16"));
     QVERIFY(
         blockAt(*reader, 17).text().startsWith(QStringLiteral("16   For God so loved the world")));
+}
+
+// Readers over a verse table whose rows cannot be read say so, once for all
+// of them, naming the file.
+void ReaderTest::damagedVerseTableIsToldOnce()
+{
+    const QString path = m_sandbox->filePath(QStringLiteral("kjvbible.db"));
+    QFile damaged(path);
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    damaged.seek(4096);
+    QVERIFY(damaged.write(QByteArray(int(damaged.size()) - 4096, '\xff')) > 0);
+    damaged.close();
+    Engine::reset();
+    QStringList messages;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&messages] {
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            messages.append(box->text());
+            box->accept();
+        }
+    });
+    answer.start(10);
+    auto first = openReader(1, 1, 1);
+    auto second = openReader(43, 3, 16);
+    QTRY_COMPARE(messages.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
 }
 
 QTEST_MAIN(ReaderTest)
