@@ -4,7 +4,6 @@
 #include "app/formmain.h"
 
 #include "app/application.h"
-
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
@@ -188,13 +187,14 @@ void TFormMain::restoreSession()
                 failure = QString::fromUtf8(error.what());
         }
     }
-    if (!failure.isEmpty() && opened == 0) {
-        m_keepStoredSession = true;
+    if (!failure.isEmpty()) {
         ErrorReport::show(failure);
-        return;
+        // Genesis would fail the same way.
+        if (opened == 0) {
+            m_keepStoredSession = true;
+            return;
+        }
     }
-    if (!failure.isEmpty())
-        ErrorReport::show(failure);
     if (tooMany)
         ErrorReport::information(
             this, QStringLiteral("The session table %1 names more than %2 reader windows; only "
