@@ -3,6 +3,7 @@
 #include "resources/artwork.h"
 
 #include <QMessageBox>
+#include <QTimer>
 
 KelvaroApplication::KelvaroApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
@@ -35,6 +36,18 @@ void show(const QString &message)
 void show(const std::exception &error)
 {
     show(QString::fromUtf8(error.what()));
+}
+
+void showLater(const QString &message)
+{
+    static QStringList waiting;
+    if (waiting.contains(message))
+        return;
+    waiting.append(message);
+    QTimer::singleShot(0, qApp, [message] {
+        show(message);
+        waiting.removeOne(message);
+    });
 }
 
 void information(QWidget *parent, const QString &text)

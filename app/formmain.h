@@ -125,6 +125,9 @@ private:
     void createTimers();
     void updateMenus();
     void restoreSession();
+    // As many readers as one hand-off may open: a runaway session table
+    // must not bury the program under windows.
+    static constexpr int MaxRestoredReaders = 100;
     void populateWindowMenu();
     void tile(Qt::Orientation orientation);
     void openSettingsTable();
@@ -143,5 +146,9 @@ private:
     int m_cascadeIndex = 0;
     QElapsedTimer m_placementWait;
     QString m_startupError;
+    // The last restore could not show the stored session (its rows could
+    // not be read, or no reader they name could open): the next save leaves
+    // them as they are.
+    bool m_keepStoredSession = false;
     bool m_shownOnce = false;
 };

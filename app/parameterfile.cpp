@@ -1,5 +1,6 @@
 #include "app/parameterfile.h"
 
+#include "app/application.h"
 #include "app/formmain.h"
 #include "app/parameterinbox.h"
 #include "app/parameterparser.h"
@@ -42,17 +43,31 @@ void TFormMain::TimerParameterFileTimer()
     if (takeOver.status != ParameterFile::TakeOver::Taken)
         return;
 
+    if (!takeOver.notice.isEmpty())
+        ErrorReport::show(takeOver.notice);
+
     Table &chapters = TableChapters();
-    const auto lookup = [&chapters](const QString &token) {
+    int lookups = 0;
+    const auto lookup = [&chapters, &lookups, &takeOver](const QString &token) {
+        if (lookups == ParameterFile::MaxBookLookupsPerTakeOver) {
+            throw std::runtime_error(
+                QStringLiteral("The reference list %1 names more than %2 books; the rest of it "
+                               "was not read.")
+                    .arg(takeOver.path)
+                    .arg(ParameterFile::MaxBookLookupsPerTakeOver)
+                    .toStdString());
+        }
+        ++lookups;
         chapters.findNearest(token);
         return chapters.fieldByName(QStringLiteral("Book")).asInteger();
     };
     int opened = 0;
-    const auto open = [this, &opened](const ParameterParser::Reference &reference) {
+    const auto open = [this, &opened, &takeOver](const ParameterParser::Reference &reference) {
         if (opened == ParameterFile::MaxReadersPerTakeOver) {
             throw std::runtime_error(
-                QStringLiteral("The reference list names more than %1 passages; only the "
-                               "first %1 were opened.")
+                QStringLiteral("The reference list %1 names more than %2 passages; only the "
+                               "first %2 were opened.")
+                    .arg(takeOver.path)
                     .arg(ParameterFile::MaxReadersPerTakeOver)
                     .toStdString());
         }

@@ -6,6 +6,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 const QString kInboxName = QStringLiteral("param.txt");
 const QString kWorkName = QStringLiteral("~param.txt");
@@ -65,16 +71,48 @@ TakeOver Inbox::takeOver(const QString &folder)
     }
     m_failedSignature.clear();
 
-    QFile workFile(work);
-    if (!workFile.open(QIODevice::ReadOnly)) {
+    // Only a plain file is read: a FIFO would block the window for ever and
+    // a device may never end. Opened without blocking, tested as opened.
+    const int fd = ::open(QFile::encodeName(work).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status;
+    if (fd < 0 || ::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        const QString reason = fd < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                      : QStringLiteral("it is not a regular file");
+        if (fd >= 0)
+            ::close(fd);
+        result.status = TakeOver::Failed;
+        result.message =
+            QStringLiteral("The reference list %1 cannot be read: %2").arg(work, reason);
+        return result;
+    }
+    QFile workFile;
+    if (!workFile.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
         result.status = TakeOver::Failed;
         result.message = QStringLiteral("The reference list %1 cannot be read: %2")
                              .arg(work, workFile.errorString());
         return result;
     }
-    const QByteArray data = workFile.readAll();
+    QByteArray data = workFile.read(MaxBytesPerTakeOver + 1);
+    if (workFile.error() != QFileDevice::NoError) {
+        result.status = TakeOver::Failed;
+        result.message = QStringLiteral("The reference list %1 cannot be read: %2")
+                             .arg(work, workFile.errorString());
+        return result;
+    }
     workFile.close();
+    if (data.size() > MaxBytesPerTakeOver) {
+        // A line cut at the limit would name a passage nobody asked for.
+        data.truncate(MaxBytesPerTakeOver);
+        const qsizetype lineEnd = qMax(data.lastIndexOf('\n'), data.lastIndexOf('\r'));
+        data.truncate(lineEnd + 1);
+        result.notice = QStringLiteral("The reference list %1 is longer than %2 bytes; "
+                                       "only its lines within the first %2 bytes were read.")
+                            .arg(work)
+                            .arg(MaxBytesPerTakeOver);
+    }
     result.status = TakeOver::Taken;
+    result.path = work;
     result.lines = ParameterParser::splitLines(data);
     return result;
 }

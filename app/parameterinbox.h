@@ -12,6 +12,12 @@ namespace ParameterFile {
 // The most readers one take-over opens: a runaway list ("1,1,1,...") must
 // not bury the program under windows.
 constexpr int MaxReadersPerTakeOver = 100;
+// Book look-ups per take-over: "John+John+John+..." opens no reader but
+// searches the catalogue at every "+".
+constexpr int MaxBookLookupsPerTakeOver = 1000;
+// Bytes read per take-over: a reference list is a few lines, and a link to
+// an endless file must not be read without end.
+constexpr qint64 MaxBytesPerTakeOver = 1024 * 1024;
 
 struct TakeOver
 {
@@ -24,6 +30,8 @@ struct TakeOver
     Status status = NoFile;
     QStringList lines;
     QString message;
+    QString path;   // the ~param.txt read (Taken)
+    QString notice; // Taken: what was left unread, to be told once
 };
 
 // Deletes the ~param.txt of the last take-over, renames param.txt to

@@ -3,6 +3,7 @@
 
 #include "app/formmain.h"
 
+#include "app/application.h"
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
@@ -91,6 +92,14 @@ void TFormMain::SaveandCloseBooks()
             readers.append(window);
     }
 
+    if (m_keepStoredSession) {
+        // The stored rows were never shown in this run: they stay for the
+        // run that can open them.
+        for (QMdiSubWindow *window : readers)
+            window->close();
+        return;
+    }
+
     if (!m_tableSettings->active())
         m_tableSettings->open();
     // The old rows are replaced in one transaction: a crash part-way leaves
@@ -132,6 +141,7 @@ void TFormMain::restoreSession()
         PendingReference = {book, chapter, verse};
         Open1Click();
     };
+    m_keepStoredSession = false;
     if (!m_tableSettings->active()) {
         try {
             m_tableSettings->open();
@@ -139,29 +149,67 @@ void TFormMain::restoreSession()
             // Reported once at start; the readers still open.
         }
     }
-    int opened = 0;
+    struct Place
+    {
+        qint32 book;
+        qint32 chapter;
+        qint32 verse;
+    };
+    QList<Place> places;
+    bool tooMany = false;
     if (m_tableSettings->active()) {
-        m_tableSettings->first();
-        while (!m_tableSettings->eof()) {
-            qint32 book = 0;
-            qint32 chapter = 0;
-            qint32 verse = 0;
-            bool readable = true;
-            try {
-                book = placeNumber(*m_tableSettings, "book");
-                chapter = placeNumber(*m_tableSettings, "chapter");
-                verse = placeNumber(*m_tableSettings, "verse");
-            } catch (const std::exception &) {
-                // A row that cannot be read is passed over; the others open.
-                readable = false;
+        try {
+            m_tableSettings->first();
+            while (!m_tableSettings->eof()) {
+                if (places.size() == MaxRestoredReaders) {
+                    tooMany = true;
+                    break;
+                }
+                try {
+                    places.append({placeNumber(*m_tableSettings, "book"),
+                                   placeNumber(*m_tableSettings, "chapter"),
+                                   placeNumber(*m_tableSettings, "verse")});
+                } catch (const std::exception &) {
+                    // A row that cannot be read is passed over; the others open.
+                }
+                m_tableSettings->next();
             }
-            m_tableSettings->next();
-            if (readable) {
-                openAt(book, chapter, verse);
-                ++opened;
-            }
+        } catch (const std::exception &error) {
+            m_keepStoredSession = true;
+            ErrorReport::show(error);
+            places.clear();
+        }
+    } else {
+        m_keepStoredSession = true;
+    }
+
+    // A table the readers need that fails fails every reader alike: it is
+    // told once.
+    QString failure;
+    int opened = 0;
+    for (const Place &place : std::as_const(places)) {
+        try {
+            openAt(place.book, place.chapter, place.verse);
+            ++opened;
+        } catch (const std::exception &error) {
+            if (failure.isEmpty())
+                failure = QString::fromUtf8(error.what());
         }
     }
+    if (!failure.isEmpty()) {
+        ErrorReport::show(failure);
+        // Genesis would fail the same way.
+        if (opened == 0) {
+            m_keepStoredSession = true;
+            return;
+        }
+    }
+    if (tooMany)
+        ErrorReport::information(
+            this, QStringLiteral("The session table %1 names more than %2 reader windows; only "
+                                 "the first %2 were opened.")
+                      .arg(QDir::toNativeSeparators(m_tableSettings->filePath()))
+                      .arg(MaxRestoredReaders));
     if (opened == 0)
         openAt(1, 1, 1);
 }

@@ -218,7 +218,7 @@ void TFormebd::Edit1Change()
     Query &query = *m_queryebd;
     query.close();
     query.clearSql();
-    for (const QString &line : searchStatement(Edit1->text()))
+    for (const QString &line : searchStatement(SqlText::withoutControls(Edit1->text())))
         query.addLine(line);
     openQuery();
 }

@@ -4,8 +4,10 @@
 #include "app/formmain.h"
 #include "options/sampleholders.h"
 #include "options/storedvalues.h"
+#include "options/storefile.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QLineEdit>
@@ -362,15 +364,8 @@ void FormStorage::save(bool atDestruction)
         return;
     if (atDestruction && m_saved)
         return;
-    const std::unique_ptr<QSettings> store(openStore());
-    if (store->status() == QSettings::AccessError) {
-        // A store that cannot be read is not written over either: what it
-        // holds may be more than this program knows.
-        report(QStringLiteral("Failed to create key %1").arg(subkeyName()));
-        return;
-    }
-    store->beginGroup(subkeyName());
-    store->setValue(FormVersionName, QStringLiteral("0"));
+    QList<QPair<QString, QString>> values;
+    values.append({FormVersionName, QStringLiteral("0")});
 
     if (m_window) {
         const Qt::WindowStates state = m_window->windowState();
@@ -392,23 +387,30 @@ void FormStorage::save(bool atDestruction)
         const QString minMax = rectText(-1, -1, -1, -1);
         const QString norm = rectText(normal.left(), normal.top(), normal.left() + normal.width(),
                                       normal.top() + normal.height());
-        store->setValue(FlagsName, integerText(flags));
-        store->setValue(ShowCmdName, integerText(showCmd));
-        store->setValue(PixelsPerInchName, integerText(FontValue::screenPixelsPerInch()));
-        store->setValue(MinMaxPosName + suffix, minMax);
-        store->setValue(MinMaxPosName, minMax);
-        store->setValue(NormPosName + suffix, norm);
-        store->setValue(NormPosName, norm);
+        values.append({FlagsName, integerText(flags)});
+        values.append({ShowCmdName, integerText(showCmd)});
+        values.append({PixelsPerInchName, integerText(FontValue::screenPixelsPerInch())});
+        values.append({MinMaxPosName + suffix, minMax});
+        values.append({MinMaxPosName, minMax});
+        values.append({NormPosName + suffix, norm});
+        values.append({NormPosName, norm});
     }
-    store->setValue(VisibleName, atDestruction ? QStringLiteral("1") : QStringLiteral("0"));
-    for (const auto &[name, text] : settingTexts(holders(), FontValue::screenPixelsPerInch()))
-        store->setValue(name, text);
-    store->endGroup();
-    store->sync();
-    // A format error only says that lines of a hand-edited file made no
-    // sense; they are gone from the file just written.
-    if (store->status() == QSettings::AccessError) {
-        report(QStringLiteral("Failed to create key %1").arg(subkeyName()));
+    values.append({VisibleName, atDestruction ? QStringLiteral("1") : QStringLiteral("0")});
+    values.append(settingTexts(holders(), FontValue::screenPixelsPerInch()));
+
+    QString path;
+    {
+        const std::unique_ptr<QSettings> store(openStore());
+        path = store->fileName();
+    }
+    QString error;
+    if (!StoreFile::write(path, subkeyName(), values, &error)) {
+        // The save is tried again as the window is destroyed, but the person
+        // hears of the failure once.
+        if (!m_saveReported)
+            report(QStringLiteral("Failed to create key %1 in %2: %3")
+                       .arg(subkeyName(), QDir::toNativeSeparators(path), error));
+        m_saveReported = true;
         return;
     }
     m_saved = true;

@@ -69,4 +69,5 @@ private:
     bool m_restoreTried = false;
     bool m_restored = false;
     bool m_saved = false;
+    bool m_saveReported = false;
 };

@@ -3,6 +3,7 @@
 
 #include "reader/formbook.h"
 
+#include "app/application.h"
 #include "app/formmain.h"
 #include "options/sampleholders.h"
 #include "scripture/dataset.h"
@@ -136,10 +137,11 @@ void TFormBook::ComboBoxChapterChange()
         StatusPanel[0]->setText(QStringLiteral("Done"));
         StatusPanel[1]->setText(QStringLiteral("Chapter Count: %1").arg(ComboBoxChapter->count()));
         StatusPanel[2]->setText(QStringLiteral("Verse Count: %1").arg(ComboBoxVerse->count()));
-    } catch (const std::exception &) {
-        // A failed load is not reported. The area is left blank, as while it
-        // was being built, and usable again: an edit block left open would
-        // keep every later chapter from being laid out and drawn.
+    } catch (const std::exception &error) {
+        // The area is left blank, as while it was being built, and usable
+        // again: an edit block left open would keep every later chapter from
+        // being laid out and drawn. The failure is told once the load has
+        // unwound.
         if (building) {
             cursor.endEditBlock();
             area->document()->clear();
@@ -148,6 +150,7 @@ void TFormBook::ComboBoxChapterChange()
             LastCaretPos = 0;
             area->setUpdatesEnabled(true);
         }
+        ErrorReport::showLater(QString::fromUtf8(error.what()));
     }
     if (cursorSet)
         QApplication::restoreOverrideCursor();

@@ -125,6 +125,9 @@ QString resolveTableFile(const QString &fileName)
         if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
             return folder.absoluteFilePath(entry);
     }
+    if (requested.exists())
+        throw EngineError(QStringLiteral("Table is not a file: %1")
+                              .arg(QDir::toNativeSeparators(requested.absoluteFilePath())));
     throw EngineError(QStringLiteral("Table does not exist: %1")
                           .arg(QDir::toNativeSeparators(requested.absoluteFilePath())));
 }
@@ -335,10 +338,18 @@ FieldValue Cursor::fieldByName(const QString &name) const
         }
     }
     if (column < 0)
-        throw EngineError(QStringLiteral("Field '%1' not found").arg(name));
+        throw EngineError(withSource(QStringLiteral("Field '%1' not found").arg(name)));
     if (m_pos < 0 || m_pos >= m_rows.size())
-        throw EngineError(QStringLiteral("No current record"));
+        throw EngineError(withSource(QStringLiteral("No current record")));
     return FieldValue(m_rows.at(m_pos).at(column));
+}
+
+QString Cursor::withSource(const QString &message) const
+{
+    const QString named = source();
+    if (named.isEmpty() || message.contains(named))
+        return message;
+    return message + QStringLiteral(": ") + named;
 }
 
 void Cursor::setResult(QStringList fieldNames, QVector<QVector<QVariant>> rows)
@@ -478,6 +489,26 @@ void Table::open()
     m_active = true;
 }
 
+QString Table::filePath() const
+{
+    const Connection &c = t_connection;
+    const auto found = c.attached.constFind(m_schema);
+    if (!m_schema.isEmpty() && found != c.attached.constEnd())
+        return found->path;
+    return QFileInfo(QDir::current(), m_tableName).absoluteFilePath();
+}
+
+QString Table::source() const
+{
+    return QDir::toNativeSeparators(filePath());
+}
+
+void Table::exec(QSqlQuery &query, const QString &sql) const
+{
+    if (!query.exec(sql))
+        throw EngineError(withSource(engineMessage(query.lastError())));
+}
+
 void Table::close()
 {
     if (m_inTransaction)
@@ -508,7 +539,7 @@ QString Table::columnName(const QString &name) const
         if (column.compare(name.trimmed(), Qt::CaseInsensitive) == 0)
             return column;
     }
-    throw EngineError(QStringLiteral("Field '%1' not found").arg(name.trimmed()));
+    throw EngineError(withSource(QStringLiteral("Field '%1' not found").arg(name.trimmed())));
 }
 
 // Columns of the table and the key of the chosen order.
@@ -518,7 +549,7 @@ void Table::readStructure()
     m_columns.clear();
     QStringList primaryKey;
     QVector<int> primaryKeyRank;
-    execOrThrow(query, QStringLiteral("PRAGMA %1.table_info(db)").arg(schema()));
+    exec(query, QStringLiteral("PRAGMA %1.table_info(db)").arg(schema()));
     while (query.next()) {
         const QString name = query.value(1).toString();
         m_columns.append(name);
@@ -529,7 +560,7 @@ void Table::readStructure()
         }
     }
     if (m_columns.isEmpty())
-        throw EngineError(QStringLiteral("Table 'db' not found in %1").arg(m_tableName));
+        throw EngineError(withSource(QStringLiteral("Table 'db' not found")));
 
     m_keyParts.clear();
     if (!m_indexFields.isEmpty()) {
@@ -537,21 +568,23 @@ void Table::readStructure()
         for (const QString &field : fields)
             m_keyParts.append(KeyPart{quoteIdentifier(columnName(field)), QString(), false});
     } else if (!m_indexName.isEmpty()) {
-        execOrThrow(query, QStringLiteral("PRAGMA %1.index_xinfo(%2)")
-                               .arg(schema(), quoteIdentifier(m_indexName)));
+        exec(query, QStringLiteral("PRAGMA %1.index_xinfo(%2)")
+                        .arg(schema(), quoteIdentifier(m_indexName)));
         while (query.next()) {
             if (query.value(5).toInt() == 0)
                 continue; // the row id that ends every index entry
             const int cid = query.value(1).toInt();
             if (cid == -2)
-                throw EngineError(QStringLiteral("Index %1 is on an expression").arg(m_indexName));
+                throw EngineError(
+                    withSource(QStringLiteral("Index %1 is on an expression").arg(m_indexName)));
             const QString column =
                 cid == -1 ? QStringLiteral("rowid") : quoteIdentifier(query.value(2).toString());
             m_keyParts.append(
                 KeyPart{column, query.value(4).toString(), query.value(3).toInt() != 0});
         }
         if (m_keyParts.isEmpty())
-            throw EngineError(QStringLiteral("Index does not exist: %1").arg(m_indexName));
+            throw EngineError(
+                withSource(QStringLiteral("Index does not exist: %1").arg(m_indexName)));
     } else {
         // Natural order: the row id, or the primary key of a table without one.
         if (query.exec(QStringLiteral("SELECT rowid FROM %1.db LIMIT 0").arg(schema()))) {
@@ -596,7 +629,7 @@ QString Table::filterClause() const
         if (!inString && ch == QLatin1Char('[')) {
             const int end = m_filter.indexOf(QLatin1Char(']'), i + 1);
             if (end < 0)
-                throw EngineError(QStringLiteral("Invalid filter: %1").arg(m_filter));
+                throw EngineError(withSource(QStringLiteral("Invalid filter: %1").arg(m_filter)));
             sql += quoteIdentifier(columnName(m_filter.mid(i + 1, end - i - 1)));
             i = end;
         } else {
@@ -636,7 +669,7 @@ void Table::fetch()
         QStringLiteral("SELECT * FROM %1.db").arg(schema()) + filterClause() + orderClause();
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    execOrThrow(query, sql);
+    exec(query, sql);
     QStringList names;
     QVector<QVector<QVariant>> rows;
     readResult(query, names, rows);
@@ -646,7 +679,7 @@ void Table::fetch()
 void Table::findNearest(const QString &key)
 {
     if (!m_active)
-        throw EngineError(QStringLiteral("Table is not open: %1").arg(m_tableName));
+        throw EngineError(withSource(QStringLiteral("Table is not open")));
     ensureFetched();
     if (key.isEmpty() || m_rows.isEmpty() || m_keyParts.isEmpty()) {
         first();
@@ -671,7 +704,7 @@ void Table::findNearest(const QString &key)
     query.prepare(sql);
     query.addBindValue(key);
     if (!query.exec() || !query.next())
-        throw EngineError(engineMessage(query.lastError()));
+        throw EngineError(withSource(engineMessage(query.lastError())));
     const int position = query.value(0).toInt();
     m_pos = qMin(position, int(m_rows.size()) - 1);
     m_bof = false;
@@ -681,16 +714,16 @@ void Table::findNearest(const QString &key)
 void Table::requireWritable() const
 {
     if (!m_active)
-        throw EngineError(QStringLiteral("Table is not open: %1").arg(m_tableName));
+        throw EngineError(withSource(QStringLiteral("Table is not open")));
     if (m_access != Access::Exclusive)
-        throw EngineError(QStringLiteral("Table is read-only: %1").arg(m_tableName));
+        throw EngineError(withSource(QStringLiteral("Table is read-only")));
 }
 
 void Table::emptyTable()
 {
     requireWritable();
     QSqlQuery query(database());
-    execOrThrow(query, QStringLiteral("DELETE FROM %1.db").arg(schema()));
+    exec(query, QStringLiteral("DELETE FROM %1.db").arg(schema()));
     refresh();
 }
 
@@ -705,7 +738,7 @@ void Table::setField(const QString &name, const QVariant &value)
 {
     requireWritable();
     if (!m_appending)
-        throw EngineError(QStringLiteral("Table is not in insert mode: %1").arg(m_tableName));
+        throw EngineError(withSource(QStringLiteral("Table is not in insert mode")));
     m_pendingRow.insert(columnName(name), value);
 }
 
@@ -713,10 +746,10 @@ void Table::post()
 {
     requireWritable();
     if (!m_appending)
-        throw EngineError(QStringLiteral("Table is not in insert mode: %1").arg(m_tableName));
+        throw EngineError(withSource(QStringLiteral("Table is not in insert mode")));
     QSqlQuery query(database());
     if (m_pendingRow.isEmpty()) {
-        execOrThrow(query, QStringLiteral("INSERT INTO %1.db DEFAULT VALUES").arg(schema()));
+        exec(query, QStringLiteral("INSERT INTO %1.db DEFAULT VALUES").arg(schema()));
     } else {
         QStringList columns;
         QStringList marks;
@@ -730,7 +763,7 @@ void Table::post()
         for (const QVariant &value : std::as_const(m_pendingRow))
             query.addBindValue(value);
         if (!query.exec())
-            throw EngineError(engineMessage(query.lastError()));
+            throw EngineError(withSource(engineMessage(query.lastError())));
     }
     m_appending = false;
     m_pendingRow.clear();
@@ -743,7 +776,7 @@ void Table::beginTransaction()
     if (m_inTransaction)
         throw EngineError(QStringLiteral("A transaction is already active"));
     QSqlQuery query(database());
-    execOrThrow(query, QStringLiteral("BEGIN"));
+    exec(query, QStringLiteral("BEGIN"));
     m_inTransaction = true;
 }
 
@@ -752,7 +785,7 @@ void Table::commit()
     if (!m_inTransaction)
         throw EngineError(QStringLiteral("No transaction is active"));
     QSqlQuery query(database());
-    execOrThrow(query, QStringLiteral("COMMIT"));
+    exec(query, QStringLiteral("COMMIT"));
     m_inTransaction = false;
 }
 
@@ -764,7 +797,7 @@ void Table::rollback()
     m_appending = false;
     m_pendingRow.clear();
     QSqlQuery query(database());
-    execOrThrow(query, QStringLiteral("ROLLBACK"));
+    exec(query, QStringLiteral("ROLLBACK"));
     if (m_active)
         refresh();
 }
@@ -781,17 +814,28 @@ void Query::open()
         QStringLiteral("(?<![\\w.])([A-Za-z_][A-Za-z0-9_]*\\.db)\\b"),
         QRegularExpression::CaseInsensitiveOption);
     const QString bare = unquotedText(sql);
-    for (auto it = tableFile.globalMatch(bare); it.hasNext();)
-        Engine::attach(it.next().captured(1), Table::Access::ReadOnly);
+    m_files.clear();
+    for (auto it = tableFile.globalMatch(bare); it.hasNext();) {
+        const QString schema = Engine::attach(it.next().captured(1), Table::Access::ReadOnly);
+        const QString path = QDir::toNativeSeparators(t_connection.attached.value(schema).path);
+        if (!m_files.contains(path))
+            m_files.append(path);
+    }
 
     QSqlQuery query(database());
     query.setForwardOnly(true);
-    execOrThrow(query, sql);
+    if (!query.exec(sql))
+        throw EngineError(withSource(engineMessage(query.lastError())));
     QStringList names;
     QVector<QVector<QVariant>> rows;
     readResult(query, names, rows);
     setResult(std::move(names), std::move(rows));
     m_active = true;
+}
+
+QString Query::source() const
+{
+    return m_files.join(QStringLiteral(", "));
 }
 
 void Query::close()

@@ -20,6 +20,8 @@
 
 #include <stdexcept>
 
+class QSqlQuery;
+
 class EngineError : public std::runtime_error
 {
 public:
@@ -61,6 +63,10 @@ public:
     FieldValue fieldByName(const QString &name) const;
 
 protected:
+    // The file or files the rows come from, as messages name them.
+    virtual QString source() const { return QString(); }
+    // message, followed by the source unless it names it already.
+    QString withSource(const QString &message) const;
     // Reads the view when it has changed since it was last read.
     virtual void ensureFetched() {}
     void fetchNow() const { const_cast<Cursor *>(this)->ensureFetched(); }
@@ -92,6 +98,8 @@ public:
     void open(); // throws EngineError naming the file when it is missing
     void close();
     bool active() const { return m_active; }
+    // The file the table name stands for, as the messages name it.
+    QString filePath() const;
 
     // Filter text as the windows write it: "[book] = 43 and [chapter] = 3".
     // Setting it on an open table re-reads the view; the cursor goes first.
@@ -125,6 +133,8 @@ private:
     void refresh();
     void fetch();
     void ensureFetched() override;
+    QString source() const override;
+    void exec(QSqlQuery &query, const QString &sql) const;
     QString schema() const;
     QString orderClause() const;
     void readStructure();
@@ -167,7 +177,10 @@ public:
     bool active() const { return m_active; }
 
 private:
+    QString source() const override;
+
     QStringList m_sql;
+    QStringList m_files; // the table files the statement names
     bool m_active = false;
 };
 

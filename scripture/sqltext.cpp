@@ -30,4 +30,15 @@ QString quotedInPattern(const QString &text)
     quoted.replace(QLatin1Char('\''), QLatin1String("''"));
     return quoted;
 }
+
+QString withoutControls(const QString &text)
+{
+    QString kept;
+    kept.reserve(text.size());
+    for (const QChar c : text) {
+        if (c.category() != QChar::Other_Control)
+            kept.append(c);
+    }
+    return kept;
+}
 } // namespace SqlText

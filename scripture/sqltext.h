@@ -9,4 +9,7 @@ QString asciiUpper(const QString &text);
 QString asciiLower(const QString &text);
 // Every ' written twice, so that the text stays inside its quotes.
 QString quotedInPattern(const QString &text);
+// The text without control characters: a NUL would end the statement inside
+// its quoted pattern, and no word holds any of them.
+QString withoutControls(const QString &text);
 } // namespace SqlText

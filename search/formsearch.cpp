@@ -1,8 +1,8 @@
 #include "formsearch.h"
 
 #include "app/busycursor.h"
-
 #include "app/pendingreference.h"
+#include "scripture/sqltext.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
 
@@ -255,21 +255,32 @@ void TFormSearch::BtnSearchClick()
 
     QStringList keywords;
     for (QLineEdit *box : keywordBoxes())
-        keywords << box->text();
+        keywords << SqlText::withoutControls(box->text());
     const bool all = ComboBoxconjunction->currentText() == text(kAllText);
     const QStringList statement = buildSearchStatement(keywords, all);
-    if (statement.isEmpty())
+    // However the search ends, the status tells what the grid shows.
+    const QString nothingFound = QLatin1String("0") + text(kFoundSuffix);
+    if (statement.isEmpty()) {
+        setStatusText(nothingFound);
         return;
+    }
 
     QueryBible.clearSql();
     for (const QString &line : statement)
         QueryBible.addLine(line);
-    QueryBible.open();
-    if (QueryBible.isEmpty()) {
-        setStatusText(QLatin1String("0") + text(kFoundSuffix));
-        return;
+    try {
+        QueryBible.open();
+        if (QueryBible.isEmpty()) {
+            setStatusText(nothingFound);
+            return;
+        }
+        fillGrid();
+    } catch (...) {
+        StringGridResults->gridModel()->clearToEmptyRow();
+        ResultBooks.clear();
+        setStatusText(nothingFound);
+        throw;
     }
-    fillGrid();
 }
 
 void TFormSearch::fillGrid()

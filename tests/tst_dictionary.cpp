@@ -104,6 +104,7 @@ private slots:
     void apostropheIsSearchedFor();
     void noMatchLeavesAnEmptyList();
     void engineErrorLeavesTheListEmpty();
+    void controlCharactersAreDropped();
     void definitionOfTheCurrentEntry();
     void typeAheadInTheList();
 
@@ -253,6 +254,18 @@ void TestDictionary::noMatchLeavesAnEmptyList()
     QVERIFY(recorder.addresses.isEmpty());
     window.Edit1->clear();
     QCOMPARE(window.words().size(), 3962);
+}
+
+// A NUL would end the statement inside its pattern ("unrecognized token").
+void TestDictionary::controlCharactersAreDropped()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormebd window;
+    window.Edit1->setText(QStringLiteral("Aar") + QChar(0) + QStringLiteral("o\x1fn"));
+    QVERIFY(window.Queryebd().active());
+    QCOMPARE(window.Queryebd().sql().value(1), QStringLiteral("where upper(word) like '%AARON%'"));
+    QCOMPARE(window.words(), wordsOf(entriesContaining(sandbox.filePath("ebd.db"), "AARON")));
 }
 
 void TestDictionary::engineErrorLeavesTheListEmpty()

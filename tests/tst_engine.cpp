@@ -1,8 +1,8 @@
 // The database engine against the shipped tables (in a sandbox) and against
 // small files made here for the cases the shipped data cannot show.
-#include "support/sandbox.h"
 #include "scripture/dataset.h"
 #include "scripture/fastlike.h"
+#include "support/sandbox.h"
 
 #include <QDir>
 #include <QProcess>
@@ -126,6 +126,8 @@ private slots:
     void quotedFileNamesAreNotTables();
     void missingTableFileIsNamedAndNotCreated();
     void damagedTableFileIsNamed();
+    void everyErrorNamesItsFile_data();
+    void everyErrorNamesItsFile();
     void nameInOtherLetterCaseFindsFile();
     void rejectedStatementCarriesEngineMessage();
     void exclusiveTableLocksOutOthers();
@@ -642,6 +644,81 @@ void TestEngine::damagedTableFileIsNamed()
     }
     Engine::reset();
     QDir::setCurrent(previous);
+}
+
+// Whatever the engine refuses, the message names the file it concerns.
+void TestEngine::everyErrorNamesItsFile_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("create");
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("expected");
+    const QString chapters =
+        QStringLiteral("CREATE TABLE db (\"Number\" INTEGER, \"BookAbbr\" TEXT)");
+    QTest::newRow("damaged rows") << "kjvbible.db"
+                                  << "CREATE TABLE db (\"Book\" INTEGER, \"Scripture Text\" TEXT)"
+                                  << "read"
+                                  << "malformed";
+    QTest::newRow("field missing") << "Chapters.db" << chapters << "field"
+                                   << "Field 'Book'";
+    QTest::newRow("index missing") << "Chapters.db" << chapters << "index"
+                                   << "IDX_BookAbbr";
+    QTest::newRow("order field missing") << "settings.db" << chapters << "order"
+                                         << "'Order'";
+    QTest::newRow("column missing") << "kjvbible.db" << chapters << "query"
+                                    << "no such column";
+    QTest::newRow("folder") << "kjvbible.db" << QString() << "read"
+                            << "not a file";
+}
+
+void TestEngine::everyErrorNamesItsFile()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, create);
+    QFETCH(QString, action);
+    QFETCH(QString, expected);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(file);
+    if (create.isEmpty()) {
+        QVERIFY(QDir().mkpath(path));
+    } else {
+        QVERIFY(runOnFile(path, {create}).isEmpty());
+        if (action == QLatin1String("read")) {
+            // Rows over several pages, then every page past the schema's
+            // overwritten.
+            for (int i = 0; i < 50; ++i)
+                runOnFile(path, {QStringLiteral("INSERT INTO db VALUES (1, '%1')")
+                                     .arg(QString(200, QLatin1Char('a' + i % 26)))});
+            QFile damaged(path);
+            QVERIFY(damaged.open(QIODevice::ReadWrite));
+            QVERIFY(damaged.size() > 3 * 4096);
+            damaged.seek(4096);
+            damaged.write(QByteArray(int(damaged.size()) - 4096, '\xff'));
+        }
+    }
+    const QString previous = QDir::currentPath();
+    Engine::reset();
+    QDir::setCurrent(folder.path());
+    Table table(file);
+    Query query;
+    const QString error = messageOf([&] {
+        if (action == QLatin1String("query")) {
+            query.addLine(QStringLiteral("select bible.\"psalm\" from kjvbible.db bible"));
+            query.open();
+            return;
+        }
+        if (action == QLatin1String("index"))
+            table.setIndexName(QStringLiteral("IDX_BookAbbr"));
+        if (action == QLatin1String("order"))
+            table.setIndexFieldNames(QStringLiteral("Order"));
+        table.open();
+        table.first();
+        table.fieldByName(QStringLiteral("Book"));
+    });
+    Engine::reset();
+    QDir::setCurrent(previous);
+    QVERIFY2(error.contains(expected) && error.contains(QDir::toNativeSeparators(path)),
+             qPrintable(error));
 }
 
 void TestEngine::nameInOtherLetterCaseFindsFile()

@@ -11,6 +11,7 @@
 #include "support/sandbox.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
 #include <QDir>
@@ -22,7 +23,10 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -67,6 +71,35 @@ std::unique_ptr<TFormMain> startMainWindow()
     return main;
 }
 
+// Answers every message box while it lives, keeping their texts.
+class MessageLog : public QObject
+{
+public:
+    MessageLog()
+    {
+        auto *timer = new QTimer(this);
+        connect(timer, &QTimer::timeout, this, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts.append(box->text());
+                box->accept();
+            }
+        });
+        timer->start(10);
+    }
+    QStringList texts;
+};
+
+QList<int> storedBooks()
+{
+    QList<int> books;
+    Table table(QStringLiteral("settings.db"));
+    table.setIndexFieldNames(QStringLiteral("Order"));
+    table.open();
+    for (table.first(); !table.eof(); table.next())
+        books.append(table.fieldByName(QStringLiteral("book")).asInteger());
+    return books;
+}
+
 void openAt(TFormMain &main, int book, int chapter, int verse)
 {
     PendingReference = {book, chapter, verse};
@@ -102,6 +135,9 @@ private slots:
     void fixedSizeWindowsOpenFramedOverMaximizedReader_data();
     void fixedSizeWindowsOpenFramedOverMaximizedReader();
     void secondInstanceHandsOverAndEnds();
+    void storedSessionOutlivesAFailedRestore_data();
+    void storedSessionOutlivesAFailedRestore();
+    void restoreOpensAtMostAHundredReaders();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -579,6 +615,97 @@ void MainWindowTest::secondInstanceHandsOverAndEnds()
     QFile param(m_sandbox->filePath(QStringLiteral("param.txt")));
     QVERIFY(param.open(QIODevice::ReadOnly));
     QCOMPARE(param.readAll(), QByteArray("John+3:16\r\n"));
+}
+
+// A run that could not show the stored session leaves it for the next run:
+// a missing table the readers need, or the session table locked at start.
+void MainWindowTest::storedSessionOutlivesAFailedRestore_data()
+{
+    QTest::addColumn<QString>("failing");
+    QTest::newRow("verse table missing") << "kjvbible.db";
+    QTest::newRow("catalogue missing") << "Chapters.db";
+    QTest::newRow("session table locked") << "settings.db";
+}
+
+void MainWindowTest::storedSessionOutlivesAFailedRestore()
+{
+    QFETCH(QString, failing);
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        main->mdiArea()->closeAllSubWindows();
+        openAt(*main, 43, 3, 16);
+        openAt(*main, 66, 22, 21);
+        openAt(*main, 1, 3, 5);
+        main->close();
+    }
+    Engine::reset();
+    const QString path = m_sandbox->filePath(failing);
+    const QString locker = QStringLiteral("locker");
+    const bool locking = failing == QLatin1String("settings.db");
+    if (locking) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), locker);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("PRAGMA locking_mode=EXCLUSIVE")));
+        QVERIFY(query.exec(QStringLiteral("BEGIN EXCLUSIVE")));
+    } else {
+        QVERIFY(QFile::rename(path, path + QStringLiteral(".away")));
+    }
+    {
+        MessageLog log;
+        auto main = startMainWindow();
+        QTRY_VERIFY(!main->TimerStartup->isActive());
+        QTRY_VERIFY(!log.texts.isEmpty());
+        QTest::qWait(50);
+        for (const QString &text : std::as_const(log.texts))
+            QVERIFY2(text.contains(path), qPrintable(text));
+        // Freed before the exit.
+        if (locking) {
+            QSqlDatabase::database(locker).close();
+            QSqlDatabase::removeDatabase(locker);
+        } else {
+            QVERIFY(QFile::rename(path + QStringLiteral(".away"), path));
+        }
+        main->close();
+        QVERIFY(main->mdiArea()->subWindowList().isEmpty());
+    }
+    Engine::reset();
+    QCOMPARE(storedBooks(), (QList<int>{43, 66, 1}));
+}
+
+// A session table of many rows opens the first hundred readers, with one
+// message naming the table.
+void MainWindowTest::restoreOpensAtMostAHundredReaders()
+{
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        Table &table = main->TableSettings();
+        table.beginTransaction();
+        table.emptyTable();
+        for (int order = 0; order < 150; ++order) {
+            table.append();
+            table.setField(QStringLiteral("order"), order);
+            table.setField(QStringLiteral("book"), 19);
+            table.setField(QStringLiteral("chapter"), 117);
+            table.setField(QStringLiteral("verse"), 1 + order % 2);
+            table.post();
+        }
+        table.commit();
+        main->mdiArea()->closeAllSubWindows();
+        main->TableSettings().close();
+    }
+    MessageLog log;
+    auto main = startMainWindow();
+    QTRY_VERIFY(!main->TimerStartup->isActive());
+    QTRY_COMPARE(log.texts.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(log.texts.size(), 1);
+    QVERIFY2(log.texts.first().contains(m_sandbox->filePath(QStringLiteral("settings.db"))),
+             qPrintable(log.texts.first()));
+    QCOMPARE(main->mdiArea()->subWindowList().size(), 100);
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -18,6 +18,7 @@
 #include <QtTest>
 
 #include <stdexcept>
+#include <sys/stat.h>
 #include <tuple>
 
 using ParameterParser::Reference;
@@ -105,10 +106,14 @@ private slots:
     void secondTakeOverReplacesTheWorkingCopy();
     void vanishedFileIsNoFile();
     void unrenamableFileIsReportedOnce();
+    void onlyPlainFilesAreRead_data();
+    void onlyPlainFilesAreRead();
+    void atMostAMegabyteIsRead();
 
     void timerOpensReaders();
     void timerReportsBadNumberAndRecovers();
     void timerCapsRunawayLists();
+    void timerBoundsBookLookups();
 
 private:
 };
@@ -362,6 +367,49 @@ void TestParameterFile::unrenamableFileIsReportedOnce()
     QCOMPARE(inbox.takeOver(folder).lines, (QStringList{"John+3:16", "Rom+8:28"}));
 }
 
+// A FIFO would block the take-over for ever, a link to a device would be
+// read without end: neither is read, and the next hand-off goes through.
+void TestParameterFile::onlyPlainFilesAreRead_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::newRow("fifo") << true;
+    QTest::newRow("link to /dev/zero") << false;
+}
+
+void TestParameterFile::onlyPlainFilesAreRead()
+{
+    QFETCH(bool, fifo);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    if (fifo)
+        QCOMPARE(mkfifo(QFile::encodeName(folder + "param.txt").constData(), 0600), 0);
+    else
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), folder + "param.txt"));
+    ParameterFile::Inbox inbox;
+    const ParameterFile::TakeOver refused = inbox.takeOver(folder);
+    QCOMPARE(refused.status, ParameterFile::TakeOver::Failed);
+    QVERIFY2(refused.message.contains(folder + "~param.txt"), qPrintable(refused.message));
+    QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::NoFile);
+    QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("Rom+8:28")));
+    QCOMPARE(inbox.takeOver(folder).lines, QStringList{"Rom+8:28"});
+}
+
+// Whole lines within the first megabyte are read; the rest is told once.
+void TestParameterFile::atMostAMegabyteIsRead()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    const QByteArray line = "John+3:16\r\n";
+    const int count = int(ParameterFile::MaxBytesPerTakeOver / line.size());
+    QVERIFY(writeFile(folder + "param.txt", line.repeated(count + 1000)));
+    ParameterFile::Inbox inbox;
+    const ParameterFile::TakeOver taken = inbox.takeOver(folder);
+    QCOMPARE(taken.status, ParameterFile::TakeOver::Taken);
+    QCOMPARE(taken.lines.size(), count);
+    QCOMPARE(taken.lines.last(), QStringLiteral("John+3:16"));
+    QVERIFY2(taken.notice.contains(folder + "~param.txt"), qPrintable(taken.notice));
+}
+
 void TestParameterFile::timerOpensReaders()
 {
     Sandbox sandbox;
@@ -428,6 +476,26 @@ void TestParameterFile::timerCapsRunawayLists()
     QVERIFY(writeFile(sandbox.filePath("param.txt"), QByteArray(5000, ',')));
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, main.TimerParameterFileTimer());
     QCOMPARE(readers(main).size(), ParameterFile::MaxReadersPerTakeOver);
+}
+
+// "John+John+..." opens no reader but searches the catalogue at every "+":
+// the searches of one take-over are bounded too.
+void TestParameterFile::timerBoundsBookLookups()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    QVERIFY(writeFile(sandbox.filePath("param.txt"), QByteArray("John+").repeated(200000)));
+    QString message;
+    try {
+        main.TimerParameterFileTimer();
+    } catch (const std::runtime_error &error) {
+        message = QString::fromUtf8(error.what());
+    }
+    QVERIFY2(message.contains(sandbox.filePath("~param.txt")), qPrintable(message));
+    QVERIFY(readers(main).isEmpty());
 }
 
 QTEST_MAIN(TestParameterFile)

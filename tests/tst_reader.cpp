@@ -3,17 +3,21 @@
 
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
+#include "scripture/dataset.h"
 #include "support/sandbox.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QMessageBox>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
 #include <memory>
@@ -59,6 +63,22 @@ QTextCharFormat formatAt(const TFormBook &reader, int position)
     cursor.setPosition(position + 1);
     return cursor.charFormat();
 }
+// Answers every message box the program shows, keeping its text.
+struct MessageAnswers
+{
+    QStringList texts;
+    QTimer timer;
+    MessageAnswers()
+    {
+        QObject::connect(&timer, &QTimer::timeout, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts.append(box->text());
+                box->accept();
+            }
+        });
+        timer.start(10);
+    }
+};
 } // namespace
 
 class ReaderTest : public QObject
@@ -80,6 +100,7 @@ private slots:
     void keysTurnThePageAtTheEdges();
     void failedLoadLeavesTheAreaUsable();
     void versePickMovesCaret();
+    void damagedVerseTableIsToldOnce();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -372,11 +393,13 @@ void ReaderTest::failedLoadLeavesTheAreaUsable()
     }
     QSqlDatabase::removeDatabase(connection);
 
+    MessageAnswers messages;
     auto reader = openReader(1, 1, 1);
     reader->show();
     QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
     reader->NextChapter1Click();
     QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Loading..."));
+    QTRY_COMPARE(messages.texts.size(), 1);
 
     reader->NextChapter1Click();
     QCOMPARE(reader->windowTitle(), QStringLiteral("Genesis 3:1"));
@@ -401,6 +424,27 @@ void ReaderTest::versePickMovesCaret()
     QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:16"));
     QVERIFY(
         blockAt(*reader, 17).text().startsWith(QStringLiteral("16   For God so loved the world")));
+}
+
+// Readers over a verse table whose rows cannot be read say so, once for all
+// of them, naming the file.
+void ReaderTest::damagedVerseTableIsToldOnce()
+{
+    const QString path = m_sandbox->filePath(QStringLiteral("kjvbible.db"));
+    QFile damaged(path);
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    damaged.seek(4096);
+    QVERIFY(damaged.write(QByteArray(int(damaged.size()) - 4096, '\xff')) > 0);
+    damaged.close();
+    Engine::reset();
+    MessageAnswers answers;
+    const QStringList &messages = answers.texts;
+    auto first = openReader(1, 1, 1);
+    auto second = openReader(43, 3, 16);
+    QTRY_COMPARE(messages.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(messages.size(), 1);
+    QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
 }
 
 QTEST_MAIN(ReaderTest)

@@ -5,9 +5,11 @@
 #include "options/formstorage.h"
 #include "options/sampleholders.h"
 #include "options/storedvalues.h"
+#include "options/storefile.h"
 #include "support/sandbox.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -16,8 +18,11 @@
 #include <QTest>
 #include <QToolBar>
 
+#include <cerrno>
+#include <csignal>
 #include <limits>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace StoredValues;
 
@@ -574,11 +579,95 @@ private slots:
         QVERIFY(w.storage->restoreCompleted());
         QCOMPARE(w.book(), FontValue::headingDefault());
         w.storage->save(false);
-        QCOMPARE(m_messages, QStringList({"Failed to create key TFormMain"}));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().startsWith("Failed to create key TFormMain in " +
+                                               QDir::toNativeSeparators(path)),
+                 qPrintable(m_messages.first()));
         QVERIFY(!w.storage->saveCompleted());
+        // Tried again at destruction, but told once.
         w.storage->save(true);
-        QCOMPARE(m_messages.size(), 2);
+        QCOMPARE(m_messages.size(), 1);
         QVERIFY(QFileInfo(path).isDir());
+    }
+
+    // A disk that refuses the new text, at write() or only at write-back,
+    // leaves the old store whole; the failure is told once (the save at
+    // destruction tries again), naming the file.
+    void fullDiskKeepsStore_data()
+    {
+        QTest::addColumn<bool>("atWriteBack");
+        QTest::newRow("write refused") << false;
+        QTest::newRow("write-back refused") << true;
+    }
+    void fullDiskKeepsStore()
+    {
+        QFETCH(bool, atWriteBack);
+        writeValues({{"EditFirstTime_Text", "False"}, {"edithtmlviewer_Text", "firefox"}});
+        const QString path = m_sandbox->filePath(storeFileName());
+        QFile before(path);
+        QVERIFY(before.open(QIODevice::ReadOnly));
+        const QByteArray old = before.readAll();
+        before.close();
+        Window w;
+        w.storage->restore();
+        w.holders.edithtmlviewer->setText(QStringLiteral("chromium"));
+
+        if (atWriteBack) {
+            StoreFile::setSyncForTesting([](int) {
+                errno = ENOSPC;
+                return -1;
+            });
+            w.storage->save(false);
+            w.storage->save(true);
+            StoreFile::setSyncForTesting({});
+        } else {
+            struct rlimit previous;
+            QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+            struct rlimit small = previous;
+            small.rlim_cur = 64;
+            const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+            w.storage->save(false);
+            w.storage->save(true);
+            setrlimit(RLIMIT_FSIZE, &previous);
+            signal(SIGXFSZ, oldHandler);
+        }
+        QVERIFY(!w.storage->saveCompleted());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains(QDir::toNativeSeparators(path)),
+                 qPrintable(m_messages.first()));
+        QFile after(path);
+        QVERIFY(after.open(QIODevice::ReadOnly));
+        QCOMPARE(after.readAll(), old);
+        const QStringList left = QFileInfo(path).dir().entryList(QDir::Files | QDir::Hidden);
+        QCOMPARE(left, QStringList({QFileInfo(path).fileName()}));
+    }
+
+    // A lock left by a killed writer must not hold up the exit.
+    void staleStoreLock_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbled") << QByteArray("not a pid\n");
+    }
+    void staleStoreLock()
+    {
+        QFETCH(QByteArray, content);
+        const QString path = m_sandbox->filePath(storeFileName());
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile lock(path + QStringLiteral(".lock"));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(content);
+        lock.close();
+        Window w;
+        w.storage->restore();
+        QElapsedTimer timer;
+        timer.start();
+        w.storage->save(false);
+        QVERIFY2(timer.elapsed() < 5000, qPrintable(QString::number(timer.elapsed())));
+        QVERIFY(w.storage->saveCompleted());
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(!QFileInfo::exists(lock.fileName()));
     }
 
     // A malformed file written by hand: what can be read applies.
