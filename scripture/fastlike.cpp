@@ -4,6 +4,7 @@
 #include <QSqlDriver>
 #include <QVariant>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -66,121 +67,144 @@ const Api &api()
     return resolved;
 }
 
-// A pattern taken apart once per statement.
-struct Pattern
+// One character of the subject, read as SQLite reads it: a lead byte from
+// 0xC0 up takes the continuation bytes after it, any other byte stands alone.
+std::size_t nextCharacter(std::string_view s, std::size_t i)
+{
+    if (static_cast<unsigned char>(s[i++]) >= 0xC0) {
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return i;
+}
+
+const std::size_t kNoMatch = std::string_view::npos;
+
+// The text between two "%"s: literal bytes, with "_" for one character. It
+// always matches the same number of characters, which is what lets a match
+// take each piece at its leftmost place and never come back to it.
+struct Piece
 {
     std::string text;
-    bool hasPercent = false;
+    std::string lead; // the literal bytes before the first "_"
     bool hasUnderscore = false;
-    bool anchoredStart = false;    // no "%" before the first literal run
-    bool anchoredEnd = false;      // no "%" after the last literal run
-    std::vector<std::string> runs; // the literal runs between the "%"s
 
-    explicit Pattern(std::string_view pattern) : text(pattern)
+    explicit Piece(std::string_view piece) : text(piece)
     {
-        hasPercent = pattern.find('%') != std::string_view::npos;
-        hasUnderscore = pattern.find('_') != std::string_view::npos;
-        anchoredStart = !pattern.empty() && pattern.front() != '%';
-        anchoredEnd = !pattern.empty() && pattern.back() != '%';
-        std::string run;
-        for (const char ch : pattern) {
-            if (ch == '%') {
-                if (!run.empty())
-                    runs.push_back(std::move(run));
-                run.clear();
-            } else {
-                run += ch;
-            }
-        }
-        if (!run.empty())
-            runs.push_back(std::move(run));
+        const std::size_t underscore = piece.find('_');
+        hasUnderscore = underscore != std::string_view::npos;
+        lead = std::string(piece.substr(0, underscore));
     }
 
-    // Patterns of literal runs and "%" only: each run is found leftmost in
-    // turn, which is exact because "%" absorbs whatever lies between.
-    bool matchRuns(std::string_view subject) const
+    // Where the piece ends when it starts at i, or kNoMatch.
+    std::size_t matchAt(std::string_view s, std::size_t i) const
     {
-        if (!hasPercent)
-            return subject == text;
-        std::size_t position = 0;
-        std::size_t firstFree = 0;
-        std::size_t endFree = runs.size();
-        if (anchoredStart) {
-            if (subject.substr(0, runs.front().size()) != runs.front())
+        if (!hasUnderscore)
+            return s.size() - i >= text.size() &&
+                           std::memcmp(s.data() + i, text.data(), text.size()) == 0
+                       ? i + text.size()
+                       : kNoMatch;
+        for (const char p : text) {
+            if (i >= s.size())
+                return kNoMatch;
+            if (p == '_')
+                i = nextCharacter(s, i);
+            else if (s[i++] != p)
+                return kNoMatch;
+        }
+        return i;
+    }
+
+    // The end of the leftmost match starting at or after i, or kNoMatch.
+    std::size_t findFrom(std::string_view s, std::size_t i) const
+    {
+        if (lead.empty()) {
+            for (;;) {
+                const std::size_t end = matchAt(s, i);
+                if (end != kNoMatch)
+                    return end;
+                if (i >= s.size())
+                    return kNoMatch;
+                i = nextCharacter(s, i);
+            }
+        }
+        // The C library's substring search, not a byte-by-byte loop: this is
+        // where a whole-text search spends its time.
+        while (i + lead.size() <= s.size()) {
+            const void *found = memmem(s.data() + i, s.size() - i, lead.data(), lead.size());
+            if (!found)
+                return kNoMatch;
+            const std::size_t at = std::size_t(static_cast<const char *>(found) - s.data());
+            const std::size_t end = matchAt(s, at);
+            if (end != kNoMatch)
+                return end;
+            i = at + 1;
+        }
+        return kNoMatch;
+    }
+
+    // Does the piece end the subject, starting at or after i?
+    bool endsFrom(std::string_view s, std::size_t i) const
+    {
+        if (!hasUnderscore)
+            return s.size() - i >= text.size() &&
+                   std::memcmp(s.data() + s.size() - text.size(), text.data(), text.size()) == 0;
+        for (;;) {
+            if (matchAt(s, i) == s.size())
+                return true;
+            if (i >= s.size())
                 return false;
-            position = runs.front().size();
-            firstFree = 1;
+            i = nextCharacter(s, i);
         }
-        if (anchoredEnd)
-            --endFree;
-        for (std::size_t i = firstFree; i < endFree; ++i) {
-            const std::size_t found = subject.find(runs[i], position);
-            if (found == std::string_view::npos)
-                return false;
-            position = found + runs[i].size();
-        }
-        if (anchoredEnd) {
-            const std::string &last = runs.back();
-            return subject.size() >= position + last.size() &&
-                   subject.substr(subject.size() - last.size()) == last;
-        }
-        return true;
     }
 };
 
-const char *nextCharacter(const char *s, const char *end)
+// A pattern taken apart once per statement, at its "%"s. Each piece after
+// the first is placed leftmost after the one before (the "%" between them
+// absorbs whatever lies in between), so a match costs at most the subject's
+// length times the pattern's, never the exponential backtracking of a naive
+// matcher.
+struct Pattern
 {
-    ++s;
-    while (s < end && (static_cast<unsigned char>(*s) & 0xC0) == 0x80)
-        ++s;
-    return s;
-}
+    std::string text;
+    std::vector<Piece> pieces; // one more than the "%"s
 
-// The general case, with "_" standing for one (UTF-8) character.
-bool matchGeneral(const char *p, const char *pEnd, const char *s, const char *sEnd)
-{
-    while (p < pEnd) {
-        if (*p == '%') {
-            while (p < pEnd && (*p == '%' || *p == '_')) {
-                if (*p == '_') {
-                    if (s >= sEnd)
-                        return false;
-                    s = nextCharacter(s, sEnd);
-                }
-                ++p;
-            }
-            if (p == pEnd)
-                return true;
-            for (;;) {
-                if (matchGeneral(p, pEnd, s, sEnd))
-                    return true;
-                if (s >= sEnd)
-                    return false;
-                s = nextCharacter(s, sEnd);
-            }
-        }
-        if (s >= sEnd)
-            return false;
-        if (*p == '_') {
-            s = nextCharacter(s, sEnd);
-            ++p;
-        } else {
-            if (*s != *p)
-                return false;
-            ++s;
-            ++p;
+    explicit Pattern(std::string_view pattern) : text(pattern)
+    {
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t percent = pattern.find('%', from);
+            pieces.emplace_back(pattern.substr(from, percent - from));
+            if (percent == std::string_view::npos)
+                break;
+            from = percent + 1;
         }
     }
-    return s == sEnd;
-}
 
-bool matchPattern(const Pattern &pattern, std::string_view subject)
+    bool matches(std::string_view subject) const
+    {
+        const Piece &first = pieces.front();
+        if (pieces.size() == 1)
+            return first.matchAt(subject, 0) == subject.size();
+        std::size_t position = first.matchAt(subject, 0);
+        if (position == kNoMatch)
+            return false;
+        for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
+            if (pieces[i].text.empty())
+                continue;
+            position = pieces[i].findFrom(subject, position);
+            if (position == kNoMatch)
+                return false;
+        }
+        return pieces.back().endsFrom(subject, position);
+    }
+};
+
+// SQLite reads both texts up to their first NUL.
+std::string_view upToNul(const char *text, std::size_t size)
 {
-    if (!pattern.hasUnderscore)
-        return pattern.matchRuns(subject);
-    const char *p = pattern.text.data();
-    return matchGeneral(p, p + pattern.text.size(), subject.data(),
-                        subject.data() + subject.size());
+    const void *nul = std::memchr(text, 0, size);
+    return std::string_view(text, nul ? std::size_t(static_cast<const char *>(nul) - text) : size);
 }
 
 void deletePattern(void *data)
@@ -197,16 +221,16 @@ void likeFunction(void *context, int, void **argv)
     const int subjectSize = a.valueBytes(argv[1]);
     if (!patternText || !subjectText)
         return; // NULL, as SQLite's own LIKE gives
-    const std::string_view patternView(patternText, std::size_t(patternSize));
-    const std::string_view subject(subjectText, std::size_t(subjectSize));
+    const std::string_view patternView = upToNul(patternText, std::size_t(patternSize));
+    const std::string_view subject = upToNul(subjectText, std::size_t(subjectSize));
 
     auto *cached = static_cast<Pattern *>(a.getAuxdata(context, 0));
     if (cached && cached->text == patternView) {
-        a.resultInt(context, matchPattern(*cached, subject) ? 1 : 0);
+        a.resultInt(context, cached->matches(subject) ? 1 : 0);
         return;
     }
     auto pattern = std::make_unique<Pattern>(patternView);
-    a.resultInt(context, matchPattern(*pattern, subject) ? 1 : 0);
+    a.resultInt(context, pattern->matches(subject) ? 1 : 0);
     // SQLite may drop the data at once when the pattern is not a constant.
     a.setAuxdata(context, 0, pattern.release(), deletePattern);
 }
@@ -230,6 +254,6 @@ bool FastLike::install(const QSqlDatabase &db)
 
 bool FastLike::matches(const char *pattern, int patternSize, const char *text, int textSize)
 {
-    const Pattern compiled(std::string_view(pattern, std::size_t(patternSize)));
-    return matchPattern(compiled, std::string_view(text, std::size_t(textSize)));
+    const Pattern compiled(upToNul(pattern, std::size_t(patternSize)));
+    return compiled.matches(upToNul(text, std::size_t(textSize)));
 }
