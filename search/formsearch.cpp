@@ -204,6 +204,9 @@ void TFormSearch::createControls()
     ResultsGrid *grid = StringGridResults;
     grid->setShowGrid(false);
     grid->setWordWrap(false);
+    // A verse wider than its column is cut at the column's edge, as a string
+    // grid's cell is, rather than shortened with an ellipsis.
+    grid->setTextElideMode(Qt::ElideNone);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
