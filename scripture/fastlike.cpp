@@ -10,62 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#if defined(Q_OS_UNIX)
-#include <dlfcn.h>
-#endif
+#include <sqlite3.h>
 
 namespace {
-
-// SQLite's C interface, reached at run time: the driver does not export it
-// and the headers need not be installed. Handles are opaque here.
-using Function = void (*)(void *context, int argc, void **argv);
-using Step = void (*)(void *context, int argc, void **argv);
-using Final = void (*)(void *context);
-using Destructor = void (*)(void *);
-
-struct Api
-{
-    int (*createFunction)(void *db, const char *name, int nArg, int textRep, void *app,
-                          Function function, Step step, Final final) = nullptr;
-    const unsigned char *(*valueText)(void *value) = nullptr;
-    int (*valueBytes)(void *value) = nullptr;
-    void (*resultInt)(void *context, int result) = nullptr;
-    void *(*getAuxdata)(void *context, int argument) = nullptr;
-    void (*setAuxdata)(void *context, int argument, void *data, Destructor destructor) = nullptr;
-
-    bool complete() const
-    {
-        return createFunction && valueText && valueBytes && resultInt && getAuxdata && setAuxdata;
-    }
-};
-
-const int kUtf8 = 1;              // SQLITE_UTF8
-const int kDeterministic = 0x800; // SQLITE_DETERMINISTIC
-
-const Api &api()
-{
-    static const Api resolved = [] {
-        Api a;
-#if defined(Q_OS_UNIX)
-        // Only the library the driver already uses: a second copy of SQLite
-        // must never be handed this connection's handle.
-        void *library = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_NOLOAD);
-        if (!library)
-            return a;
-        const auto symbol = [library](const char *name) { return dlsym(library, name); };
-        a.createFunction =
-            reinterpret_cast<decltype(a.createFunction)>(symbol("sqlite3_create_function"));
-        a.valueText = reinterpret_cast<decltype(a.valueText)>(symbol("sqlite3_value_text"));
-        a.valueBytes = reinterpret_cast<decltype(a.valueBytes)>(symbol("sqlite3_value_bytes"));
-        a.resultInt = reinterpret_cast<decltype(a.resultInt)>(symbol("sqlite3_result_int"));
-        a.getAuxdata = reinterpret_cast<decltype(a.getAuxdata)>(symbol("sqlite3_get_auxdata"));
-        a.setAuxdata = reinterpret_cast<decltype(a.setAuxdata)>(symbol("sqlite3_set_auxdata"));
-        dlclose(library); // the driver keeps it loaded
-#endif
-        return a;
-    }();
-    return resolved;
-}
 
 // One character of the subject, read as SQLite reads it: a lead byte from
 // 0xC0 up takes the continuation bytes after it, any other byte stands alone.
@@ -212,44 +159,49 @@ void deletePattern(void *data)
     delete static_cast<Pattern *>(data);
 }
 
-void likeFunction(void *context, int, void **argv)
+void likeFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
-    const Api &a = api();
-    const auto *patternText = reinterpret_cast<const char *>(a.valueText(argv[0]));
-    const int patternSize = a.valueBytes(argv[0]);
-    const auto *subjectText = reinterpret_cast<const char *>(a.valueText(argv[1]));
-    const int subjectSize = a.valueBytes(argv[1]);
-    if (!patternText || !subjectText)
-        return; // NULL, as SQLite's own LIKE gives
-    const std::string_view patternView = upToNul(patternText, std::size_t(patternSize));
-    const std::string_view subject = upToNul(subjectText, std::size_t(subjectSize));
-
-    auto *cached = static_cast<Pattern *>(a.getAuxdata(context, 0));
-    if (cached && cached->text == patternView) {
-        a.resultInt(context, cached->matches(subject) ? 1 : 0);
+    // The same guard as SQLite's own LIKE against patterns built to be slow.
+    sqlite3 *db = sqlite3_context_db_handle(context);
+    if (sqlite3_value_bytes(argv[0]) > sqlite3_limit(db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1)) {
+        sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
         return;
     }
-    auto pattern = std::make_unique<Pattern>(patternView);
-    a.resultInt(context, pattern->matches(subject) ? 1 : 0);
+    const auto *patternData = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const int patternSize = sqlite3_value_bytes(argv[0]);
+    const auto *subjectData = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
+    const int subjectSize = sqlite3_value_bytes(argv[1]);
+    if (!patternData || !subjectData)
+        return; // NULL, as SQLite's own LIKE gives
+    const std::string_view patternText = upToNul(patternData, std::size_t(patternSize));
+    const std::string_view subject = upToNul(subjectData, std::size_t(subjectSize));
+
+    auto *cached = static_cast<Pattern *>(sqlite3_get_auxdata(context, 0));
+    if (cached && cached->text == patternText) {
+        sqlite3_result_int(context, cached->matches(subject) ? 1 : 0);
+        return;
+    }
+    auto pattern = std::make_unique<Pattern>(patternText);
+    sqlite3_result_int(context, pattern->matches(subject) ? 1 : 0);
     // SQLite may drop the data at once when the pattern is not a constant.
-    a.setAuxdata(context, 0, pattern.release(), deletePattern);
+    sqlite3_set_auxdata(context, 0, pattern.release(), deletePattern);
 }
 
 } // namespace
 
 bool FastLike::install(const QSqlDatabase &db)
 {
-    const Api &a = api();
-    if (!a.complete() || !db.driver())
+    if (!db.driver())
         return false;
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return false;
-    void *connection = *static_cast<void *const *>(handle.constData());
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData());
     if (!connection)
         return false;
-    return a.createFunction(connection, "like", 2, kUtf8 | kDeterministic, nullptr, likeFunction,
-                            nullptr, nullptr) == 0;
+    return sqlite3_create_function_v2(connection, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                      nullptr, likeFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK;
 }
 
 bool FastLike::matches(const char *pattern, int patternSize, const char *text, int textSize)
