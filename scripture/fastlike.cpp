@@ -75,8 +75,6 @@ struct Piece
                 i = nextCharacter(s, i);
             }
         }
-        // The C library's substring search, not a byte-by-byte loop: this is
-        // where a whole-text search spends its time.
         while (i + lead.size() <= s.size()) {
             const void *found = memmem(s.data() + i, s.size() - i, lead.data(), lead.size());
             if (!found)
@@ -106,6 +104,49 @@ struct Piece
     }
 };
 
+// A literal run between two "%"s, found in a NUL-terminated subject by its
+// least common byte: the C library's character search skips along at memory
+// speed, and only its few hits are compared in full.
+struct Run
+{
+    std::string text;
+    std::size_t rareAt = 0;
+
+    explicit Run(std::string text) : text(std::move(text))
+    {
+        for (std::size_t i = 1; i < this->text.size(); ++i) {
+            if (commonness(this->text[i]) < commonness(this->text[rareAt]))
+                rareAt = i;
+        }
+    }
+
+    // Rough frequency of a byte in the verse text: space and small letters
+    // by how often the King James text uses them, everything else rarer.
+    static int commonness(char byte)
+    {
+        static const char kByFrequency[] = " ethaonsirdlufmwycgbpvkjzxq";
+        const char *at = byte ? std::strchr(kByFrequency, byte) : nullptr;
+        return at ? int(sizeof kByFrequency) - int(at - kByFrequency) : 0;
+    }
+
+    // Just past the first occurrence at or after from, or nullptr.
+    const char *findIn(const char *from) const
+    {
+        const char rare = text[rareAt];
+        // The byte after the rare one: at worst the subject's NUL, so always
+        // safe to read, and it turns most hits away without a call.
+        const char next = text.c_str()[rareAt + 1];
+        for (const char *hit = std::strchr(from, rare); hit; hit = std::strchr(hit + 1, rare)) {
+            if ((next && hit[1] != next) || hit - from < std::ptrdiff_t(rareAt))
+                continue;
+            const char *start = hit - rareAt;
+            if (std::strncmp(start, text.c_str(), text.size()) == 0)
+                return start + text.size();
+        }
+        return nullptr;
+    }
+};
+
 // A pattern taken apart once per statement, at its "%"s. Each piece after
 // the first is placed leftmost after the one before (the "%" between them
 // absorbs whatever lies in between), so a match costs at most the subject's
@@ -113,10 +154,15 @@ struct Piece
 // matcher.
 struct Pattern
 {
-    std::string text;
     std::vector<Piece> pieces; // one more than the "%"s
 
-    explicit Pattern(std::string_view pattern) : text(pattern)
+    // Patterns of the search's kind, "%" first and last with only literal
+    // text between: each run is found in turn, and nothing needs the
+    // subject's length.
+    bool floating = false;
+    std::vector<Run> runs; // a floating pattern's runs, in order
+
+    explicit Pattern(std::string_view pattern)
     {
         std::size_t from = 0;
         for (;;) {
@@ -126,6 +172,28 @@ struct Pattern
                 break;
             from = percent + 1;
         }
+        floating = pieces.size() > 1 && pieces.front().text.empty() && pieces.back().text.empty();
+        for (const Piece &piece : pieces)
+            floating = floating && !piece.hasUnderscore;
+        if (floating) {
+            for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
+                if (!pieces[i].text.empty())
+                    runs.emplace_back(pieces[i].text);
+            }
+        }
+    }
+
+    // The subject ends at its first NUL, as SQLite reads it.
+    bool matches(const char *subject) const
+    {
+        if (!floating)
+            return matches(std::string_view(subject));
+        for (const Run &run : runs) {
+            subject = run.findIn(subject);
+            if (!subject)
+                return false;
+        }
+        return true;
     }
 
     bool matches(std::string_view subject) const
@@ -147,13 +215,6 @@ struct Pattern
     }
 };
 
-// SQLite reads both texts up to their first NUL.
-std::string_view upToNul(const char *text, std::size_t size)
-{
-    const void *nul = std::memchr(text, 0, size);
-    return std::string_view(text, nul ? std::size_t(static_cast<const char *>(nul) - text) : size);
-}
-
 void deletePattern(void *data)
 {
     delete static_cast<Pattern *>(data);
@@ -161,29 +222,26 @@ void deletePattern(void *data)
 
 void likeFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
+    // SQLite keeps the data only while the pattern stays the same constant.
+    if (const auto *pattern = static_cast<const Pattern *>(sqlite3_get_auxdata(context, 0))) {
+        const unsigned char *subject = sqlite3_value_text(argv[1]);
+        if (subject)
+            sqlite3_result_int(context, pattern->matches(reinterpret_cast<const char *>(subject)));
+        return;
+    }
     // The same guard as SQLite's own LIKE against patterns built to be slow.
     sqlite3 *db = sqlite3_context_db_handle(context);
     if (sqlite3_value_bytes(argv[0]) > sqlite3_limit(db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1)) {
         sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
         return;
     }
-    const auto *patternData = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
-    const int patternSize = sqlite3_value_bytes(argv[0]);
-    const auto *subjectData = reinterpret_cast<const char *>(sqlite3_value_text(argv[1]));
-    const int subjectSize = sqlite3_value_bytes(argv[1]);
-    if (!patternData || !subjectData)
+    const unsigned char *patternText = sqlite3_value_text(argv[0]);
+    const unsigned char *subject = sqlite3_value_text(argv[1]);
+    if (!patternText || !subject)
         return; // NULL, as SQLite's own LIKE gives
-    const std::string_view patternText = upToNul(patternData, std::size_t(patternSize));
-    const std::string_view subject = upToNul(subjectData, std::size_t(subjectSize));
-
-    auto *cached = static_cast<Pattern *>(sqlite3_get_auxdata(context, 0));
-    if (cached && cached->text == patternText) {
-        sqlite3_result_int(context, cached->matches(subject) ? 1 : 0);
-        return;
-    }
-    auto pattern = std::make_unique<Pattern>(patternText);
-    sqlite3_result_int(context, pattern->matches(subject) ? 1 : 0);
-    // SQLite may drop the data at once when the pattern is not a constant.
+    auto pattern =
+        std::make_unique<Pattern>(std::string_view(reinterpret_cast<const char *>(patternText)));
+    sqlite3_result_int(context, pattern->matches(reinterpret_cast<const char *>(subject)));
     sqlite3_set_auxdata(context, 0, pattern.release(), deletePattern);
 }
 
@@ -206,6 +264,8 @@ bool FastLike::install(const QSqlDatabase &db)
 
 bool FastLike::matches(const char *pattern, int patternSize, const char *text, int textSize)
 {
-    const Pattern compiled(upToNul(pattern, std::size_t(patternSize)));
-    return compiled.matches(upToNul(text, std::size_t(textSize)));
+    // As SQLite hands them over: each text ends at a NUL.
+    const std::string patternText(pattern, std::size_t(patternSize));
+    const std::string subject(text, std::size_t(textSize));
+    return Pattern(std::string_view(patternText.c_str())).matches(subject.c_str());
 }
