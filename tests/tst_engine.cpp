@@ -129,6 +129,7 @@ private slots:
     void damagedTableFileIsNamed();
     void nameInOtherLetterCaseFindsFile();
     void rejectedStatementCarriesEngineMessage();
+    void secondStatementIsRefusedInWords();
     void exclusiveTableLocksOutOthers();
     void sessionSaveWritesInOrderAndRollsBack();
     void writingNeedsExclusiveOpenTable();
@@ -708,6 +709,24 @@ void TestEngine::rejectedStatementCarriesEngineMessage()
     query.addLine(QStringLiteral("select count(*) as n from kjvbible.db"));
     query.open();
     QCOMPARE(query.fieldByName(QStringLiteral("N")).asInteger(), 31102);
+}
+
+// A keyword with a quote can end the pattern and start a second statement:
+// the engine runs one statement only and says so, not "not an error".
+void TestEngine::secondStatementIsRefusedInWords()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    Query query;
+    query.addLine(QStringLiteral("select count(*) as n from kjvbible.db; select 1"));
+    const QString error = messageOf([&] { query.open(); });
+    QVERIFY2(error.contains(QStringLiteral("multiple statements")), qPrintable(error));
+    QVERIFY(!query.active());
+
+    query.clearSql();
+    query.addLine(QStringLiteral("select count(*) as n from kjvbible.db;  "));
+    query.open();
+    QCOMPARE(query.fieldByName(QStringLiteral("n")).asInteger(), 31102);
 }
 
 void TestEngine::exclusiveTableLocksOutOthers()
