@@ -1,11 +1,14 @@
 // Verse search benchmark: the whole search of the real window (statement,
 // engine, grid filling and the repaint that follows) for a keyword of a few
-// hundred verses and for the commonest word, set against Debian's diatheke
-// searching the same words in its KJV module.
+// hundred verses, the commonest word and a two-keyword "any" search, set
+// against indexed and unindexed peers answering the same question: Debian's
+// diatheke with a CLucene index (and its plain look-up, the cost of its own
+// start), diatheke's phrase search, and bible-kjv's whole-word concordance,
+// with and without the verse texts.
 //
 // Usage: bench_search [program-folder] [runs]
-// Prints the median, minimum and maximum of each measurement in ms, and the
-// ratios diatheke / Kelvaro.
+// Prints two Markdown tables: Kelvaro's medians, and each peer's median with
+// the ratio peer / Kelvaro.
 
 #include "scripture/dataset.h"
 #include "search/formsearch.h"
@@ -13,10 +16,13 @@
 #include "search/searchstatement.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 
 #include <algorithm>
@@ -26,21 +32,41 @@
 
 namespace {
 
-struct Word
+// One search of the window, with the peers that answer the same question.
+struct Search
 {
-    const char *keyword;
-    const char *what;
+    const char *label;
+    QStringList keywords; // Edit1 to Edit5
+    bool all;
     double targetMs;
+    QString lucene;          // diatheke -s lucene query, empty: none
+    QString phrase;          // diatheke -s phrase keyword, empty: none
+    QStringList concordance; // bible-kjv commands
 };
 
-const Word kWords[] = {
-    {"faith", "a few hundred verses", 30.0},
-    {"the", "the commonest word", 500.0},
+const Search kSearches[] = {
+    {"\"faith\"",
+     {QStringLiteral("faith")},
+     true,
+     5.0,
+     QStringLiteral("faith"),
+     QStringLiteral("faith"),
+     {QStringLiteral("??faith")}},
+    {"\"the\"",
+     {QStringLiteral("the")},
+     true,
+     30.0,
+     QStringLiteral("the"),
+     QStringLiteral("the"),
+     {QStringLiteral("??the")}},
+    {"\"Two\" any \"three\"",
+     {QStringLiteral("Two"), QString(), QStringLiteral("three")},
+     false,
+     8.0,
+     QStringLiteral("two OR three"),
+     QString(),
+     {QStringLiteral("??two"), QStringLiteral("?or three")}},
 };
-
-// diatheke's phrase search is a case-blind substring search over each verse,
-// the nearest to ours (multiword would split the keyword).
-const char *const kDiathekeSearchType = "phrase";
 
 // Processor time of this thread, in ms: steadier than the wall clock on a
 // machine that other work keeps busy.
@@ -53,16 +79,11 @@ double threadMs()
 
 double median(std::vector<double> values)
 {
+    if (values.empty())
+        return 0;
     std::sort(values.begin(), values.end());
     const size_t n = values.size();
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
-}
-
-void report(const QString &what, const std::vector<double> &values)
-{
-    const auto [low, high] = std::minmax_element(values.begin(), values.end());
-    std::printf("%-52s median %8.2f ms   min %8.2f   max %8.2f   (%zu runs)\n", qPrintable(what),
-                median(values), *low, *high, values.size());
 }
 
 // The module name as the installed library lists it.
@@ -83,25 +104,84 @@ QString kjvModule()
     return {};
 }
 
-// One diatheke search, from process start to its end; -1 on failure.
-double diathekeRun(const QString &module, const QString &keyword, int *matches)
+// A scratch copy of the system's SWORD library with the module's CLucene
+// index (mkfastmod), built once beside this program; the system's copy is
+// left alone. Returns the SWORD_PATH to use, or an empty string.
+QString indexedLibrary(const QString &module)
+{
+    const QString system = QStringLiteral("/usr/share/sword");
+    const QString scratch = QCoreApplication::applicationDirPath() + QStringLiteral("/sword");
+    const QString index =
+        scratch + QStringLiteral("/modules/texts/ztext/") + module + QStringLiteral("/lucene");
+    if (QFileInfo::exists(index))
+        return scratch;
+    if (QStandardPaths::findExecutable(QStringLiteral("mkfastmod")).isEmpty() ||
+        !QFileInfo::exists(system + QStringLiteral("/mods.d")))
+        return {};
+    QDir(scratch).removeRecursively();
+    QDir().mkpath(scratch);
+    if (QProcess::execute(QStringLiteral("cp"),
+                          {QStringLiteral("-r"), system + QStringLiteral("/mods.d"),
+                           system + QStringLiteral("/modules"), scratch}) != 0)
+        return {};
+    std::fprintf(stderr, "building the CLucene index in %s\n", qPrintable(scratch));
+    QProcess build;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("SWORD_PATH"), scratch);
+    build.setProcessEnvironment(environment);
+    build.start(QStringLiteral("mkfastmod"), {module});
+    if (!build.waitForFinished(600000) || build.exitCode() != 0 || !QFileInfo::exists(index))
+        return {};
+    return scratch;
+}
+
+// One whole peer process, from start to its end; -1 on failure. The output
+// is kept for the match count.
+double runPeer(const QString &program, const QStringList &arguments, const QString &swordPath,
+               QByteArray *output = nullptr)
 {
     QProcess process;
+    if (!swordPath.isEmpty()) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("SWORD_PATH"), swordPath);
+        process.setProcessEnvironment(environment);
+    }
     QElapsedTimer clock;
     clock.start();
-    process.start(QStringLiteral("diatheke"),
-                  {QStringLiteral("-b"), module, QStringLiteral("-s"),
-                   QString::fromLatin1(kDiathekeSearchType), QStringLiteral("-k"), keyword});
+    process.start(program, arguments);
     if (!process.waitForFinished(120000) || process.exitCode() != 0)
         return -1;
     const double elapsed = double(clock.nsecsElapsed()) / 1e6;
-    const QString output = QString::fromUtf8(process.readAllStandardOutput());
-    const int at = output.lastIndexOf(QLatin1String(" matches total"));
-    if (matches && at > 0) {
-        const int start = output.lastIndexOf(QLatin1String("-- "), at);
-        *matches = output.mid(start + 3, at - start - 3).trimmed().toInt();
-    }
+    if (output)
+        *output = process.readAllStandardOutput();
     return elapsed;
+}
+
+struct Peer
+{
+    QString name;
+    QString program;
+    QStringList arguments;
+    QString swordPath;
+};
+
+QString peerCount(const Peer &peer, const QByteArray &output)
+{
+    const QString text = QString::fromUtf8(output);
+    static const QRegularExpression diatheke(QStringLiteral("-- (\\d+) matches total"));
+    static const QRegularExpression bible(
+        QStringLiteral("\\[(\\d+) refs in combined list\\]|"
+                       "Searching for '[^']*'\\.\\.\\. \\[(\\d+) refs\\]"));
+    if (peer.program == QLatin1String("diatheke")) {
+        const QRegularExpressionMatch m = diatheke.match(text);
+        return m.hasMatch() ? m.captured(1) : QStringLiteral("1");
+    }
+    QString count;
+    for (auto it = bible.globalMatch(text); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        count = m.captured(1).isEmpty() ? m.captured(2) : m.captured(1);
+    }
+    return count;
 }
 
 } // namespace
@@ -111,7 +191,8 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     const QString folder = argc > 1 && argv[1][0] ? QString::fromLocal8Bit(argv[1])
                                                   : QStringLiteral(KELVARO_PROGRAM_DIR);
-    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 15;
+    const int runs = argc > 2 ? std::max(1, atoi(argv[2])) : 31;
+    const int peerRuns = std::max(5, runs / 3) | 1;
     if (!QDir::setCurrent(folder)) {
         std::fprintf(stderr, "no program folder %s\n", qPrintable(folder));
         return 1;
@@ -121,85 +202,117 @@ int main(int argc, char **argv)
     form.show();
     QApplication::processEvents();
 
-    std::vector<double> ours[std::size(kWords)];
-    std::vector<double> oursCpu[std::size(kWords)];
-    int counts[std::size(kWords)] = {};
-    for (std::size_t w = 0; w < std::size(kWords); ++w) {
-        form.Edit1->setText(QString::fromLatin1(kWords[w].keyword));
+    std::printf("| Search | Kelvaro, whole search (ms) | processor (ms) | engine alone (ms) | "
+                "verses | target |\n|---|---|---|---|---|---|\n");
+    std::vector<double> ourMedians;
+    for (const Search &search : kSearches) {
+        const auto boxes = form.keywordBoxes();
+        for (int i = 0; i < 5; ++i)
+            boxes[std::size_t(i)]->setText(search.keywords.value(i));
+        form.ComboBoxconjunction->setCurrentIndex(search.all ? 0 : 1);
         form.BtnSearchClick(); // warm: tables attached, file pages cached
+        std::vector<double> wall;
+        std::vector<double> cpu;
         for (int run = 0; run < runs; ++run) {
             QElapsedTimer clock;
             clock.start();
-            const double cpu = threadMs();
+            const double started = threadMs();
             form.BtnSearchClick();
             form.StringGridResults->viewport()->repaint();
-            ours[w].push_back(double(clock.nsecsElapsed()) / 1e6);
-            oursCpu[w].push_back(threadMs() - cpu);
+            wall.push_back(double(clock.nsecsElapsed()) / 1e6);
+            cpu.push_back(threadMs() - started);
         }
-        counts[w] = form.StringGridResults->rowCount() - 1;
-    }
+        const int found = form.StringGridResults->rowCount() - 1;
 
-    // The engine's share: the same statement opened and read, no window.
-    std::vector<double> engine[std::size(kWords)];
-    std::vector<double> engineCpu[std::size(kWords)];
-    for (std::size_t w = 0; w < std::size(kWords); ++w) {
-        const QStringList keywords{QString::fromLatin1(kWords[w].keyword)};
+        // The engine's share: the same statement opened and read, no window.
+        std::vector<double> engine;
         Query query;
+        for (const QString &line : buildSearchStatement(search.keywords, search.all))
+            query.addLine(line);
         for (int run = 0; run < runs; ++run) {
             QElapsedTimer clock;
             clock.start();
-            const double cpu = threadMs();
             query.close();
-            query.clearSql();
-            for (const QString &line : buildSearchStatement(keywords, true))
-                query.addLine(line);
             query.open();
             for (query.first(); !query.eof(); query.next())
                 query.fieldByName(QStringLiteral("Scripture Text"));
-            engine[w].push_back(double(clock.nsecsElapsed()) / 1e6);
-            engineCpu[w].push_back(threadMs() - cpu);
+            engine.push_back(double(clock.nsecsElapsed()) / 1e6);
         }
+        ourMedians.push_back(median(wall));
+        std::printf("| %s | %.2f | %.2f | %.2f | %d | %s %.0f ms |\n", search.label, median(wall),
+                    median(cpu), median(engine), found,
+                    median(wall) <= search.targetMs ? "met," : "MISSED,", search.targetMs);
     }
 
-    const QString module = QStandardPaths::findExecutable(QStringLiteral("diatheke")).isEmpty()
-                               ? QString()
-                               : kjvModule();
-    std::vector<double> theirs[std::size(kWords)];
-    int theirCounts[std::size(kWords)] = {};
-    if (!module.isEmpty()) {
-        const int diathekeRuns = std::max(3, runs / 3);
-        for (std::size_t w = 0; w < std::size(kWords); ++w) {
-            for (int run = 0; run < diathekeRuns; ++run) {
-                const double ms =
-                    diathekeRun(module, QString::fromLatin1(kWords[w].keyword), &theirCounts[w]);
-                if (ms >= 0)
-                    theirs[w].push_back(ms);
+    const bool haveDiatheke = !QStandardPaths::findExecutable(QStringLiteral("diatheke")).isEmpty();
+    const bool haveBible = !QStandardPaths::findExecutable(QStringLiteral("bible")).isEmpty();
+    const QString module = haveDiatheke ? kjvModule() : QString();
+    const QString indexed = module.isEmpty() ? QString() : indexedLibrary(module);
+    if (module.isEmpty())
+        std::fprintf(stderr, "diatheke or its KJV module is missing: no diatheke peers\n");
+    else if (indexed.isEmpty())
+        std::fprintf(stderr, "mkfastmod (libsword-utils) is missing: no indexed diatheke peer\n");
+    if (!haveBible)
+        std::fprintf(stderr, "bible (bible-kjv) is missing: no concordance peer\n");
+
+    std::printf("\n| Search | Peer (whole process) | median (ms) | verses | peer / Kelvaro |\n"
+                "|---|---|---|---|---|\n");
+    if (!indexed.isEmpty()) {
+        const Peer lookup{
+            QStringLiteral("diatheke plain look-up (John 3:16)"),
+            QStringLiteral("diatheke"),
+            {QStringLiteral("-b"), module, QStringLiteral("-k"), QStringLiteral("John 3:16")},
+            indexed};
+        std::vector<double> times;
+        for (int run = 0; run < peerRuns; ++run)
+            if (const double ms = runPeer(lookup.program, lookup.arguments, lookup.swordPath);
+                ms >= 0)
+                times.push_back(ms);
+        std::printf("| (none) | %s | %.1f | 1 | |\n", qPrintable(lookup.name), median(times));
+    }
+    for (std::size_t s = 0; s < std::size(kSearches); ++s) {
+        const Search &search = kSearches[s];
+        std::vector<Peer> peers;
+        if (!indexed.isEmpty() && !search.lucene.isEmpty())
+            peers.push_back({QStringLiteral("diatheke -s lucene \"%1\"").arg(search.lucene),
+                             QStringLiteral("diatheke"),
+                             {QStringLiteral("-b"), module, QStringLiteral("-s"),
+                              QStringLiteral("lucene"), QStringLiteral("-k"), search.lucene},
+                             indexed});
+        if (!module.isEmpty() && !search.phrase.isEmpty())
+            peers.push_back({QStringLiteral("diatheke -s phrase \"%1\"").arg(search.phrase),
+                             QStringLiteral("diatheke"),
+                             {QStringLiteral("-b"), module, QStringLiteral("-s"),
+                              QStringLiteral("phrase"), QStringLiteral("-k"), search.phrase},
+                             QString()});
+        if (haveBible) {
+            const QString commands = QLatin1Char('\'') +
+                                     search.concordance.join(QLatin1String("' '")) +
+                                     QLatin1Char('\'');
+            peers.push_back({QStringLiteral("bible %1").arg(commands), QStringLiteral("bible"),
+                             search.concordance, QString()});
+            peers.push_back({QStringLiteral("bible %1 '?view' (verse texts)").arg(commands),
+                             QStringLiteral("bible"),
+                             search.concordance + QStringList{QStringLiteral("?view")}, QString()});
+        }
+        for (const Peer &peer : peers) {
+            std::vector<double> times;
+            QByteArray output;
+            for (int run = 0; run < peerRuns; ++run)
+                if (const double ms =
+                        runPeer(peer.program, peer.arguments, peer.swordPath, &output);
+                    ms >= 0)
+                    times.push_back(ms);
+            if (times.empty()) {
+                std::printf("| %s | %s | failed | | |\n", search.label, qPrintable(peer.name));
+                continue;
             }
+            std::printf("| %s | %s | %.1f | %s | %.1f |\n", search.label, qPrintable(peer.name),
+                        median(times), qPrintable(peerCount(peer, output)),
+                        median(times) / ourMedians[s]);
         }
     }
-
-    for (std::size_t w = 0; w < std::size(kWords); ++w) {
-        const Word &word = kWords[w];
-        report(QStringLiteral("Kelvaro \"%1\" (%2, %3 verses)")
-                   .arg(QString::fromLatin1(word.keyword), QString::fromLatin1(word.what))
-                   .arg(counts[w]),
-               ours[w]);
-        const double ourMedian = median(ours[w]);
-        std::printf("%-52s target %.0f ms: %s\n", "", word.targetMs,
-                    ourMedian < word.targetMs ? "met" : "MISSED");
-        report(QStringLiteral("  processor time of the same"), oursCpu[w]);
-        report(QStringLiteral("  the engine alone (statement opened and read)"), engine[w]);
-        report(QStringLiteral("  processor time of the same"), engineCpu[w]);
-        if (theirs[w].empty()) {
-            std::printf("%-52s diatheke not available\n", "");
-            continue;
-        }
-        report(QStringLiteral("diatheke -s %1 \"%2\" (%3, %4 verses)")
-                   .arg(QString::fromLatin1(kDiathekeSearchType), QString::fromLatin1(word.keyword),
-                        module)
-                   .arg(theirCounts[w]),
-               theirs[w]);
-        std::printf("%-52s ratio diatheke / Kelvaro: %.1f\n", "", median(theirs[w]) / ourMedian);
-    }
+    std::printf("\nKelvaro: medians of %d runs in one process; peers: medians of %d runs.\n", runs,
+                peerRuns);
     return 0;
 }

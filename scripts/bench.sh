@@ -13,3 +13,6 @@ for bench in $benches; do
     echo "== $bench"
     "build/bench/$bench" "$PWD/build/kelvaro" 2>/dev/null | grep -v '^QStandardPaths'
 done
+echo
+echo "== start of the real executable under Xvfb"
+python3 bench/start_under_xvfb.py "$PWD/build/kelvaro"

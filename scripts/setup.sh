@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 
 packages=(
     cmake g++ ninja-build ccache python3 pkg-config
-    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libgl-dev
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libgl-dev
     fonts-liberation
     # end-to-end and output checks
     xvfb xdotool unrtf poppler-utils

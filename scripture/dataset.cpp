@@ -9,14 +9,20 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QSqlRecord>
 #include <QThread>
 #include <QUrl>
 
+#include <array>
 #include <atomic>
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <vector>
+
+#include <sqlite3.h>
 
 EngineError::EngineError(const QString &message) : std::runtime_error(message.toStdString()) {}
 
@@ -177,22 +183,102 @@ QString unquotedText(const QString &sql)
     return result;
 }
 
-void readResult(QSqlQuery &query, QStringList &names, QVector<QVector<QVariant>> &rows)
+struct StatementFinalizer
 {
-    const QSqlRecord record = query.record();
-    const int count = record.count();
+    void operator()(sqlite3_stmt *statement) const { sqlite3_finalize(statement); }
+};
+
+sqlite3 *nativeHandle()
+{
+    const QSqlDatabase db = database();
+    const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+    sqlite3 *native = handle.isValid() && qstrcmp(handle.typeName(), "sqlite3*") == 0
+                          ? *static_cast<sqlite3 *const *>(handle.constData())
+                          : nullptr;
+    if (!native)
+        throw EngineError(QStringLiteral("The SQLite connection is not available"));
+    return native;
+}
+
+// Runs one statement and reads its whole result straight from SQLite, with
+// the values typed as Qt's driver types them. Texts are converted from UTF-8
+// once; a short text equal to the one above it in its column (the book name
+// down a search result) shares that row's string instead of a copy.
+void readStatement(const QString &sql, QStringList &names, QVector<QVector<QVariant>> &rows)
+{
+    sqlite3 *db = nativeHandle();
+    const QByteArray text = sql.toUtf8();
+    sqlite3_stmt *prepared = nullptr;
+    const char *tail = nullptr;
+    const int prepareResult =
+        sqlite3_prepare_v2(db, text.constData(), int(text.size()), &prepared, &tail);
+    const std::unique_ptr<sqlite3_stmt, StatementFinalizer> statement(prepared);
+    if (prepareResult != SQLITE_OK)
+        throw EngineError(QString::fromUtf8(sqlite3_errmsg(db)));
+    if (tail && !QByteArrayView(tail, text.constData() + text.size() - tail).trimmed().isEmpty())
+        throw EngineError(QStringLiteral("Unable to execute multiple statements at a time"));
     names.clear();
+    rows.clear();
+    if (!statement)
+        return; // nothing but blanks or comments
+
+    const int count = sqlite3_column_count(prepared);
     names.reserve(count);
     for (int i = 0; i < count; ++i)
-        names.append(record.fieldName(i));
-    rows.clear();
-    while (query.next()) {
+        names.append(QString::fromUtf8(sqlite3_column_name(prepared, i)));
+
+    constexpr int kShortText = 32;
+    struct Previous
+    {
+        std::array<char, kShortText> bytes{};
+        int size = -1;
+        QString text;
+    };
+    std::vector<Previous> previous(static_cast<std::size_t>(count));
+    int stepResult = SQLITE_ROW;
+    while ((stepResult = sqlite3_step(prepared)) == SQLITE_ROW) {
         QVector<QVariant> row;
         row.reserve(count);
-        for (int i = 0; i < count; ++i)
-            row.append(query.value(i));
+        for (int i = 0; i < count; ++i) {
+            switch (sqlite3_column_type(prepared, i)) {
+            case SQLITE_INTEGER:
+                row.append(QVariant(qlonglong(sqlite3_column_int64(prepared, i))));
+                break;
+            case SQLITE_FLOAT:
+                row.append(QVariant(sqlite3_column_double(prepared, i)));
+                break;
+            case SQLITE_NULL:
+                row.append(QVariant(QMetaType::fromType<QString>()));
+                break;
+            case SQLITE_BLOB: {
+                const auto *blob = static_cast<const char *>(sqlite3_column_blob(prepared, i));
+                row.append(QVariant(QByteArray(blob, sqlite3_column_bytes(prepared, i))));
+                break;
+            }
+            default: {
+                const auto *utf8 = reinterpret_cast<const char *>(sqlite3_column_text(prepared, i));
+                const int size = sqlite3_column_bytes(prepared, i);
+                Previous &above = previous[std::size_t(i)];
+                if (size == above.size &&
+                    std::memcmp(utf8, above.bytes.data(), std::size_t(size)) == 0) {
+                    row.append(QVariant(above.text));
+                    break;
+                }
+                QString value = QString::fromUtf8(utf8, size);
+                if (size <= kShortText) {
+                    std::memcpy(above.bytes.data(), utf8, std::size_t(size));
+                    above.size = size;
+                    above.text = value;
+                }
+                row.append(QVariant(std::move(value)));
+                break;
+            }
+            }
+        }
         rows.append(std::move(row));
     }
+    if (stepResult != SQLITE_DONE)
+        throw EngineError(QString::fromUtf8(sqlite3_errmsg(db)));
 }
 
 QString notAnInteger(const QString &text)
@@ -350,6 +436,28 @@ QString Cursor::withSource(const QString &message) const
     if (named.isEmpty() || message.contains(named))
         return message;
     return message + QStringLiteral(": ") + named;
+}
+
+int Cursor::fieldIndex(const QString &name) const
+{
+    fetchNow();
+    for (int i = 0; i < m_fieldNames.size(); ++i) {
+        if (m_fieldNames.at(i).compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void Cursor::readResultOf(const QString &sql)
+{
+    QStringList names;
+    QVector<QVector<QVariant>> rows;
+    try {
+        readStatement(sql, names, rows);
+    } catch (const EngineError &error) {
+        throw EngineError(withSource(QString::fromUtf8(error.what())));
+    }
+    setResult(std::move(names), std::move(rows));
 }
 
 void Cursor::setResult(QStringList fieldNames, QVector<QVector<QVariant>> rows)
@@ -667,13 +775,7 @@ void Table::fetch()
     m_schema = Engine::attach(m_tableName, m_access);
     const QString sql =
         QStringLiteral("SELECT * FROM %1.db").arg(schema()) + filterClause() + orderClause();
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    exec(query, sql);
-    QStringList names;
-    QVector<QVector<QVariant>> rows;
-    readResult(query, names, rows);
-    setResult(std::move(names), std::move(rows));
+    readResultOf(sql);
 }
 
 void Table::findNearest(const QString &key)
@@ -822,14 +924,7 @@ void Query::open()
             m_files.append(path);
     }
 
-    QSqlQuery query(database());
-    query.setForwardOnly(true);
-    if (!query.exec(sql))
-        throw EngineError(withSource(engineMessage(query.lastError())));
-    QStringList names;
-    QVector<QVector<QVariant>> rows;
-    readResult(query, names, rows);
-    setResult(std::move(names), std::move(rows));
+    readResultOf(sql);
     m_active = true;
 }
 

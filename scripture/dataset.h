@@ -61,6 +61,10 @@ public:
     // Field of the current row by name, matched without regard to case.
     // Throws EngineError for an unknown field or when no row is current.
     FieldValue fieldByName(const QString &name) const;
+    // For reading many rows: the position of a field (-1 when there is no
+    // such field), then its value in the current row, which must exist.
+    int fieldIndex(const QString &name) const;
+    const QVariant &valueAt(int column) const { return m_rows.at(m_pos).at(column); }
 
 protected:
     // The file or files the rows come from, as messages name them.
@@ -70,6 +74,8 @@ protected:
     // Reads the view when it has changed since it was last read.
     virtual void ensureFetched() {}
     void fetchNow() const { const_cast<Cursor *>(this)->ensureFetched(); }
+    // Runs sql and keeps its rows; an error names the source.
+    void readResultOf(const QString &sql);
     void setResult(QStringList fieldNames, QVector<QVector<QVariant>> rows);
     void clearRows();
     QStringList m_fieldNames;

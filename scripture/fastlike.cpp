@@ -4,232 +4,268 @@
 #include <QSqlDriver>
 #include <QVariant>
 
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#if defined(Q_OS_UNIX)
-#include <dlfcn.h>
-#endif
+#include <sqlite3.h>
 
 namespace {
 
-// SQLite's C interface, reached at run time: the driver does not export it
-// and the headers need not be installed. Handles are opaque here.
-using Function = void (*)(void *context, int argc, void **argv);
-using Step = void (*)(void *context, int argc, void **argv);
-using Final = void (*)(void *context);
-using Destructor = void (*)(void *);
-
-struct Api
+// One character of the subject, read as SQLite reads it: a lead byte from
+// 0xC0 up takes the continuation bytes after it, any other byte stands alone.
+std::size_t nextCharacter(std::string_view s, std::size_t i)
 {
-    int (*createFunction)(void *db, const char *name, int nArg, int textRep, void *app,
-                          Function function, Step step, Final final) = nullptr;
-    const unsigned char *(*valueText)(void *value) = nullptr;
-    int (*valueBytes)(void *value) = nullptr;
-    void (*resultInt)(void *context, int result) = nullptr;
-    void *(*getAuxdata)(void *context, int argument) = nullptr;
-    void (*setAuxdata)(void *context, int argument, void *data, Destructor destructor) = nullptr;
+    if (static_cast<unsigned char>(s[i++]) >= 0xC0) {
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            ++i;
+    }
+    return i;
+}
 
-    bool complete() const
+const std::size_t kNoMatch = std::string_view::npos;
+
+// The text between two "%"s: literal bytes, with "_" for one character. It
+// always matches the same number of characters, which is what lets a match
+// take each piece at its leftmost place and never come back to it.
+struct Piece
+{
+    std::string text;
+    std::string lead; // the literal bytes before the first "_"
+    bool hasUnderscore = false;
+
+    explicit Piece(std::string_view piece) : text(piece)
     {
-        return createFunction && valueText && valueBytes && resultInt && getAuxdata && setAuxdata;
+        const std::size_t underscore = piece.find('_');
+        hasUnderscore = underscore != std::string_view::npos;
+        lead = std::string(piece.substr(0, underscore));
+    }
+
+    // Where the piece ends when it starts at i, or kNoMatch.
+    std::size_t matchAt(std::string_view s, std::size_t i) const
+    {
+        if (!hasUnderscore)
+            return s.size() - i >= text.size() &&
+                           std::memcmp(s.data() + i, text.data(), text.size()) == 0
+                       ? i + text.size()
+                       : kNoMatch;
+        for (const char p : text) {
+            if (i >= s.size())
+                return kNoMatch;
+            if (p == '_')
+                i = nextCharacter(s, i);
+            else if (s[i++] != p)
+                return kNoMatch;
+        }
+        return i;
+    }
+
+    // The end of the leftmost match starting at or after i, or kNoMatch.
+    std::size_t findFrom(std::string_view s, std::size_t i) const
+    {
+        if (lead.empty()) {
+            for (;;) {
+                const std::size_t end = matchAt(s, i);
+                if (end != kNoMatch)
+                    return end;
+                if (i >= s.size())
+                    return kNoMatch;
+                i = nextCharacter(s, i);
+            }
+        }
+        while (i + lead.size() <= s.size()) {
+            const void *found = memmem(s.data() + i, s.size() - i, lead.data(), lead.size());
+            if (!found)
+                return kNoMatch;
+            const std::size_t at = std::size_t(static_cast<const char *>(found) - s.data());
+            const std::size_t end = matchAt(s, at);
+            if (end != kNoMatch)
+                return end;
+            i = at + 1;
+        }
+        return kNoMatch;
+    }
+
+    // Does the piece end the subject, starting at or after i?
+    bool endsFrom(std::string_view s, std::size_t i) const
+    {
+        if (!hasUnderscore)
+            return s.size() - i >= text.size() &&
+                   std::memcmp(s.data() + s.size() - text.size(), text.data(), text.size()) == 0;
+        for (;;) {
+            if (matchAt(s, i) == s.size())
+                return true;
+            if (i >= s.size())
+                return false;
+            i = nextCharacter(s, i);
+        }
     }
 };
 
-const int kUtf8 = 1;              // SQLITE_UTF8
-const int kDeterministic = 0x800; // SQLITE_DETERMINISTIC
-
-const Api &api()
-{
-    static const Api resolved = [] {
-        Api a;
-#if defined(Q_OS_UNIX)
-        // Only the library the driver already uses: a second copy of SQLite
-        // must never be handed this connection's handle.
-        void *library = dlopen("libsqlite3.so.0", RTLD_NOW | RTLD_NOLOAD);
-        if (!library)
-            return a;
-        const auto symbol = [library](const char *name) { return dlsym(library, name); };
-        a.createFunction =
-            reinterpret_cast<decltype(a.createFunction)>(symbol("sqlite3_create_function"));
-        a.valueText = reinterpret_cast<decltype(a.valueText)>(symbol("sqlite3_value_text"));
-        a.valueBytes = reinterpret_cast<decltype(a.valueBytes)>(symbol("sqlite3_value_bytes"));
-        a.resultInt = reinterpret_cast<decltype(a.resultInt)>(symbol("sqlite3_result_int"));
-        a.getAuxdata = reinterpret_cast<decltype(a.getAuxdata)>(symbol("sqlite3_get_auxdata"));
-        a.setAuxdata = reinterpret_cast<decltype(a.setAuxdata)>(symbol("sqlite3_set_auxdata"));
-        dlclose(library); // the driver keeps it loaded
-#endif
-        return a;
-    }();
-    return resolved;
-}
-
-// A pattern taken apart once per statement.
-struct Pattern
+// A literal run between two "%"s, found in a NUL-terminated subject by its
+// least common byte: the C library's character search skips along at memory
+// speed, and only its few hits are compared in full.
+struct Run
 {
     std::string text;
-    bool hasPercent = false;
-    bool hasUnderscore = false;
-    bool anchoredStart = false;    // no "%" before the first literal run
-    bool anchoredEnd = false;      // no "%" after the last literal run
-    std::vector<std::string> runs; // the literal runs between the "%"s
+    std::size_t rareAt = 0;
 
-    explicit Pattern(std::string_view pattern) : text(pattern)
+    explicit Run(std::string text) : text(std::move(text))
     {
-        hasPercent = pattern.find('%') != std::string_view::npos;
-        hasUnderscore = pattern.find('_') != std::string_view::npos;
-        anchoredStart = !pattern.empty() && pattern.front() != '%';
-        anchoredEnd = !pattern.empty() && pattern.back() != '%';
-        std::string run;
-        for (const char ch : pattern) {
-            if (ch == '%') {
-                if (!run.empty())
-                    runs.push_back(std::move(run));
-                run.clear();
-            } else {
-                run += ch;
-            }
+        for (std::size_t i = 1; i < this->text.size(); ++i) {
+            if (commonness(this->text[i]) < commonness(this->text[rareAt]))
+                rareAt = i;
         }
-        if (!run.empty())
-            runs.push_back(std::move(run));
     }
 
-    // Patterns of literal runs and "%" only: each run is found leftmost in
-    // turn, which is exact because "%" absorbs whatever lies between.
-    bool matchRuns(std::string_view subject) const
+    // Rough frequency of a byte in the verse text: space and small letters
+    // by how often the King James text uses them, everything else rarer.
+    static int commonness(char byte)
     {
-        if (!hasPercent)
-            return subject == text;
-        std::size_t position = 0;
-        std::size_t firstFree = 0;
-        std::size_t endFree = runs.size();
-        if (anchoredStart) {
-            if (subject.substr(0, runs.front().size()) != runs.front())
-                return false;
-            position = runs.front().size();
-            firstFree = 1;
+        static const char kByFrequency[] = " ethaonsirdlufmwycgbpvkjzxq";
+        const char *at = byte ? std::strchr(kByFrequency, byte) : nullptr;
+        return at ? int(sizeof kByFrequency) - int(at - kByFrequency) : 0;
+    }
+
+    // Just past the first occurrence at or after from, or nullptr.
+    const char *findIn(const char *from) const
+    {
+        const char rare = text[rareAt];
+        // The byte after the rare one: at worst the subject's NUL, so always
+        // safe to read, and it turns most hits away without a call.
+        const char next = text.c_str()[rareAt + 1];
+        for (const char *hit = std::strchr(from, rare); hit; hit = std::strchr(hit + 1, rare)) {
+            if ((next && hit[1] != next) || hit - from < std::ptrdiff_t(rareAt))
+                continue;
+            const char *start = hit - rareAt;
+            if (std::strncmp(start, text.c_str(), text.size()) == 0)
+                return start + text.size();
         }
-        if (anchoredEnd)
-            --endFree;
-        for (std::size_t i = firstFree; i < endFree; ++i) {
-            const std::size_t found = subject.find(runs[i], position);
-            if (found == std::string_view::npos)
-                return false;
-            position = found + runs[i].size();
+        return nullptr;
+    }
+};
+
+// A pattern taken apart once per statement, at its "%"s. Each piece after
+// the first is placed leftmost after the one before (the "%" between them
+// absorbs whatever lies in between), so a match costs at most the subject's
+// length times the pattern's, never the exponential backtracking of a naive
+// matcher.
+struct Pattern
+{
+    std::vector<Piece> pieces; // one more than the "%"s
+
+    // Patterns of the search's kind, "%" first and last with only literal
+    // text between: each run is found in turn, and nothing needs the
+    // subject's length.
+    bool floating = false;
+    std::vector<Run> runs; // a floating pattern's runs, in order
+
+    explicit Pattern(std::string_view pattern)
+    {
+        std::size_t from = 0;
+        for (;;) {
+            const std::size_t percent = pattern.find('%', from);
+            pieces.emplace_back(pattern.substr(from, percent - from));
+            if (percent == std::string_view::npos)
+                break;
+            from = percent + 1;
         }
-        if (anchoredEnd) {
-            const std::string &last = runs.back();
-            return subject.size() >= position + last.size() &&
-                   subject.substr(subject.size() - last.size()) == last;
+        floating = pieces.size() > 1 && pieces.front().text.empty() && pieces.back().text.empty();
+        for (const Piece &piece : pieces)
+            floating = floating && !piece.hasUnderscore;
+        if (floating) {
+            for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
+                if (!pieces[i].text.empty())
+                    runs.emplace_back(pieces[i].text);
+            }
+        }
+    }
+
+    // The subject ends at its first NUL, as SQLite reads it.
+    bool matches(const char *subject) const
+    {
+        if (!floating)
+            return matches(std::string_view(subject));
+        for (const Run &run : runs) {
+            subject = run.findIn(subject);
+            if (!subject)
+                return false;
         }
         return true;
     }
-};
 
-const char *nextCharacter(const char *s, const char *end)
-{
-    ++s;
-    while (s < end && (static_cast<unsigned char>(*s) & 0xC0) == 0x80)
-        ++s;
-    return s;
-}
-
-// The general case, with "_" standing for one (UTF-8) character.
-bool matchGeneral(const char *p, const char *pEnd, const char *s, const char *sEnd)
-{
-    while (p < pEnd) {
-        if (*p == '%') {
-            while (p < pEnd && (*p == '%' || *p == '_')) {
-                if (*p == '_') {
-                    if (s >= sEnd)
-                        return false;
-                    s = nextCharacter(s, sEnd);
-                }
-                ++p;
-            }
-            if (p == pEnd)
-                return true;
-            for (;;) {
-                if (matchGeneral(p, pEnd, s, sEnd))
-                    return true;
-                if (s >= sEnd)
-                    return false;
-                s = nextCharacter(s, sEnd);
-            }
-        }
-        if (s >= sEnd)
+    bool matches(std::string_view subject) const
+    {
+        const Piece &first = pieces.front();
+        if (pieces.size() == 1)
+            return first.matchAt(subject, 0) == subject.size();
+        std::size_t position = first.matchAt(subject, 0);
+        if (position == kNoMatch)
             return false;
-        if (*p == '_') {
-            s = nextCharacter(s, sEnd);
-            ++p;
-        } else {
-            if (*s != *p)
+        for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
+            if (pieces[i].text.empty())
+                continue;
+            position = pieces[i].findFrom(subject, position);
+            if (position == kNoMatch)
                 return false;
-            ++s;
-            ++p;
         }
+        return pieces.back().endsFrom(subject, position);
     }
-    return s == sEnd;
-}
-
-bool matchPattern(const Pattern &pattern, std::string_view subject)
-{
-    if (!pattern.hasUnderscore)
-        return pattern.matchRuns(subject);
-    const char *p = pattern.text.data();
-    return matchGeneral(p, p + pattern.text.size(), subject.data(),
-                        subject.data() + subject.size());
-}
+};
 
 void deletePattern(void *data)
 {
     delete static_cast<Pattern *>(data);
 }
 
-void likeFunction(void *context, int, void **argv)
+void likeFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
-    const Api &a = api();
-    const auto *patternText = reinterpret_cast<const char *>(a.valueText(argv[0]));
-    const int patternSize = a.valueBytes(argv[0]);
-    const auto *subjectText = reinterpret_cast<const char *>(a.valueText(argv[1]));
-    const int subjectSize = a.valueBytes(argv[1]);
-    if (!patternText || !subjectText)
-        return; // NULL, as SQLite's own LIKE gives
-    const std::string_view patternView(patternText, std::size_t(patternSize));
-    const std::string_view subject(subjectText, std::size_t(subjectSize));
-
-    auto *cached = static_cast<Pattern *>(a.getAuxdata(context, 0));
-    if (cached && cached->text == patternView) {
-        a.resultInt(context, matchPattern(*cached, subject) ? 1 : 0);
+    // SQLite keeps the data only while the pattern stays the same constant.
+    if (const auto *pattern = static_cast<const Pattern *>(sqlite3_get_auxdata(context, 0))) {
+        const unsigned char *subject = sqlite3_value_text(argv[1]);
+        if (subject)
+            sqlite3_result_int(context, pattern->matches(reinterpret_cast<const char *>(subject)));
         return;
     }
-    auto pattern = std::make_unique<Pattern>(patternView);
-    a.resultInt(context, matchPattern(*pattern, subject) ? 1 : 0);
-    // SQLite may drop the data at once when the pattern is not a constant.
-    a.setAuxdata(context, 0, pattern.release(), deletePattern);
+    // The same guard as SQLite's own LIKE against patterns built to be slow.
+    sqlite3 *db = sqlite3_context_db_handle(context);
+    if (sqlite3_value_bytes(argv[0]) > sqlite3_limit(db, SQLITE_LIMIT_LIKE_PATTERN_LENGTH, -1)) {
+        sqlite3_result_error(context, "LIKE or GLOB pattern too complex", -1);
+        return;
+    }
+    const unsigned char *patternText = sqlite3_value_text(argv[0]);
+    const unsigned char *subject = sqlite3_value_text(argv[1]);
+    if (!patternText || !subject)
+        return; // NULL, as SQLite's own LIKE gives
+    auto pattern =
+        std::make_unique<Pattern>(std::string_view(reinterpret_cast<const char *>(patternText)));
+    sqlite3_result_int(context, pattern->matches(reinterpret_cast<const char *>(subject)));
+    sqlite3_set_auxdata(context, 0, pattern.release(), deletePattern);
 }
 
 } // namespace
 
 bool FastLike::install(const QSqlDatabase &db)
 {
-    const Api &a = api();
-    if (!a.complete() || !db.driver())
+    if (!db.driver())
         return false;
     const QVariant handle = db.driver()->handle();
     if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
         return false;
-    void *connection = *static_cast<void *const *>(handle.constData());
+    sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData());
     if (!connection)
         return false;
-    return a.createFunction(connection, "like", 2, kUtf8 | kDeterministic, nullptr, likeFunction,
-                            nullptr, nullptr) == 0;
+    return sqlite3_create_function_v2(connection, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+                                      nullptr, likeFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK;
 }
 
 bool FastLike::matches(const char *pattern, int patternSize, const char *text, int textSize)
 {
-    const Pattern compiled(std::string_view(pattern, std::size_t(patternSize)));
-    return matchPattern(compiled, std::string_view(text, std::size_t(textSize)));
+    // As SQLite hands them over: each text ends at a NUL.
+    const std::string patternText(pattern, std::size_t(patternSize));
+    const std::string subject(text, std::size_t(textSize));
+    return Pattern(std::string_view(patternText.c_str())).matches(subject.c_str());
 }

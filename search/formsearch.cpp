@@ -204,6 +204,9 @@ void TFormSearch::createControls()
     ResultsGrid *grid = StringGridResults;
     grid->setShowGrid(false);
     grid->setWordWrap(false);
+    // A verse wider than its column is cut at the column's edge, as a string
+    // grid's cell is, rather than shortened with an ellipsis.
+    grid->setTextElideMode(Qt::ElideNone);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setSelectionBehavior(QAbstractItemView::SelectItems);
     grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
@@ -291,13 +294,37 @@ void TFormSearch::fillGrid()
         ResultsGridModel::Fill fill(*StringGridResults->gridModel());
         QVector<qint32> books{0};
         QueryBible.first();
+        // Fields are looked up once, not per row; one that is missing raises
+        // the engine's own error.
+        const auto column = [this](const QString &name) {
+            const int index = QueryBible.fieldIndex(name);
+            if (index < 0)
+                QueryBible.fieldByName(name);
+            return index;
+        };
+        const int bookColumn = column(QStringLiteral("Book"));
+        const int nameColumn = column(QStringLiteral("BookName"));
+        const int chapterColumn = column(QStringLiteral("Chapter"));
+        const int verseColumn = column(QStringLiteral("Verse"));
+        const int textColumn = column(QStringLiteral("Scripture Text"));
+        // Chapter and verse numbers repeat down a large result: one shared
+        // string for each.
+        QVector<QString> numbers;
+        const auto number = [&numbers](qint32 value) {
+            if (value < 0 || value > 999)
+                return QString::number(value);
+            if (value >= numbers.size())
+                numbers.resize(value + 1);
+            QString &text = numbers[value];
+            if (text.isNull())
+                text = QString::number(value);
+            return text;
+        };
         while (!QueryBible.eof()) {
-            const qint32 book = QueryBible.fieldByName(QStringLiteral("Book")).asInteger();
-            fill.append(
-                {QueryBible.fieldByName(QStringLiteral("BookName")).asString(),
-                 QString::number(QueryBible.fieldByName(QStringLiteral("Chapter")).asInteger()),
-                 QString::number(QueryBible.fieldByName(QStringLiteral("Verse")).asInteger()),
-                 QueryBible.fieldByName(QStringLiteral("Scripture Text")).asString()});
+            const auto field = [this](int index) { return FieldValue(QueryBible.valueAt(index)); };
+            const qint32 book = field(bookColumn).asInteger();
+            fill.append({field(nameColumn).asString(), number(field(chapterColumn).asInteger()),
+                         number(field(verseColumn).asInteger()), field(textColumn).asString()});
             books.append(book);
             ++found;
             QueryBible.next();

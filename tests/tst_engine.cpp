@@ -121,6 +121,7 @@ private slots:
     void likeIsCaseSensitive();
     void likeAgreesWithSqlite_data();
     void likeAgreesWithSqlite();
+    void likeWithUnderscoreOverWholeText_data();
     void likeWithUnderscoreOverWholeText();
     void upperChangesOnlyAsciiLetters();
     void quotedFileNamesAreNotTables();
@@ -130,6 +131,7 @@ private slots:
     void everyErrorNamesItsFile();
     void nameInOtherLetterCaseFindsFile();
     void rejectedStatementCarriesEngineMessage();
+    void secondStatementIsRefusedInWords();
     void exclusiveTableLocksOutOthers();
     void sessionSaveWritesInOrderAndRollsBack();
     void writingNeedsExclusiveOpenTable();
@@ -477,7 +479,10 @@ void TestEngine::likeAgreesWithSqlite_data()
         QStringLiteral("%%"),      QStringLiteral(""),        QStringLiteral("%"),
         QStringLiteral("_"),       QStringLiteral("%a_t%"),   QStringLiteral("_a%h"),
         QStringLiteral("ab%ba"),   QStringLiteral("%ü%"),     QStringLiteral("_ber"),
-        QStringLiteral("%  %"),    QStringLiteral("%_%_"),    QStringLiteral("a%a%a")};
+        QStringLiteral("%  %"),    QStringLiteral("%_%_"),    QStringLiteral("a%a%a"),
+        QStringLiteral("%_a%_"),   QStringLiteral("_%_"),     QStringLiteral("%a_%_a%"),
+        QStringLiteral("f_%_h"),   QStringLiteral("%_b_%"),   QStringLiteral("%__%"),
+        QStringLiteral("_%%_"),    QStringLiteral("%b_r"),    QStringLiteral("a_%a_%a")};
     const QStringList subjects = {QStringLiteral("faith"), QStringLiteral("by faith Abel"),
                                   QStringLiteral("Faith"), QStringLiteral("FAITH"),
                                   QStringLiteral(""),      QStringLiteral("f"),
@@ -489,6 +494,14 @@ void TestEngine::likeAgreesWithSqlite_data()
             QTest::addRow("'%s' ~ '%s'", qPrintable(pattern), qPrintable(subject))
                 << pattern << subject;
     }
+    // Every "%" is a place a naive matcher backtracks to: five of them over a
+    // long run of candidates must not take exponential time.
+    const QString run(400, QLatin1Char('e'));
+    const QString hostile = QStringLiteral("e_%e_%e_%e_%e_%#");
+    QTest::newRow("backtracking, no match") << hostile << run;
+    QTest::newRow("backtracking, match at the end") << hostile << run + QStringLiteral("#");
+    QTest::newRow("backtracking, wide characters")
+        << QStringLiteral("%é_%é_%é_%é_%é_%ü") << QString(300, QChar(0xe9)) + QStringLiteral("ü");
 }
 
 // The engine's own LIKE must answer exactly as SQLite's case-sensitive one.
@@ -518,13 +531,23 @@ void TestEngine::likeAgreesWithSqlite()
     QCOMPARE(FastLike::matches(p.constData(), p.size(), s.constData(), s.size()), expected);
 }
 
+void TestEngine::likeWithUnderscoreOverWholeText_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("runs and one character")
+        << QStringLiteral(" from db where \"Scripture Text\" like '%f_ith%' or "
+                          "\"Scripture Text\" like 'And%LORD%.' or "
+                          "\"Scripture Text\" like '%ing'");
+    QTest::newRow("many places to backtrack to")
+        << QStringLiteral(" from db where \"Scripture Text\" like 'e_%e_%e_%e_%e_%#' or "
+                          "\"Scripture Text\" like '%e_%e_%e_%e_%e_%.'");
+}
+
 void TestEngine::likeWithUnderscoreOverWholeText()
 {
+    QFETCH(QString, where);
     Sandbox sandbox;
     QVERIFY(sandbox.isValid());
-    const QString where = QStringLiteral(" from db where \"Scripture Text\" like '%f_ith%' or "
-                                         "\"Scripture Text\" like 'And%LORD%.' or "
-                                         "\"Scripture Text\" like '%ing'");
     QVariant expected;
     QVERIFY(runOnFile(sandbox.filePath(QStringLiteral("kjvbible.db")),
                       {QStringLiteral("PRAGMA case_sensitive_like=ON"),
@@ -763,6 +786,24 @@ void TestEngine::rejectedStatementCarriesEngineMessage()
     query.addLine(QStringLiteral("select count(*) as n from kjvbible.db"));
     query.open();
     QCOMPARE(query.fieldByName(QStringLiteral("N")).asInteger(), 31102);
+}
+
+// A keyword with a quote can end the pattern and start a second statement:
+// the engine runs one statement only and says so, not "not an error".
+void TestEngine::secondStatementIsRefusedInWords()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    Query query;
+    query.addLine(QStringLiteral("select count(*) as n from kjvbible.db; select 1"));
+    const QString error = messageOf([&] { query.open(); });
+    QVERIFY2(error.contains(QStringLiteral("multiple statements")), qPrintable(error));
+    QVERIFY(!query.active());
+
+    query.clearSql();
+    query.addLine(QStringLiteral("select count(*) as n from kjvbible.db;  "));
+    query.open();
+    QCOMPARE(query.fieldByName(QStringLiteral("n")).asInteger(), 31102);
 }
 
 void TestEngine::exclusiveTableLocksOutOthers()

@@ -135,6 +135,7 @@ private slots:
     void doubleClickWithoutSelectionDoesNothing();
     void twoWindowsKeepTheirResults();
     void textColumnTakesTheRest();
+    void longVerseIsClippedNotElided();
     void readerOpensAtDoubleClickedVerse();
     void altLetterStartsTheFocusedSearch();
 
@@ -772,6 +773,26 @@ void TestSearch::textColumnTakesTheRest()
     form.resize(120, 300);
     QTRY_VERIFY(form.Panel2->width() < 185);
     QVERIFY(grid->columnWidth(3) > 0);
+}
+
+// A verse wider than its column runs on to the column's edge and is cut
+// there: what shows is the verse's own beginning, with no ellipsis drawn in.
+void TestSearch::longVerseIsClippedNotElided()
+{
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    search(form, {QStringLiteral("three and twentieth day thereof")});
+    ResultsGrid *grid = form.StringGridResults;
+    QCOMPARE(grid->rowCount(), 2);
+    const int width = grid->columnWidth(3);
+    QVERIFY(grid->fontMetrics().horizontalAdvance(grid->cell(3, 1)) > 2 * width);
+    const QModelIndex text = grid->model()->index(0, 3);
+    const QImage clipped = grid->viewport()->grab(grid->visualRect(text)).toImage();
+    grid->setColumnWidth(3, 4 * width);
+    const QImage wider = grid->viewport()->grab(grid->visualRect(text)).toImage();
+    const QRect shown(0, 0, width - 4, clipped.height());
+    QCOMPARE(clipped.copy(shown), wider.copy(shown));
 }
 
 void TestSearch::readerOpensAtDoubleClickedVerse()
