@@ -110,12 +110,19 @@ void execOrThrow(QSqlQuery &query, const QString &sql)
         throw EngineError(engineMessage(query.lastError()));
 }
 
-// The file of the current folder that a bare table name stands for. Names
+QString &tableFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+// The file of the table folder that a bare table name stands for. Names
 // are compared without regard to letter case, as on the system the tables
 // were first made for; an exact match wins.
 QString resolveTableFile(const QString &fileName)
 {
-    const QFileInfo requested(QDir::current(), fileName);
+    const QFileInfo requested(tableFolder().isEmpty() ? QDir::current() : QDir(tableFolder()),
+                              fileName);
     if (requested.isFile())
         return requested.absoluteFilePath();
     const QDir folder = requested.absoluteDir();
@@ -411,6 +418,11 @@ QString Engine::attach(const QString &fileName, Table::Access access)
         throw EngineError(QStringLiteral("%1: %2").arg(error.message(), shownPath));
     }
     return schema;
+}
+
+void Engine::setTableFolder(const QString &folder)
+{
+    tableFolder() = folder;
 }
 
 void Engine::reset()

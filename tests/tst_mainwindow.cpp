@@ -17,7 +17,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -397,8 +396,8 @@ void MainWindowTest::secondInstanceHandsOverAndEnds()
     QVERIFY(QDir().mkpath(runtime));
     QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
-    QLockFile running(QDir(runtime).filePath(QStringLiteral("Kelvaro.lock")));
-    QVERIFY(running.tryLock(0));
+    SingleInstance running;
+    QCOMPARE(running.acquire(m_sandbox->path()), SingleInstance::Outcome::Acquired);
 
     QProcess second;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
