@@ -788,7 +788,7 @@ void Query::open()
 {
     close();
     const QString sql = statement();
-    // Every "name.db" outside quotes names a table file of the current folder.
+    // Every "name.db" outside quotes names a table file of the table folder.
     static const QRegularExpression tableFile(
         QStringLiteral("(?<![\\w.])([A-Za-z_][A-Za-z0-9_]*\\.db)\\b"),
         QRegularExpression::CaseInsensitiveOption);
