@@ -20,6 +20,7 @@ import argparse
 import hashlib
 import os
 import signal
+import subprocess
 import sys
 import time
 
@@ -86,7 +87,10 @@ def scenario(session, scripture, program, data_dir, stranger):
         "John+3:16", program=program, cwd=stranger,
         env=without_display(session.program_environment()),
     )
-    code = second.wait(timeout=15)
+    try:
+        code = second.wait(timeout=15)
+    except subprocess.TimeoutExpired:
+        raise Failure("the second process without a display did not end within 15 s")
     check(code == 0, "the second process without a display ended with %d, expected 0" % code)
     wait_for(
         "the running program to take %s over" % os.path.join(data_dir, "param.txt"),
