@@ -3,22 +3,62 @@
 #include "app/parameterfile.h"
 #include "app/programfolder.h"
 #include "app/singleinstance.h"
+#include "scripture/dataset.h"
+
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+void printError(const QString &message)
+{
+    std::fprintf(stderr, "kelvaro: %s\n", message.toLocal8Bit().constData());
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    KelvaroApplication app(argc, argv);
+    // The user's data folder is named after the application.
+    QCoreApplication::setApplicationName(QStringLiteral("Kelvaro"));
 
     // Every instance hands its reference list to the running one through
-    // param.txt, before the single-instance test.
-    const QStringList arguments = app.arguments();
-    if (arguments.size() > 1)
-        ParameterFile::appendArgument(ProgramFolder::path(), arguments.at(1));
+    // param.txt, before the single-instance test, and a second instance ends
+    // before it needs anything else (a display included).
+    const QString dataFolder = ProgramFolder::dataPath();
+    QString handOffError;
+    if (argc > 1) {
+        if (ParameterFile::appendArgument(dataFolder, QString::fromLocal8Bit(argv[1]),
+                                          &handOffError)) {
+            handOffError.clear();
+        } else {
+            printError(handOffError);
+        }
+    }
 
     SingleInstance instance;
-    if (!instance.acquire())
-        return 0;
+    if (dataFolder.isEmpty()) {
+        printError(QStringLiteral("There is no folder for the user's files; the session "
+                                  "cannot be kept."));
+    } else {
+        switch (instance.acquire(dataFolder)) {
+        case SingleInstance::Outcome::Running:
+            return handOffError.isEmpty() ? 0 : 1;
+        case SingleInstance::Outcome::Unavailable:
+            // Better two instances than none: the take-over of param.txt is a
+            // rename, which only one of them wins.
+            printError(instance.errorString());
+            break;
+        case SingleInstance::Outcome::Acquired:
+            break;
+        }
+    }
+
+    KelvaroApplication app(argc, argv);
+    Engine::setTableFolder(ProgramFolder::path());
 
     TFormMain formMain;
     formMain.show();
+    if (!handOffError.isEmpty())
+        QTimer::singleShot(0, &formMain, [handOffError] { ErrorReport::show(handOffError); });
     return app.exec();
 }

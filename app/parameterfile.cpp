@@ -8,18 +8,53 @@
 #include "app/programfolder.h"
 #include "scripture/dataset.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
 
+#include <unistd.h>
+
 namespace ParameterFile {
-bool appendArgument(const QString &folder, const QString &text)
+bool appendArgument(const QString &folder, const QString &text, QString *error)
 {
-    QFile file(folder + QStringLiteral("param.txt"));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    const QString path = folder + QStringLiteral("param.txt");
+    const auto fail = [&](const QString &reason) {
+        if (error) {
+            *error = QStringLiteral("The reference list was not handed over: %1: %2")
+                         .arg(QDir::toNativeSeparators(path), reason);
+        }
         return false;
+    };
+    if (folder.isEmpty())
+        return fail(QStringLiteral("there is no folder for the user's files"));
+    // Opening a FIFO for writing would wait for a reader for ever.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())
+        return fail(QStringLiteral("not a regular file"));
+
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+        return fail(file.errorString());
+    // One write of the whole line: appends of other instances cannot land
+    // inside it, and on a full disk it is either all there or taken back.
     const QByteArray line = text.toLocal8Bit() + "\r\n";
-    return file.write(line) == line.size();
+    const ssize_t written = ::write(file.handle(), line.constData(), size_t(line.size()));
+    if (written == line.size())
+        return true;
+    const QString reason = written < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                                       : QStringLiteral("the disk is full");
+    if (written > 0) {
+        const off_t end = ::lseek(file.handle(), 0, SEEK_CUR);
+        if (end < written || ::ftruncate(file.handle(), end - written) != 0) {
+            return fail(reason + QStringLiteral("; part of the line could not be taken back: %1")
+                                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        }
+    }
+    return fail(reason);
 }
 } // namespace ParameterFile
 
@@ -37,7 +72,10 @@ void TFormMain::TimerParameterFileTimer()
         ~Reset() { flag = false; }
     } reset{running};
 
-    const ParameterFile::TakeOver takeOver = inbox.takeOver(ProgramFolder::path());
+    const QString folder = ProgramFolder::dataPath();
+    if (folder.isEmpty())
+        return;
+    const ParameterFile::TakeOver takeOver = inbox.takeOver(folder);
     if (takeOver.status == ParameterFile::TakeOver::Failed)
         throw std::runtime_error(takeOver.message.toStdString());
     if (takeOver.status != ParameterFile::TakeOver::Taken)

@@ -3,6 +3,7 @@
 #include "app/parameterparser.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
@@ -46,6 +47,32 @@ TakeOver Inbox::takeOver(const QString &folder)
         m_failedSignature.clear();
         return result;
     }
+    const auto failOnce = [&](const QString &message) {
+        const QString signature = signatureOf(inbox);
+        if (signature == m_failedSignature) {
+            result.status = TakeOver::Waiting;
+            return result;
+        }
+        m_failedSignature = signature;
+        result.status = TakeOver::Failed;
+        result.message = message;
+        return result;
+    };
+    // Folders are not ours to empty, and renaming one would only move the
+    // blockage: the message names the one in the way (an empty working-copy
+    // folder simply goes).
+    if (QFileInfo(inbox).isDir()) {
+        return failOnce(
+            QStringLiteral("The reference list %1 is a folder; remove it so that reference "
+                           "lists can be handed over.")
+                .arg(inbox));
+    }
+    const QFileInfo workInfo(work);
+    if (workInfo.isDir() && !workInfo.isSymLink() && !QDir().rmdir(work)) {
+        return failOnce(QStringLiteral("The reference list %1 cannot be taken over: its working "
+                                       "copy %2 is a folder; remove it.")
+                            .arg(inbox, work));
+    }
     if (QFileInfo::exists(work) || QFileInfo(work).isSymLink())
         QFile::remove(work);
     if (beforeRenameHook())
@@ -58,16 +85,8 @@ TakeOver Inbox::takeOver(const QString &folder)
             m_failedSignature.clear();
             return result;
         }
-        const QString signature = signatureOf(inbox);
-        if (signature == m_failedSignature) {
-            result.status = TakeOver::Waiting;
-            return result;
-        }
-        m_failedSignature = signature;
-        result.status = TakeOver::Failed;
-        result.message = QStringLiteral("The reference list %1 cannot be taken over: %2")
-                             .arg(inbox, inboxFile.errorString());
-        return result;
+        return failOnce(QStringLiteral("The reference list %1 cannot be taken over: %2")
+                            .arg(inbox, inboxFile.errorString()));
     }
     m_failedSignature.clear();
 

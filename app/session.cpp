@@ -5,6 +5,7 @@
 
 #include "app/application.h"
 #include "app/pendingreference.h"
+#include "app/programfolder.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
 
@@ -16,6 +17,8 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+
+#include <stdexcept>
 
 namespace {
 const char *const kSettingsFile = "settings.db";
@@ -40,9 +43,8 @@ qint32 placeNumber(const Table &table, const char *field)
 
 // A missing session table is created empty with its integer fields, keyed by
 // its order; an existing one is never touched here.
-void createSettingsTableIfMissing()
+void createSettingsTableIfMissing(const QDir &folder)
 {
-    const QDir folder = QDir::current();
     for (const QString &entry : folder.entryList(QDir::Files)) {
         if (entry.compare(QLatin1String(kSettingsFile), Qt::CaseInsensitive) == 0)
             return;
@@ -66,11 +68,17 @@ void createSettingsTableIfMissing()
 
 void TFormMain::openSettingsTable()
 {
-    m_tableSettings = std::make_unique<Table>(QString::fromLatin1(kSettingsFile));
+    // The session belongs with the user's other written files: beside a
+    // portable program, in the user's data folder for an installed one.
+    const QString folder = ProgramFolder::dataPath();
+    m_tableSettings = std::make_unique<Table>(folder + QLatin1String(kSettingsFile));
     m_tableSettings->setAccess(Table::Access::Exclusive);
     m_tableSettings->setIndexFieldNames(QStringLiteral("Order"));
     try {
-        createSettingsTableIfMissing();
+        const QString copyError = ProgramFolder::provideDataFile(QLatin1String(kSettingsFile));
+        if (!copyError.isEmpty())
+            throw std::runtime_error(copyError.toStdString());
+        createSettingsTableIfMissing(QDir(folder));
         m_tableSettings->open();
     } catch (const std::exception &error) {
         if (!m_startupError.isEmpty())

@@ -1,19 +1,34 @@
-// One running instance per user: a lock named "Kelvaro".
+// One running instance per data folder: a lock named "Kelvaro".
+//
+// The lock is an advisory lock on the file Kelvaro.lock, held through an
+// open descriptor for the life of the process. The kernel drops it when the
+// process ends, however it ends, so a killed instance never keeps a new one
+// from starting, and whatever the file holds does not matter.
 #pragma once
 
-#include <QLockFile>
 #include <QString>
-#include <memory>
 
 class SingleInstance
 {
 public:
-    // The lock lives in the user's runtime folder (or the temporary folder).
-    static QString lockPath();
-    // True when this process now holds the lock; the lock is kept until the
-    // object goes away (at the end of the process).
-    bool acquire();
+    enum class Outcome {
+        Acquired,   // this process is the running instance
+        Running,    // another process holds the lock
+        Unavailable // the lock file cannot be opened: errorString says why
+    };
+
+    SingleInstance() = default;
+    ~SingleInstance();
+    SingleInstance(const SingleInstance &) = delete;
+    SingleInstance &operator=(const SingleInstance &) = delete;
+
+    // The lock of the instances that share folder (a data folder, with its
+    // trailing separator).
+    static QString lockPath(const QString &folder);
+    Outcome acquire(const QString &folder);
+    QString errorString() const { return m_error; }
 
 private:
-    std::unique_ptr<QLockFile> m_lock;
+    int m_fd = -1;
+    QString m_error;
 };

@@ -2,8 +2,9 @@
 """Builds the program's tables from the committed text sources.
 
 Writes into --out: kjvbible.db, Chapters.db, Verses.db, ebd.db, and settings.db
-when the folder has none yet (it holds the user's session). Each file is a
-one-table SQLite database whose table is named db. Every file is written under
+when the folder has none yet (it holds the user's session); with
+--empty-settings only a fresh empty settings.db, the one a package ships.
+Each file is a one-table SQLite database whose table is named db. Every file is written under
 a temporary name and renamed into place, so a reader never sees half a table.
 
 Run from the data folder (the build does): python3 build_tables.py --out DIR
@@ -20,6 +21,15 @@ sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, HERE)
 
 import sources  # noqa: E402
+
+
+def write_empty_settings(out_dir):
+    write_table(
+        out_dir, "settings.db",
+        'CREATE TABLE db ("order" INTEGER PRIMARY KEY, "book" INTEGER, '
+        '"chapter" INTEGER, "verse" INTEGER, "top" INTEGER, "left" INTEGER, '
+        '"height" INTEGER, "width" INTEGER)',
+        [])
 
 
 def write_table(out_dir, name, schema, rows, indexes=()):
@@ -47,8 +57,13 @@ def write_table(out_dir, name, schema, rows, indexes=()):
 def main():
     parser = argparse.ArgumentParser(description="Builds the program's SQLite tables.")
     parser.add_argument("--out", required=True, help="the program folder")
+    parser.add_argument("--empty-settings", action="store_true",
+                        help="write only an empty settings.db (the one a package ships)")
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
+    if args.empty_settings:
+        write_empty_settings(args.out)
+        return
 
     verses = sources.read_kjv()
     books = sources.read_books()
@@ -90,12 +105,7 @@ def main():
         ['CREATE INDEX "IDX_Word" ON db ("Word")'])
 
     if not os.path.exists(os.path.join(args.out, "settings.db")):
-        write_table(
-            args.out, "settings.db",
-            'CREATE TABLE db ("order" INTEGER PRIMARY KEY, "book" INTEGER, '
-            '"chapter" INTEGER, "verse" INTEGER, "top" INTEGER, "left" INTEGER, '
-            '"height" INTEGER, "width" INTEGER)',
-            [])
+        write_empty_settings(args.out)
 
     print("tables: %d verses, %d chapters, %d books, %d dictionary entries"
           % (len(verses), len(verse_counts), len(books), len(entries)))

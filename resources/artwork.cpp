@@ -156,18 +156,23 @@ QPixmap paintGlyph(Artwork::Glyph which, int s, bool enabled)
 } // namespace
 
 namespace Artwork {
+void paintAppIcon(QPainter &p, qreal size)
+{
+    p.setRenderHint(QPainter::Antialiasing);
+    const qreal u = size / 32.0;
+    drawBook(p, QRectF(2 * u, 8 * u, 28 * u, 21 * u), kMaroon);
+    p.setPen(QPen(kGold, 2.2 * u, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(16 * u, 1.5 * u), QPointF(16 * u, 11 * u));
+    p.drawLine(QPointF(12.5 * u, 4.5 * u), QPointF(19.5 * u, 4.5 * u));
+}
+
 QIcon appIcon()
 {
     QIcon icon;
     for (int size : {16, 32, 48, 64}) {
         QPixmap pixmap = canvas(size);
         QPainter p(&pixmap);
-        p.setRenderHint(QPainter::Antialiasing);
-        const qreal u = size / 32.0;
-        drawBook(p, QRectF(2 * u, 8 * u, 28 * u, 21 * u), kMaroon);
-        p.setPen(QPen(kGold, 2.2 * u, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(16 * u, 1.5 * u), QPointF(16 * u, 11 * u));
-        p.drawLine(QPointF(12.5 * u, 4.5 * u), QPointF(19.5 * u, 4.5 * u));
+        paintAppIcon(p, size);
         p.end();
         icon.addPixmap(pixmap);
     }

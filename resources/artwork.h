@@ -6,6 +6,8 @@
 #include <QIcon>
 #include <QImage>
 
+class QPainter;
+
 namespace Artwork {
 enum class Glyph {
     OpenWindow,
@@ -21,6 +23,9 @@ enum class Glyph {
 };
 
 QIcon appIcon();
+// The program's icon drawn into a square of the given size from the
+// painter's origin: the same artwork for the window and the desktop's icons.
+void paintAppIcon(QPainter &p, qreal size);
 QIcon glyph(Glyph which);
 // A tool-bar glyph: drawn grey until the pointer is over its button.
 QIcon toolBarGlyph(Glyph which);

@@ -15,6 +15,8 @@ packages=(
     imagemagick
     # the reference search tool measured by the benchmarks
     diatheke sword-text-kjv
+    # the desktop icons and the Debian package (scripts/package.sh, .ci/run)
+    qt6-svg-dev dpkg-dev file lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

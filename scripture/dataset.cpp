@@ -116,12 +116,19 @@ void execOrThrow(QSqlQuery &query, const QString &sql)
         throw EngineError(engineMessage(query.lastError()));
 }
 
-// The file of the current folder that a bare table name stands for. Names
+QString &tableFolder()
+{
+    static QString folder;
+    return folder;
+}
+
+// The file of the table folder that a bare table name stands for. Names
 // are compared without regard to letter case, as on the system the tables
 // were first made for; an exact match wins.
 QString resolveTableFile(const QString &fileName)
 {
-    const QFileInfo requested(QDir::current(), fileName);
+    const QFileInfo requested(tableFolder().isEmpty() ? QDir::current() : QDir(tableFolder()),
+                              fileName);
     if (requested.isFile())
         return requested.absoluteFilePath();
     const QDir folder = requested.absoluteDir();
@@ -532,6 +539,11 @@ QString Engine::attach(const QString &fileName, Table::Access access)
     return schema;
 }
 
+void Engine::setTableFolder(const QString &folder)
+{
+    tableFolder() = folder;
+}
+
 void Engine::reset()
 {
     Connection &c = t_connection;
@@ -911,7 +923,7 @@ void Query::open()
 {
     close();
     const QString sql = statement();
-    // Every "name.db" outside quotes names a table file of the current folder.
+    // Every "name.db" outside quotes names a table file of the table folder.
     static const QRegularExpression tableFile(
         QStringLiteral("(?<![\\w.])([A-Za-z_][A-Za-z0-9_]*\\.db)\\b"),
         QRegularExpression::CaseInsensitiveOption);

@@ -2,7 +2,8 @@
 //
 // Every table file (kjvbible.db, Chapters.db, Verses.db, ebd.db, settings.db)
 // is a one-table SQLite database whose table is named "db". The files are
-// named by bare file name and found in the process's current folder; each is
+// named by bare file name and found in the table folder (the program sets
+// it to its own folder; tools that set none use the current folder); each is
 // attached to the thread's connection under its lower-case base name, so the
 // statement text "from kjvbible.db bible" reaches table "db" of schema
 // "kjvbible" unchanged. "like" compares case-sensitively on that connection.
@@ -191,7 +192,9 @@ private:
 };
 
 namespace Engine {
-// Attaches a table file of the current folder (matched without regard to
+// Where bare table names are found; an absolute name stands for itself.
+void setTableFolder(const QString &folder);
+// Attaches a table file of the table folder (matched without regard to
 // letter case) and returns its schema name. Never creates a missing file.
 QString attach(const QString &fileName, Table::Access access = Table::Access::ReadOnly);
 // Detaches every file of this thread's connection (tests change folders).

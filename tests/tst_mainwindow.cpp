@@ -18,7 +18,6 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QLineEdit>
-#include <QLockFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -27,6 +26,7 @@
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -134,7 +134,10 @@ private slots:
     void cascadeKeepsSizesInOrderOfUse();
     void fixedSizeWindowsOpenFramedOverMaximizedReader_data();
     void fixedSizeWindowsOpenFramedOverMaximizedReader();
+    void secondInstanceHandsOverAndEnds_data();
     void secondInstanceHandsOverAndEnds();
+    void deadInstanceNeverBlocksAStart_data();
+    void deadInstanceNeverBlocksAStart();
     void storedSessionOutlivesAFailedRestore_data();
     void storedSessionOutlivesAFailedRestore();
     void restoreOpensAtMostAHundredReaders();
@@ -589,29 +592,51 @@ void MainWindowTest::fixedSizeWindowsOpenFramedOverMaximizedReader()
     QVERIFY(reader->isMaximized());
 }
 
+void MainWindowTest::secondInstanceHandsOverAndEnds_data()
+{
+    QTest::addColumn<bool>("inboxBlocked");
+    QTest::addColumn<int>("exitCode");
+    QTest::newRow("handed over") << false << 0;
+    QTest::newRow("param.txt a folder") << true << 1;
+}
+
 void MainWindowTest::secondInstanceHandsOverAndEnds()
 {
-    // The program, copied into the sandbox so that its param.txt lands there.
+    QFETCH(bool, inboxBlocked);
+    QFETCH(int, exitCode);
+    // The program, copied into the sandbox so that its param.txt lands there,
+    // started through a link from another folder, without any display.
     const QString program = m_sandbox->filePath(QStringLiteral("kelvaro"));
     QVERIFY(QFile::copy(Sandbox::programDir() + QStringLiteral("/kelvaro"), program));
-    const QString runtime = m_sandbox->filePath(QStringLiteral("runtime"));
-    QVERIFY(QDir().mkpath(runtime));
-    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QTemporaryDir elsewhere;
+    const QString link = QDir(elsewhere.path()).filePath(QStringLiteral("kelvaro"));
+    QVERIFY(QFile::link(program, link));
+    if (inboxBlocked)
+        QVERIFY(QDir(m_sandbox->path()).mkdir(QStringLiteral("param.txt")));
 
-    QLockFile running(QDir(runtime).filePath(QStringLiteral("Kelvaro.lock")));
-    QVERIFY(running.tryLock(0));
+    SingleInstance running;
+    QCOMPARE(running.acquire(m_sandbox->path()), SingleInstance::Outcome::Acquired);
 
     QProcess second;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
     second.setProcessEnvironment(environment);
-    second.setWorkingDirectory(m_sandbox->path());
-    second.start(program, {QStringLiteral("John+3:16"), QStringLiteral("ignored")});
+    second.setWorkingDirectory(elsewhere.path());
+    second.start(link, {QStringLiteral("John+3:16"), QStringLiteral("ignored")});
     QVERIFY(second.waitForFinished(20000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(second.exitCode(), exitCode);
+    QCOMPARE(
+        QDir(elsewhere.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+        QStringList{QStringLiteral("kelvaro")});
 
+    if (inboxBlocked) {
+        const QString error = QString::fromLocal8Bit(second.readAllStandardError());
+        QVERIFY2(error.contains(m_sandbox->filePath(QStringLiteral("param.txt"))),
+                 qPrintable(error));
+        return;
+    }
     QFile param(m_sandbox->filePath(QStringLiteral("param.txt")));
     QVERIFY(param.open(QIODevice::ReadOnly));
     QCOMPARE(param.readAll(), QByteArray("John+3:16\r\n"));
@@ -706,6 +731,53 @@ void MainWindowTest::restoreOpensAtMostAHundredReaders()
     QVERIFY2(log.texts.first().contains(m_sandbox->filePath(QStringLiteral("settings.db"))),
              qPrintable(log.texts.first()));
     QCOMPARE(main->mdiArea()->subWindowList().size(), 100);
+}
+
+void MainWindowTest::deadInstanceNeverBlocksAStart_data()
+{
+    QTest::addColumn<QString>("owner");
+    QTest::addColumn<int>("outcome");
+    QTest::newRow("junk lock file") << "junk" << int(SingleInstance::Outcome::Acquired);
+    QTest::newRow("owner running") << "running" << int(SingleInstance::Outcome::Running);
+    QTest::newRow("owner killed") << "killed" << int(SingleInstance::Outcome::Acquired);
+}
+
+void MainWindowTest::deadInstanceNeverBlocksAStart()
+{
+    QFETCH(QString, owner);
+    QFETCH(int, outcome);
+    const QString folder = m_sandbox->path();
+    const QString lock = SingleInstance::lockPath(folder);
+    QFile junk(lock);
+    QVERIFY(junk.open(QIODevice::WriteOnly));
+    junk.write("not a process id\n");
+    junk.close();
+
+    // Another process takes the lock and holds it until it ends.
+    QProcess holder;
+    if (owner != QLatin1String("junk")) {
+        holder.start(QStringLiteral("python3"), {QStringLiteral("-c"),
+                                                 QStringLiteral("import fcntl, sys, time\n"
+                                                                "f = open(sys.argv[1], 'a')\n"
+                                                                "fcntl.flock(f, fcntl.LOCK_EX)\n"
+                                                                "print('locked', flush=True)\n"
+                                                                "time.sleep(60)\n"),
+                                                 lock});
+        QByteArray said;
+        while (!said.contains("locked") && holder.waitForReadyRead(10000))
+            said += holder.readAllStandardOutput();
+        QVERIFY(said.contains("locked"));
+        if (owner == QLatin1String("killed")) {
+            holder.kill();
+            QVERIFY(holder.waitForFinished(10000));
+        }
+    }
+    SingleInstance instance;
+    QCOMPARE(int(instance.acquire(folder)), outcome);
+    if (holder.state() != QProcess::NotRunning) {
+        holder.kill();
+        holder.waitForFinished(10000);
+    }
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -17,9 +17,14 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <csignal>
+#include <memory>
 #include <stdexcept>
 #include <sys/stat.h>
 #include <tuple>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 using ParameterParser::Reference;
 using Opened = QList<std::tuple<int, int, int>>;
@@ -102,6 +107,10 @@ private slots:
     void lineSplitting();
 
     void appendArgumentWritesOneCrLfLine();
+    void failedAppendLeavesNoPartLine_data();
+    void failedAppendLeavesNoPartLine();
+    void folderInTheWayIsNamed_data();
+    void folderInTheWayIsNamed();
     void takeOverRenamesAndReads();
     void secondTakeOverReplacesTheWorkingCopy();
     void vanishedFileIsNoFile();
@@ -295,6 +304,111 @@ void TestParameterFile::appendArgumentWritesOneCrLfLine()
     QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("Rom+8:28")));
     QCOMPARE(readFile(folder + "param.txt"), QByteArray("John+3:16\r\nRom+8:28\r\n"));
     QVERIFY(!ParameterFile::appendArgument(folder + "missing/", QStringLiteral("x")));
+}
+
+namespace {
+// The largest file this process may write: a file system that is full once
+// the file reaches that size, with no root or tmpfs needed.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedSignal);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_savedSignal)(int) = SIG_DFL;
+};
+} // namespace
+
+void TestParameterFile::failedAppendLeavesNoPartLine_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("disk full") << "full"
+                               << "File too large";
+    QTest::newRow("room for part of the line") << "part"
+                                               << "disk is full";
+    QTest::newRow("param.txt a folder") << "folder"
+                                        << "not a regular file";
+    // Opening a FIFO for writing would wait for a reader for ever.
+    QTest::newRow("param.txt a FIFO") << "fifo"
+                                      << "not a regular file";
+}
+
+void TestParameterFile::failedAppendLeavesNoPartLine()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    const QString inbox = folder + "param.txt";
+    const QByteArray before = "Gen+1:1\r\n";
+    if (obstacle == "folder")
+        QVERIFY(QDir(folder).mkdir("param.txt"));
+    else if (obstacle == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(inbox).constData(), 0600), 0);
+    else
+        QVERIFY(writeFile(inbox, before));
+
+    QString error;
+    bool appended = true;
+    {
+        const rlim_t room = obstacle == "part" ? 4 : 0;
+        std::unique_ptr<FileSizeLimit> limit;
+        if (obstacle == "full" || obstacle == "part")
+            limit = std::make_unique<FileSizeLimit>(before.size() + room);
+        appended = ParameterFile::appendArgument(folder, QStringLiteral("John+3:16"), &error);
+    }
+    QVERIFY(!appended);
+    QVERIFY2(error.contains(inbox), qPrintable(error));
+    QVERIFY2(error.contains(reason), qPrintable(error));
+    if (obstacle == "full" || obstacle == "part")
+        QCOMPARE(readFile(inbox), before);
+}
+
+void TestParameterFile::folderInTheWayIsNamed_data()
+{
+    QTest::addColumn<QString>("folderName");
+    QTest::addColumn<bool>("empty");
+    QTest::addColumn<int>("status");
+    QTest::newRow("param.txt") << "param.txt" << false << int(ParameterFile::TakeOver::Failed);
+    QTest::newRow("~param.txt") << "~param.txt" << false << int(ParameterFile::TakeOver::Failed);
+    QTest::newRow("empty ~param.txt")
+        << "~param.txt" << true << int(ParameterFile::TakeOver::Taken);
+}
+
+void TestParameterFile::folderInTheWayIsNamed()
+{
+    QFETCH(QString, folderName);
+    QFETCH(bool, empty);
+    QFETCH(int, status);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    QVERIFY(QDir(folder).mkpath(empty ? folderName : folderName + "/kept"));
+    if (folderName != "param.txt")
+        QVERIFY(writeFile(folder + "param.txt", "John+3:16\r\n"));
+    ParameterFile::Inbox inbox;
+    const ParameterFile::TakeOver result = inbox.takeOver(folder);
+    QCOMPARE(int(result.status), status);
+    if (status == ParameterFile::TakeOver::Failed) {
+        // The message names the folder that blocks, and nothing was moved.
+        const QString named = folder + folderName + " is a folder";
+        QVERIFY2(result.message.contains(named), qPrintable(result.message));
+        QVERIFY(QFileInfo(folder + folderName + "/kept").isDir());
+        QCOMPARE(inbox.takeOver(folder).status, ParameterFile::TakeOver::Waiting);
+    }
 }
 
 void TestParameterFile::takeOverRenamesAndReads()

@@ -308,17 +308,17 @@ class Session:
 
     # -- the program ------------------------------------------------------------
 
-    def start_program(self, *arguments):
+    def start_program(self, *arguments, program=None, cwd=None, env=None):
         """Starts build/kelvaro's copy with the program folder as its
-        current folder."""
+        current folder, unless told which program, folder and environment."""
         index = len(self.logs)
         log = open(os.path.join(self.root, "kelvaro-%d.log" % index), "wb")
         self.logs.append(("kelvaro %s" % " ".join(arguments), log.name))
         try:
             process = subprocess.Popen(
-                [os.path.join(self.program_dir, "kelvaro")] + list(arguments),
-                cwd=self.program_dir,
-                env=self.program_environment(),
+                [program or os.path.join(self.program_dir, "kelvaro")] + list(arguments),
+                cwd=cwd or self.program_dir,
+                env=env or self.program_environment(),
                 preexec_fn=_die_with_parent,
                 stdin=subprocess.DEVNULL,
                 stdout=log,

@@ -11,9 +11,9 @@
 
 namespace {
 const char *const kTables[] = {"kjvbible.db", "Chapters.db", "Verses.db", "ebd.db", "settings.db"};
-const char *const kDocuments[] = {"ebd", "mhc", "jfb", "help", "salvation", "kjvnotes.htm",
-                                  "kelvaro.css"};
-}  // namespace
+const char *const kDocuments[] = {"ebd",       "mhc",          "jfb",        "help",
+                                  "salvation", "kjvnotes.htm", "kelvaro.css"};
+} // namespace
 
 Sandbox::Sandbox(bool withDocuments)
 {
@@ -41,17 +41,21 @@ Sandbox::Sandbox(bool withDocuments)
     m_previousCurrent = QDir::currentPath();
     Engine::reset();
     QDir::setCurrent(m_dir.path());
+    Engine::setTableFolder(m_dir.path());
     ProgramFolder::setPathForTesting(m_dir.path());
     // Keep the per-user store away from the real one.
     QStandardPaths::setTestModeEnabled(true);
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_dir.filePath(QStringLiteral("config")));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       m_dir.filePath(QStringLiteral("config")));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       m_dir.filePath(QStringLiteral("config")));
     m_valid = ok;
 }
 
 Sandbox::~Sandbox()
 {
     Engine::reset();
+    Engine::setTableFolder(QString());
     if (!m_previousCurrent.isEmpty())
         QDir::setCurrent(m_previousCurrent);
     ProgramFolder::setPathForTesting(QString());
