@@ -175,6 +175,7 @@ void TFormSearch::createControls()
     Panel2->installEventFilter(this);
     StringGridResults = new ResultsGrid(Panel2);
     StringGridResults->setObjectName(QStringLiteral("StringGridResults"));
+    StringGridResults->installEventFilter(this);
     auto *panel2Layout = new QVBoxLayout(Panel2);
     panel2Layout->setContentsMargins(0, 0, 0, 0);
     panel2Layout->addWidget(StringGridResults);
@@ -329,6 +330,20 @@ bool TFormSearch::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Panel2 && event->type() == QEvent::Resize)
         Panel2Resize();
+    // Enter or Space on a result opens it, as a double-click does, so that
+    // the results can be read without a mouse.
+    if (watched == StringGridResults) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+            if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                          key->key() == Qt::Key_Space)) {
+                StringGridResultsDblClick();
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     // The search button is the window's default button: Enter in a keyword
     // box or in the list starts the search.
     if (event->type() == QEvent::KeyPress && watched != Panel2) {
