@@ -44,10 +44,12 @@ constexpr int kEditWidth = 70;
 constexpr int kEditHeight = 21;
 constexpr int kEditTop = 10;
 constexpr int kEditLefts[5] = {62, 134, 206, 278, 350};
+const char *const kEditAccessibleName = "Keyword %1";
 const char *const kLabel2Text = "Find all verses that contain";
 constexpr Place kLabel2{10, 41, 0, 0};
 const char *const kConjunctionItems[] = {"all", "any"};
 constexpr Place kComboBoxconjunction{146, 38, 41, 21};
+const char *const kComboBoxconjunctionAccessibleName = "Find verses containing";
 const char *const kLabel3Text = "of these words.";
 constexpr Place kLabel3{194, 41, 0, 0};
 const char *const kBtnSearchText = "&Start Search";
@@ -58,6 +60,7 @@ constexpr int kColumnWidths[] = {90, 25, 25}; // column 3 takes the rest
 constexpr int kTextColumnAllowance = 25;      // room for the grid's vertical scroll bar
 constexpr int kDefaultRowHeight = 16;
 constexpr int kStatusPanelWidth = 100;
+const char *const kStringGridResultsAccessibleName = "Results";
 
 const char *const kSearchingText = "Searching...";
 const char *const kFoundSuffix = " Verse(s) Found";
@@ -127,6 +130,7 @@ void TFormSearch::createControls()
         QLineEdit *edit = new QLineEdit(Panel1);
         edit->installEventFilter(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
+        edit->setAccessibleName(text(kEditAccessibleName).arg(i + 1));
         place(edit, {kEditLefts[i], kEditTop, kEditWidth, kEditHeight});
         *edits[i] = edit;
     }
@@ -134,12 +138,15 @@ void TFormSearch::createControls()
     Label2 = new QLabel(text(kLabel2Text), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     place(Label2, kLabel2);
+    Label4->setBuddy(Edit1);
 
     ComboBoxconjunction = new QComboBox(Panel1);
     ComboBoxconjunction->setObjectName(QStringLiteral("ComboBoxconjunction"));
     for (const char *item : kConjunctionItems)
         ComboBoxconjunction->addItem(text(item));
     ComboBoxconjunction->installEventFilter(this);
+    ComboBoxconjunction->setAccessibleName(text(kComboBoxconjunctionAccessibleName));
+    Label2->setBuddy(ComboBoxconjunction);
     place(ComboBoxconjunction, kComboBoxconjunction);
 
     Label3 = new QLabel(text(kLabel3Text), Panel1);
@@ -176,6 +183,7 @@ void TFormSearch::createControls()
     StringGridResults = new ResultsGrid(Panel2);
     StringGridResults->setObjectName(QStringLiteral("StringGridResults"));
     StringGridResults->installEventFilter(this);
+    StringGridResults->setAccessibleName(text(kStringGridResultsAccessibleName));
     auto *panel2Layout = new QVBoxLayout(Panel2);
     panel2Layout->setContentsMargins(0, 0, 0, 0);
     panel2Layout->addWidget(StringGridResults);
@@ -242,6 +250,9 @@ QString TFormSearch::statusText() const
 void TFormSearch::setStatusText(const QString &status)
 {
     m_statusPanel->setText(status);
+    // The focus stays in the keyword box after a search; whoever moves on
+    // to the results hears how many there are.
+    StringGridResults->setAccessibleDescription(status);
 }
 
 void TFormSearch::BtnSearchClick()
