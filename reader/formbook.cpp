@@ -179,6 +179,8 @@ void TFormBook::createControls()
         combo->setGeometry(design.left, 5, design.width, 22);
         label->setBuddy(combo);
         combo->setAccessibleName(QString::fromLatin1(design.accessibleName));
+        // The buttons' letters come before the list's search by typed letters.
+        combo->installEventFilter(this);
         *targets[i] = combo;
     }
     ComboBoxBook->addItems(BookCatalogue::names());
@@ -513,22 +515,18 @@ QToolButton *TFormBook::buttonForMnemonic(const QKeyEvent *event) const
 
 bool TFormBook::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == RxRichEdit1) {
-        if (event->type() == QEvent::ShortcutOverride) {
-            // The reader's own letters come before the main menu's.
-            if (buttonForMnemonic(static_cast<QKeyEvent *>(event))) {
-                event->accept();
-                return true;
-            }
-        } else if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if (QToolButton *button = buttonForMnemonic(key)) {
-                if (button->isEnabled())
-                    button->click();
-                return true;
-            }
-            RxRichEdit1KeyDown(key->key());
+    // The reader's own letters come before the main menu's, from the text
+    // area and from the selectors alike.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (QToolButton *button = buttonForMnemonic(key)) {
+            if (event->type() == QEvent::KeyPress && button->isEnabled())
+                button->click();
+            event->accept();
+            return true;
         }
+        if (watched == RxRichEdit1 && event->type() == QEvent::KeyPress)
+            RxRichEdit1KeyDown(key->key());
     }
     return QWidget::eventFilter(watched, event);
 }

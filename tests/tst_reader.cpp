@@ -75,6 +75,8 @@ private slots:
     void handlesPlacesOutOfRange();
     void tickFollowsScrolling();
     void keysTurnThePageAtTheEdges();
+    void buttonLettersActFromEveryControl_data();
+    void buttonLettersActFromEveryControl();
     void versePickMovesCaret();
 
 private:
@@ -285,6 +287,35 @@ void ReaderTest::tickFollowsScrolling()
     QCOMPARE(reader->RxRichEdit1->textCursor().selectionStart(), reader->VerseStarts[2]);
     QCOMPARE(reader->RxRichEdit1->textCursor().selectionEnd(), reader->VerseStarts[2] + 5);
     QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("3"));
+}
+
+void ReaderTest::buttonLettersActFromEveryControl_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("shown");
+    // A selector's own search by typed letters would jump to another book.
+    QTest::newRow("Alt+N, Book") << "ComboBoxBook" << int(Qt::Key_N) << "John 4";
+    QTest::newRow("Alt+R, Book") << "ComboBoxBook" << int(Qt::Key_R) << "John 2";
+    QTest::newRow("Alt+N, Chapter") << "ComboBoxChapter" << int(Qt::Key_N) << "John 4";
+    QTest::newRow("Alt+R, Verse") << "ComboBoxVerse" << int(Qt::Key_R) << "John 2";
+    QTest::newRow("Alt+N, text") << "RxRichEdit1" << int(Qt::Key_N) << "John 4";
+}
+
+void ReaderTest::buttonLettersActFromEveryControl()
+{
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(QString, shown);
+    auto reader = openReader(43, 3, 1);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    auto *widget = reader->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    widget->setFocus();
+    QTest::keyClick(widget, Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(reader->printTitle(), shown);
+    QCOMPARE(reader->ComboBoxBook->currentText(), QStringLiteral("John"));
 }
 
 void ReaderTest::keysTurnThePageAtTheEdges()
