@@ -55,8 +55,9 @@ LinkLabel::LinkLabel(QWidget *parent) : QLabel(parent)
     Q_UNUSED(accessibleInstalled);
     setCursor(Qt::PointingHandCursor);
     // Reached with Tab and followed with Enter or Space, like a link in a
-    // web page.
-    setFocusPolicy(Qt::StrongFocus);
+    // web page. A click leaves the focus where it was, so that Enter still
+    // presses the window's default button afterwards.
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void LinkLabel::enterEvent(QEnterEvent *event)

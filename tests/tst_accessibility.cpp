@@ -12,9 +12,7 @@
 #include "support/sandbox.h"
 
 #include <QAccessible>
-#include <QComboBox>
 #include <QLineEdit>
-#include <QMdiArea>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextEdit>
