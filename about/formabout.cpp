@@ -156,6 +156,9 @@ TFormAbout::TFormAbout(QWidget *parent)
     Button1->setDefault(true);
     Button1->setAutoDefault(true);
     connect(Button1, &QPushButton::clicked, this, &TFormAbout::Button1Click);
+    // The links can take the focus too; each showing starts on the button, so
+    // that Enter closes the window.
+    Button1->setFocus();
 }
 
 void TFormAbout::RxLabel2Click()
@@ -190,6 +193,12 @@ void TFormAbout::showEvent(QShowEvent *event)
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+}
+
+void TFormAbout::hideEvent(QHideEvent *event)
+{
+    QDialog::hideEvent(event);
+    Button1->setFocus();
 }
 
 void TFormAbout::keyPressEvent(QKeyEvent *event)

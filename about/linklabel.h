@@ -1,5 +1,6 @@
 // A label that tells when the pointer enters or leaves it, knows whether the
-// pointer is inside, and reports clicks: the About window's links.
+// pointer is inside, and reports clicks, or Enter and Space while it has the
+// focus: the About window's links.
 #pragma once
 
 #include <QLabel>
@@ -22,6 +23,8 @@ protected:
     void enterEvent(QEnterEvent *event) override;
     void leaveEvent(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool m_mouseInside = false;

@@ -14,13 +14,16 @@
 #include "search/formsearch.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPainter>
+#include <QPointer>
 #include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
@@ -484,14 +487,26 @@ void TFormMain::EastonsBibleDictionary1Click()
     openChild(new TFormebd);
 }
 
+// When a modal dialog closes, the window system may hand the focus to some
+// other window; the user goes back to the control the dialog was opened from,
+// or to the main window when that control is gone.
+static void execReturningFocus(QDialog *dialog, QWidget *main)
+{
+    const QPointer<QWidget> from = QApplication::focusWidget();
+    dialog->exec();
+    main->activateWindow();
+    if (from)
+        from->setFocus(Qt::OtherFocusReason);
+}
+
 void TFormMain::Options1Click()
 {
-    m_formOptions->exec();
+    execReturningFocus(m_formOptions, this);
 }
 
 void TFormMain::About1Click()
 {
-    m_formAbout->exec();
+    execReturningFocus(m_formAbout, this);
 }
 
 // The children in order of use, the active one last and on top; each keeps

@@ -32,6 +32,8 @@ const char *const kLabel1Text = "Type in the first few letters of the word you a
 const char *const kLabel3Text = "Search for:";
 constexpr int kLabel3Left = 5, kLabel3Top = 32;
 constexpr int kEdit1Left = 64, kEdit1Top = 28, kEdit1Width = 173;
+const char *const kEdit1AccessibleName = "Search for";
+const char *const kListAccessibleName = "Entries";
 constexpr int kLabelGap = 2; // least space between Label1 and the search box
 const char *const kLabel2Text = "Double-click an entry below to display its definition.";
 
@@ -132,6 +134,8 @@ void TFormebd::createControls()
     Edit1 = new QLineEdit(Panel1);
     Edit1->setObjectName(QStringLiteral("Edit1"));
     Edit1->setGeometry(kEdit1Left, kEdit1Top, kEdit1Width, Edit1->sizeHint().height());
+    Edit1->setAccessibleName(QString::fromLatin1(kEdit1AccessibleName));
+    Label3->setBuddy(Edit1);
 
     Label2 = new QLabel(QString::fromLatin1(kLabel2Text), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -145,6 +149,7 @@ void TFormebd::createControls()
     m_model = new EbdWordModel(this);
     RxDBLookupList1 = new QListView(Panel2);
     RxDBLookupList1->setObjectName(QStringLiteral("RxDBLookupList1"));
+    RxDBLookupList1->setAccessibleName(QString::fromLatin1(kListAccessibleName));
     RxDBLookupList1->setModel(m_model);
     RxDBLookupList1->setUniformItemSizes(true);
     RxDBLookupList1->setEditTriggers(QAbstractItemView::NoEditTriggers);

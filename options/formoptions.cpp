@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QToolButton>
 
 // Design of the dialog. Positions and sizes in pixels, relative to the
 // containing control.
@@ -80,6 +81,14 @@ const QRect ButtonOKRect(196, 364, 69, 25);
 const QString ButtonOKCaption = QStringLiteral("OK");
 const QRect ButtonCancelRect(268, 364, 69, 25);
 const QString ButtonCancelCaption = QStringLiteral("Cancel");
+
+// Names for a screen reader where no label of the control's own stands
+// beside it; the group's caption comes first.
+const QString FontListName = QStringLiteral("%1 font");
+const QString SizeBoxName = QStringLiteral("%1 font size");
+const QString GroupColorListName = QStringLiteral("%1 font color");
+const QString BackgroundListName = QStringLiteral("Background color");
+const QString BrowseButtonName = QStringLiteral("Browse for the HTML viewer");
 
 template <typename Widget> Widget *placed(Widget *widget, const char *name, const QRect &rect)
 {
@@ -157,8 +166,12 @@ void TFormOptions::createControls()
         g.fontList = new FontComboBox(g.box);
         g.fontList->setObjectName(named("FontComboBox", design.suffix));
         g.fontList->setGeometry(FontListRect);
-        label(g.box, design.sizeLabelName, SizeLabelCaption, SizeLabelPos);
+        QLabel *sizeLabel = label(g.box, design.sizeLabelName, SizeLabelCaption, SizeLabelPos);
         g.sizeBox = placed(new SpinEdit(g.box), design.sizeBoxName, SizeBoxRect);
+        sizeLabel->setBuddy(g.sizeBox);
+        const QString groupCaption = QLatin1String(design.caption);
+        g.fontList->setAccessibleName(FontListName.arg(groupCaption));
+        g.sizeBox->setAccessibleName(SizeBoxName.arg(groupCaption));
         g.bold = new QCheckBox(BoldCaption, g.box);
         g.bold->setObjectName(named("CheckBoxBold", design.suffix));
         g.bold->setGeometry(BoldRect);
@@ -171,6 +184,7 @@ void TFormOptions::createControls()
         g.colorList = new ColorComboBox(g.box);
         g.colorList->setObjectName(named("ColorComboBox", design.suffix));
         g.colorList->setGeometry(GroupColorListRect);
+        g.colorList->setAccessibleName(GroupColorListName.arg(groupCaption));
         for (QWidget *w :
              {static_cast<QWidget *>(g.fontList), static_cast<QWidget *>(g.sizeBox),
               static_cast<QWidget *>(g.bold), static_cast<QWidget *>(g.italic),
@@ -205,6 +219,8 @@ void TFormOptions::createControls()
     Label3 = label(TabDisplay, "Label3", Label3Caption, Label3Pos);
     ColorComboBoxBackground =
         placed(new ColorComboBox(TabDisplay), "ColorComboBoxBackground", BackgroundListRect);
+    ColorComboBoxBackground->setAccessibleName(BackgroundListName);
+    Label3->setBuddy(ColorComboBoxBackground);
     chain(ColorComboBoxBackground);
     PanelSample = placed(new SamplePanel(TabDisplay), "PanelSample", PanelSampleRect);
     PanelSample->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -229,7 +245,9 @@ void TFormOptions::createControls()
     Label6->setBuddy(FilenameEdit1);
     ButtonRestore = placed(new QPushButton(ButtonRestoreCaption, TabViewer), "ButtonRestore",
                            ButtonRestoreRect);
+    FilenameEdit1->browseButton()->setAccessibleName(BrowseButtonName);
     chain(FilenameEdit1);
+    chain(FilenameEdit1->browseButton());
     chain(ButtonRestore);
 
     ButtonOK = placed(new QPushButton(ButtonOKCaption, this), "ButtonOK", ButtonOKRect);

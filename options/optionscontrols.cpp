@@ -215,7 +215,9 @@ FilenameEdit::FilenameEdit(QWidget *parent) : QLineEdit(parent)
     m_button->setText(QStringLiteral("..."));
     m_button->setToolTip(BrowseCaption);
     m_button->setCursor(Qt::ArrowCursor);
-    m_button->setFocusPolicy(Qt::NoFocus);
+    // Reached with Tab, so the picker is open to the keyboard; a click leaves
+    // the focus in the box.
+    m_button->setFocusPolicy(Qt::TabFocus);
     m_button->setFixedWidth(BrowseButtonWidth);
     setTextMargins(0, 0, BrowseButtonWidth, 0);
     connect(m_button, &QToolButton::clicked, this, &FilenameEdit::browse);

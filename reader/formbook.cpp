@@ -43,11 +43,12 @@ struct Selector
     int left;
     int labelLeft;
     int width;
+    const char *accessibleName;
 };
 const Selector kSelectors[3] = {
-    {"Book:", "ComboBoxBook", 40, 6, 132},
-    {"Chapter:", "ComboBoxChapter", 230, 184, 50},
-    {"Verse:", "ComboBoxVerse", 322, 288, 50},
+    {"Book:", "ComboBoxBook", 40, 6, 132, "Book"},
+    {"Chapter:", "ComboBoxChapter", 230, 184, 50, "Chapter"},
+    {"Verse:", "ComboBoxVerse", 322, 288, 50, "Verse"},
 };
 
 struct ButtonDesign
@@ -60,20 +61,24 @@ struct ButtonDesign
     const char *hint;
     Artwork::Glyph glyph;
     void (TFormBook::*handler)();
+    const char *accessibleName; // the caption's words without its layout blanks
 };
 const ButtonDesign kButtons[] = {
     {&TFormBook::RxSpeedButtonPrev, "RxSpeedButtonPrev", 2, 70, "P&revious Chapter",
-     "Go to Previous Chapter", Artwork::Glyph::PreviousChapter, &TFormBook::RxSpeedButtonPrevClick},
+     "Go to Previous Chapter", Artwork::Glyph::PreviousChapter, &TFormBook::RxSpeedButtonPrevClick,
+     "Previous Chapter"},
     {&TFormBook::RxSpeedButtonNext, "RxSpeedButtonNext", 73, 70, "   &Next    Chapter",
-     "Go to Next Chapter", Artwork::Glyph::NextChapter, &TFormBook::RxSpeedButtonNextClick},
+     "Go to Next Chapter", Artwork::Glyph::NextChapter, &TFormBook::RxSpeedButtonNextClick,
+     "Next Chapter"},
     {&TFormBook::RxSpeedButtonEBD, "RxSpeedButtonEBD", 144, 78, "Easton's  Bible &Dictionary",
-     "Easton's Bible Dictionary", Artwork::Glyph::Dictionary, &TFormBook::RxSpeedButtonEBDClick},
+     "Easton's Bible Dictionary", Artwork::Glyph::Dictionary, &TFormBook::RxSpeedButtonEBDClick,
+     "Easton's Bible Dictionary"},
     {&TFormBook::RxSpeedButtonMHC, "RxSpeedButtonMHC", 223, 78, "&MHC Commentary",
      "Matthew Henry's Concise Commentary", Artwork::Glyph::CommentaryMhc,
-     &TFormBook::RxSpeedButtonMHCClick},
+     &TFormBook::RxSpeedButtonMHCClick, "MHC Commentary"},
     {&TFormBook::RxSpeedButtonJFB, "RxSpeedButtonJFB", 302, 78, "&JFB Commentary",
      "Jamieson-Fausset-Brown Commentary", Artwork::Glyph::CommentaryJfb,
-     &TFormBook::RxSpeedButtonJFBClick},
+     &TFormBook::RxSpeedButtonJFBClick, "JFB Commentary"},
 };
 
 struct PopupItem
@@ -173,6 +178,9 @@ void TFormBook::createControls()
         combo->setMaxVisibleItems(kSelectorRows);
         combo->setGeometry(design.left, 5, design.width, 22);
         label->setBuddy(combo);
+        combo->setAccessibleName(QString::fromLatin1(design.accessibleName));
+        // The buttons' letters come before the list's search by typed letters.
+        combo->installEventFilter(this);
         *targets[i] = combo;
     }
     ComboBoxBook->addItems(BookCatalogue::names());
@@ -191,6 +199,7 @@ void TFormBook::createControls()
         button->setObjectName(QString::fromLatin1(design.name));
         button->setText(QString::fromUtf8(design.caption));
         button->setToolTip(QString::fromUtf8(design.hint));
+        button->setAccessibleName(QString::fromUtf8(design.accessibleName));
         button->setIcon(Artwork::glyph(design.glyph));
         button->setGeometry(design.left, 1, design.width, kButtonHeight);
         connect(button, &QToolButton::clicked, this, design.handler);
@@ -214,6 +223,9 @@ void TFormBook::createControls()
     });
     RxRichEdit1->installEventFilter(this);
     RxRichEdit1->setContextMenuPolicy(Qt::CustomContextMenu);
+    // A screen reader names the text by the place it shows.
+    RxRichEdit1->setAccessibleName(windowTitle());
+    connect(this, &QWidget::windowTitleChanged, RxRichEdit1, &QWidget::setAccessibleName);
     layout->addWidget(RxRichEdit1, 1);
 
     StatusBar1 = new QStatusBar(this);
@@ -511,22 +523,18 @@ QToolButton *TFormBook::buttonForMnemonic(const QKeyEvent *event) const
 
 bool TFormBook::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == RxRichEdit1) {
-        if (event->type() == QEvent::ShortcutOverride) {
-            // The reader's own letters come before the main menu's.
-            if (buttonForMnemonic(static_cast<QKeyEvent *>(event))) {
-                event->accept();
-                return true;
-            }
-        } else if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if (QToolButton *button = buttonForMnemonic(key)) {
-                if (button->isEnabled())
-                    button->click();
-                return true;
-            }
-            RxRichEdit1KeyDown(key->key());
+    // The reader's own letters come before the main menu's, from the text
+    // area and from the selectors alike.
+    if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (QToolButton *button = buttonForMnemonic(key)) {
+            if (event->type() == QEvent::KeyPress && button->isEnabled())
+                button->click();
+            event->accept();
+            return true;
         }
+        if (watched == RxRichEdit1 && event->type() == QEvent::KeyPress)
+            RxRichEdit1KeyDown(key->key());
     }
     return QWidget::eventFilter(watched, event);
 }

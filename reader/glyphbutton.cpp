@@ -1,10 +1,78 @@
 #include "glyphbutton.h"
 
+#include <QAccessibleWidget>
 #include <QStyleOptionToolButton>
 #include <QStylePainter>
 
+namespace {
+// The reader clicks its buttons on Alt and the underlined letter itself and
+// leaves them without a shortcut of their own, so Qt's own interface would
+// report no key: this one reports the letter with the press action.
+class GlyphButtonAccessible : public QAccessibleWidget
+{
+public:
+    explicit GlyphButtonAccessible(GlyphButton *button)
+        : QAccessibleWidget(button, QAccessible::Button)
+    {
+    }
+
+    QString text(QAccessible::Text t) const override
+    {
+        switch (t) {
+        case QAccessible::Name:
+            if (widget()->accessibleName().isEmpty())
+                return QString(button()->text()).remove(QLatin1Char('&')).simplified();
+            break;
+        case QAccessible::Accelerator:
+            return key();
+        default:
+            break;
+        }
+        return QAccessibleWidget::text(t);
+    }
+
+    QAccessible::State state() const override
+    {
+        QAccessible::State state = QAccessibleWidget::state();
+        state.pressed = button()->isDown();
+        return state;
+    }
+
+    QStringList actionNames() const override { return {pressAction()}; }
+
+    void doAction(const QString &action) override
+    {
+        if (action == pressAction() && button()->isEnabled())
+            button()->click();
+    }
+
+    QStringList keyBindingsForAction(const QString &action) const override
+    {
+        if (action == pressAction() && !key().isEmpty())
+            return {key()};
+        return {};
+    }
+
+private:
+    GlyphButton *button() const { return static_cast<GlyphButton *>(widget()); }
+    QString key() const { return QKeySequence::mnemonic(button()->text()).toString(); }
+};
+
+QAccessibleInterface *glyphButtonAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("GlyphButton") && object && object->isWidgetType())
+        return new GlyphButtonAccessible(static_cast<GlyphButton *>(object));
+    return nullptr;
+}
+} // namespace
+
 GlyphButton::GlyphButton(QWidget *parent) : QToolButton(parent)
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(glyphButtonAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     setAutoRaise(true);
     setIconSize(QSize(16, 16));
     setFocusPolicy(Qt::NoFocus);

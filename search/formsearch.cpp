@@ -44,10 +44,12 @@ constexpr int kEditWidth = 70;
 constexpr int kEditHeight = 21;
 constexpr int kEditTop = 10;
 constexpr int kEditLefts[5] = {62, 134, 206, 278, 350};
+const char *const kEditAccessibleName = "Keyword %1";
 const char *const kLabel2Text = "Find all verses that contain";
 constexpr Place kLabel2{10, 41, 0, 0};
 const char *const kConjunctionItems[] = {"all", "any"};
 constexpr Place kComboBoxconjunction{146, 38, 41, 21};
+const char *const kComboBoxconjunctionAccessibleName = "Find verses containing";
 const char *const kLabel3Text = "of these words.";
 constexpr Place kLabel3{194, 41, 0, 0};
 const char *const kBtnSearchText = "&Start Search";
@@ -58,6 +60,7 @@ constexpr int kColumnWidths[] = {90, 25, 25}; // column 3 takes the rest
 constexpr int kTextColumnAllowance = 25;      // room for the grid's vertical scroll bar
 constexpr int kDefaultRowHeight = 16;
 constexpr int kStatusPanelWidth = 100;
+const char *const kStringGridResultsAccessibleName = "Results";
 
 const char *const kSearchingText = "Searching...";
 const char *const kFoundSuffix = " Verse(s) Found";
@@ -127,6 +130,7 @@ void TFormSearch::createControls()
         QLineEdit *edit = new QLineEdit(Panel1);
         edit->installEventFilter(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
+        edit->setAccessibleName(text(kEditAccessibleName).arg(i + 1));
         place(edit, {kEditLefts[i], kEditTop, kEditWidth, kEditHeight});
         *edits[i] = edit;
     }
@@ -134,12 +138,15 @@ void TFormSearch::createControls()
     Label2 = new QLabel(text(kLabel2Text), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
     place(Label2, kLabel2);
+    Label4->setBuddy(Edit1);
 
     ComboBoxconjunction = new QComboBox(Panel1);
     ComboBoxconjunction->setObjectName(QStringLiteral("ComboBoxconjunction"));
     for (const char *item : kConjunctionItems)
         ComboBoxconjunction->addItem(text(item));
     ComboBoxconjunction->installEventFilter(this);
+    ComboBoxconjunction->setAccessibleName(text(kComboBoxconjunctionAccessibleName));
+    Label2->setBuddy(ComboBoxconjunction);
     place(ComboBoxconjunction, kComboBoxconjunction);
 
     Label3 = new QLabel(text(kLabel3Text), Panel1);
@@ -175,6 +182,8 @@ void TFormSearch::createControls()
     Panel2->installEventFilter(this);
     StringGridResults = new ResultsGrid(Panel2);
     StringGridResults->setObjectName(QStringLiteral("StringGridResults"));
+    StringGridResults->installEventFilter(this);
+    StringGridResults->setAccessibleName(text(kStringGridResultsAccessibleName));
     auto *panel2Layout = new QVBoxLayout(Panel2);
     panel2Layout->setContentsMargins(0, 0, 0, 0);
     panel2Layout->addWidget(StringGridResults);
@@ -244,6 +253,9 @@ QString TFormSearch::statusText() const
 void TFormSearch::setStatusText(const QString &status)
 {
     m_statusPanel->setText(status);
+    // The focus stays in the keyword box after a search; whoever moves on
+    // to the results hears how many there are.
+    StringGridResults->setAccessibleDescription(status);
 }
 
 void TFormSearch::BtnSearchClick()
@@ -367,6 +379,20 @@ bool TFormSearch::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Panel2 && event->type() == QEvent::Resize)
         Panel2Resize();
+    // Enter or Space on a result opens it, as a double-click does, so that
+    // the results can be read without a mouse.
+    if (watched == StringGridResults) {
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const bool plain = (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+            if (plain && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter ||
+                          key->key() == Qt::Key_Space)) {
+                StringGridResultsDblClick();
+                return true;
+            }
+        }
+        return QWidget::eventFilter(watched, event);
+    }
     // The search button is the window's default button: Enter in a keyword
     // box or in the list starts the search.
     if (event->type() == QEvent::KeyPress && watched != Panel2) {

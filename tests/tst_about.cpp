@@ -3,6 +3,8 @@
 #include "about/formabout.h"
 #include "about/linklabel.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QDesktopServices>
 #include <QEnterEvent>
 #include <QFrame>
@@ -53,6 +55,8 @@ private slots:
     void textsAndGeometry();
     void hoverColours();
     void linksOpenWhatTheyShow();
+    void linksFollowFromTheKeyboard_data();
+    void linksFollowFromTheKeyboard();
     void enterClosesEscapeDoesNot();
     void reusedAndCentredEachTime();
 };
@@ -151,6 +155,54 @@ void TestAbout::linksOpenWhatTheyShow()
     QCOMPARE(catcher.urls, (QList<QUrl>{QUrl(about.RxLabel2->text()),
                                         QUrl(QStringLiteral("mailto:") + about.RxLabel3->text())}));
     QVERIFY(!QGuiApplication::overrideCursor());
+    about.close();
+}
+
+void TestAbout::linksFollowFromTheKeyboard_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+}
+
+void TestAbout::linksFollowFromTheKeyboard()
+{
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+    TFormAbout about;
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    about.activateWindow();
+    QTRY_COMPARE(QApplication::focusWidget(), about.Button1);
+    // A click leaves the focus on the button, where Enter closes.
+    QTest::mouseClick(about.RxLabel3, Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), about.Button1);
+    catcher.urls.clear();
+
+    // Tab goes round the two links and the button; each link follows itself.
+    QTest::keyClick(about.Button1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), about.RxLabel2);
+    QTest::keyClick(about.RxLabel2, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QTest::keyClick(about.RxLabel2, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), about.RxLabel3);
+    QTest::keyClick(about.RxLabel3, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    QCOMPARE(catcher.urls, (QList<QUrl>{QUrl(about.RxLabel2->text()),
+                                        QUrl(QStringLiteral("mailto:") + about.RxLabel3->text())}));
+    QVERIFY(about.isVisible());
+    QCOMPARE(QAccessible::queryAccessibleInterface(about.RxLabel2)->role(), QAccessible::Link);
+
+    // Shown again, the window starts on its button, so Enter closes it.
+    about.close();
+    about.show();
+    about.activateWindow();
+    QTRY_COMPARE(QApplication::focusWidget(), about.Button1);
     about.close();
 }
 

@@ -10,6 +10,7 @@
 #include "reader/formbook.h"
 #include "support/sandbox.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -23,6 +24,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -343,6 +345,20 @@ private slots:
         QTest::keyClick(d.FilenameEdit1, Qt::Key_Down, Qt::AltModifier);
         QCOMPARE(startFile, QStringLiteral("viewer"));
         QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("\"/opt/Web Viewer/viewer\""));
+
+        // Tab reaches the browse button between the box and "Restore
+        // Default", and Space there browses.
+        d.PageControl1->setCurrentWidget(d.TabViewer);
+        d.activateWindow();
+        d.FilenameEdit1->setFocus();
+        QTRY_VERIFY(d.FilenameEdit1->hasFocus());
+        QTest::keyClick(d.FilenameEdit1, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), d.FilenameEdit1->browseButton());
+        startFile.clear();
+        QTest::keyClick(d.FilenameEdit1->browseButton(), Qt::Key_Space);
+        QCOMPARE(startFile, QStringLiteral("viewer"));
+        QTest::keyClick(d.FilenameEdit1->browseButton(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), d.ButtonRestore);
         d.ButtonOKClick();
         QCOMPARE(m_holders->viewer->text(), QStringLiteral("\"/opt/Web Viewer/viewer\""));
     }
@@ -356,6 +372,57 @@ private slots:
         d.ButtonCancelClick();
         d.show();
         QCOMPARE(d.PageControl1->currentWidget(), d.TabViewer);
+    }
+
+    // Closing the dialog gives the focus back to the window it was opened
+    // from, not to another child of the main window.
+    void focusReturnsToTheOpeningWindow_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::newRow("Cancel") << false;
+        QTest::newRow("OK") << true;
+    }
+
+    void focusReturnsToTheOpeningWindow()
+    {
+        QFETCH(bool, ok);
+        Sandbox sandbox;
+        QVERIFY(sandbox.isValid());
+        {
+            std::unique_ptr<QSettings> store(FormStorage::openStore());
+            store->setValue(QStringLiteral("TFormMain/EditFirstTime_Text"), "False");
+        }
+        TFormMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTRY_COMPARE(readerPlaces(main).size(), 1);
+        main.activateWindow();
+        PendingReference = {43, 3, 16};
+        main.Open1Click();
+        PendingReference = {19, 23, 4};
+        main.Open1Click();
+        QMdiSubWindow *john = main.mdiArea()->subWindowList(QMdiArea::CreationOrder).at(1);
+        main.mdiArea()->setActiveSubWindow(john);
+        QTRY_COMPARE(main.activeReader()->windowTitle(), QStringLiteral("John 3:16"));
+        main.activeReader()->RxRichEdit1->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     static_cast<QWidget *>(main.activeReader()->RxRichEdit1));
+
+        TFormOptions *options = main.FormOptions();
+        QTimer::singleShot(0, options, [options, ok] {
+            QVERIFY(options->isVisible());
+            if (ok)
+                options->ButtonOKClick();
+            else
+                options->ButtonCancelClick();
+        });
+        main.Options1Click();
+        QTRY_VERIFY(!main.TimerStartup->isActive());
+        QTRY_VERIFY(main.activeReader());
+        QTRY_COMPARE(main.activeReader()->windowTitle(), QStringLiteral("John 3:16"));
+        QTRY_COMPARE(QApplication::focusWidget(),
+                     static_cast<QWidget *>(main.activeReader()->RxRichEdit1));
+        main.close();
     }
 
     // OK on the main window closes the readers and reopens them where they

@@ -99,6 +99,8 @@ private slots:
     void resizingKeepsTheVerse();
     void keysTurnThePageAtTheEdges();
     void failedLoadLeavesTheAreaUsable();
+    void buttonLettersActFromEveryControl_data();
+    void buttonLettersActFromEveryControl();
     void versePickMovesCaret();
     void damagedVerseTableIsToldOnce();
 
@@ -348,6 +350,35 @@ void ReaderTest::resizingKeepsTheVerse()
         QCOMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->VerseStarts[99]);
         QCOMPARE(reader->windowTitle(), caption);
     }
+}
+
+void ReaderTest::buttonLettersActFromEveryControl_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("shown");
+    // A selector's own search by typed letters would jump to another book.
+    QTest::newRow("Alt+N, Book") << "ComboBoxBook" << int(Qt::Key_N) << "John 4";
+    QTest::newRow("Alt+R, Book") << "ComboBoxBook" << int(Qt::Key_R) << "John 2";
+    QTest::newRow("Alt+N, Chapter") << "ComboBoxChapter" << int(Qt::Key_N) << "John 4";
+    QTest::newRow("Alt+R, Verse") << "ComboBoxVerse" << int(Qt::Key_R) << "John 2";
+    QTest::newRow("Alt+N, text") << "RxRichEdit1" << int(Qt::Key_N) << "John 4";
+}
+
+void ReaderTest::buttonLettersActFromEveryControl()
+{
+    QFETCH(QString, control);
+    QFETCH(int, key);
+    QFETCH(QString, shown);
+    auto reader = openReader(43, 3, 1);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    auto *widget = reader->findChild<QWidget *>(control);
+    QVERIFY(widget);
+    widget->setFocus();
+    QTest::keyClick(widget, Qt::Key(key), Qt::AltModifier);
+    QCOMPARE(reader->printTitle(), shown);
+    QCOMPARE(reader->ComboBoxBook->currentText(), QStringLiteral("John"));
 }
 
 void ReaderTest::keysTurnThePageAtTheEdges()

@@ -133,6 +133,8 @@ private slots:
     void enterStartsSearch();
     void doubleClickRequestsReader();
     void doubleClickWithoutSelectionDoesNothing();
+    void keyOnResultOpensIt_data();
+    void keyOnResultOpensIt();
     void twoWindowsKeepTheirResults();
     void textColumnTakesTheRest();
     void longVerseIsClippedNotElided();
@@ -706,6 +708,44 @@ void TestSearch::doubleClickRequestsReader()
 
     // Keyboard moves select too.
     QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(form.SelectedRow, 3);
+    OpenBookRequest = false;
+}
+
+void TestSearch::keyOnResultOpensIt_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("modifiers");
+    QTest::newRow("Return") << int(Qt::Key_Return) << int(Qt::NoModifier);
+    QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+    QTest::newRow("Space") << int(Qt::Key_Space) << int(Qt::NoModifier);
+}
+
+void TestSearch::keyOnResultOpensIt()
+{
+    REQUIRE_TABLES();
+    QFETCH(int, key);
+    QFETCH(int, modifiers);
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    search(form, {QStringLiteral("Meshach")});
+    const int rows = form.StringGridResults->rowCount();
+    QTableView *grid = form.StringGridResults;
+    grid->setFocus();
+    selectRow(form, 2);
+    QTest::keyClick(grid, Qt::Key_Down);
+    QCOMPARE(form.SelectedRow, 3);
+
+    OpenBookRequest = false;
+    PendingReference = {};
+    QTest::keyClick(grid, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+    QVERIFY(OpenBookRequest);
+    QCOMPARE(PendingReference.Book, 27);
+    QCOMPARE(PendingReference.Chapter, form.StringGridResults->cell(1, 3).toInt());
+    QCOMPARE(PendingReference.Verse, form.StringGridResults->cell(2, 3).toInt());
+    // The results stay: the key did not start the search again.
+    QCOMPARE(form.StringGridResults->rowCount(), rows);
     QCOMPARE(form.SelectedRow, 3);
     OpenBookRequest = false;
 }
