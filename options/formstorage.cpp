@@ -4,6 +4,7 @@
 #include "app/formmain.h"
 #include "options/sampleholders.h"
 #include "options/storedvalues.h"
+#include "options/storefile.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -43,17 +44,25 @@ std::function<void(const QString &)> &errorReporter()
 
 enum class Read { Missing, Text, NotText };
 
-// Only plain text counts as text: a list (an unquoted text with commas in
-// the INI file) or any other kind of value is not of a text type.
-Read readValue(const QSettings &store, const QString &name, QString *text)
+using StoredGroup = QList<StoreFile::Value>;
+
+// A value is the text its line holds; only the typed data QSettings can
+// write ("@Rect(...)" and the like) is not of a text type.
+Read readValue(const StoredGroup &store, const QString &name, QString *text)
 {
-    if (!store.contains(name))
+    const StoreFile::Value *value = StoreFile::find(store, name);
+    if (!value)
         return Read::Missing;
-    const QVariant value = store.value(name);
-    if (value.typeId() != QMetaType::QString)
+    if (!value->isText)
         return Read::NotText;
-    *text = value.toString();
+    *text = value->text;
     return Read::Text;
+}
+
+QString storeFileName()
+{
+    const std::unique_ptr<QSettings> store(FormStorage::openStore());
+    return store->fileName();
 }
 
 QSize primaryScreenSize()
@@ -69,7 +78,7 @@ struct InvalidType
 
 // A placement or version value: missing gives no text, anything but text
 // stops the restore.
-QString readPlacementText(const QSettings &store, const QString &name, bool *found)
+QString readPlacementText(const StoredGroup &store, const QString &name, bool *found)
 {
     QString text;
     switch (readValue(store, name, &text)) {
@@ -87,13 +96,41 @@ QString readPlacementText(const QSettings &store, const QString &name, bool *fou
 
 // The screen-size variant first, the plain name when that is missing or
 // empty.
-QString readPositionText(const QSettings &store, const QString &name, bool *found)
+QString readPositionText(const StoredGroup &store, const QString &name, bool *found)
 {
     const QString sized = name + screenSuffix(primaryScreenSize());
     QString text = readPlacementText(store, sized, found);
     if (*found && !trimmed(text).isEmpty())
         return text;
     return readPlacementText(store, name, found);
+}
+
+// Value names match without regard to letter case, as the registry's do, so
+// a hand-written "panelsample_color" is the same value as the program's
+// "PanelSample_Color": it goes when the program writes its own spelling,
+// rather than stay behind as a second entry.
+void dropOtherSpellings(QSettings &store, const QStringList &names)
+{
+    for (const QString &key : store.childKeys()) {
+        for (const QString &name : names) {
+            if (key != name && key.compare(name, Qt::CaseInsensitive) == 0) {
+                store.remove(key);
+                break;
+            }
+        }
+    }
+}
+
+// Every value name a save writes.
+QStringList writtenNames(const FormStorage::Holders &holders)
+{
+    const QString suffix = screenSuffix(primaryScreenSize());
+    QStringList names = {
+        FormVersionName,        FlagsName,   ShowCmdName,          PixelsPerInchName, MinMaxPosName,
+        MinMaxPosName + suffix, NormPosName, NormPosName + suffix, VisibleName};
+    for (const auto &setting : FormStorage::settingTexts(holders, FontValue::screenPixelsPerInch()))
+        names.append(setting.first);
+    return names;
 }
 
 int clampedLength(qint64 length)
@@ -206,15 +243,14 @@ void FormStorage::restore()
     if (m_restoreTried)
         return;
     m_restoreTried = true;
-    const std::unique_ptr<QSettings> store(openStore());
-    store->beginGroup(subkeyName());
+    const StoredGroup store = StoreFile::readGroup(storeFileName(), subkeyName());
     try {
         bool found = false;
-        const QString version = readPlacementText(*store, FormVersionName, &found);
+        const QString version = readPlacementText(store, FormVersionName, &found);
         if (toInteger(trimmed(version)) >= 0) {
-            if (!restorePlacement(*store))
+            if (!restorePlacement(store))
                 return;
-            restoreSettings(*store);
+            restoreSettings(store);
         }
     } catch (const InvalidType &invalid) {
         report(QStringLiteral("Invalid data type for '%1'").arg(invalid.name));
@@ -223,7 +259,7 @@ void FormStorage::restore()
     m_restored = true;
 }
 
-bool FormStorage::restorePlacement(QSettings &store)
+bool FormStorage::restorePlacement(const QList<StoreFile::Value> &store)
 {
     if (!m_window)
         return true;
@@ -277,7 +313,7 @@ bool FormStorage::restorePlacement(QSettings &store)
     return true;
 }
 
-void FormStorage::restoreSettings(QSettings &store)
+void FormStorage::restoreSettings(const QList<StoreFile::Value> &store)
 {
     const Holders h = holders();
     const int ppi = FontValue::screenPixelsPerInch();
@@ -370,6 +406,7 @@ void FormStorage::save(bool atDestruction)
         return;
     }
     store->beginGroup(subkeyName());
+    dropOtherSpellings(*store, writtenNames(holders()));
     store->setValue(FormVersionName, QStringLiteral("0"));
 
     if (m_window) {

@@ -1,0 +1,40 @@
+// The settings file read line by line, the way the system registry gives
+// its values back: a value is the whole text its line holds, commas and the
+// blanks after them included (QSettings would split an unquoted comma text
+// into a list), and names are matched without regard to letter case.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
+#include <QString>
+
+namespace StoreFile {
+
+struct Value
+{
+    QString name;
+    QString text;
+    // False for the values QSettings writes as typed data ("@ByteArray(...)",
+    // "@Rect(...)" and the like): they are not text.
+    bool isText = true;
+};
+
+// The text of what follows "=" on a line: quotes removed, backslash escapes
+// resolved, an unquoted ";" starting a comment, blanks around it dropped.
+Value valueOf(QByteArrayView raw);
+// A key or section name as QSettings escapes it ("%28", "%U0100", "\" for
+// "/") in plain text.
+QString unescapedName(QByteArrayView raw);
+
+// Every value of the section named group, in file order.
+QList<Value> groupValues(const QByteArray &contents, const QString &group);
+// The same from a file; empty when it is missing, unreadable or not a
+// regular file (a pipe would block the program).
+QList<Value> readGroup(const QString &fileName, const QString &group);
+
+// The last of the values with that name in any letter case, as a later line
+// wins over an earlier one; null when there is none.
+const Value *find(const QList<Value> &values, const QString &name);
+
+} // namespace StoreFile
