@@ -39,8 +39,9 @@ public:
     void addCharacter(uint code)
     {
         flush();
+        const char32_t character = code;
         if (code <= 0x10FFFF)
-            m_text.append(QString::fromUcs4(reinterpret_cast<const char32_t *>(&code), 1));
+            m_text.append(QString::fromUcs4(&character, 1));
     }
     // Ends a run of bytes, quoted or not.
     void flush()
