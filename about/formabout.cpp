@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 namespace {
 // Design data: pixels, "MS Sans Serif" unless stated.
@@ -184,14 +185,64 @@ void TFormAbout::Button1Click()
     close();
 }
 
+QPoint TFormAbout::centredPosition(const QSize &clientSize, const QMargins &frame,
+                                   const QRect &available)
+{
+    const QSize framed = clientSize.grownBy(frame);
+    return available.topLeft() + QPoint((available.width() - framed.width()) / 2 + frame.left(),
+                                        (available.height() - framed.height()) / 2 + frame.top());
+}
+
+namespace {
+// What the platform reports while the window manager is still framing a
+// window: nothing, or sizes taken from the wrong window.
+bool isFrame(const QMargins &margins)
+{
+    return !margins.isNull() && margins.left() >= 0 && margins.top() >= 0 && margins.right() >= 0 &&
+           margins.bottom() >= 0;
+}
+
+QMargins frameOf(const QWidget *widget)
+{
+    const QWindow *window = widget ? widget->windowHandle() : nullptr;
+    return window && isFrame(window->frameMargins()) ? window->frameMargins() : QMargins();
+}
+} // namespace
+
+void TFormAbout::centre(const QMargins &frame)
+{
+    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // The client area is placed, not the frame: before the window manager
+    // has framed the window Qt cannot tell the two apart.
+    setGeometry(QRect(centredPosition(size(), frame, screen->availableGeometry()), size()));
+}
+
 void TFormAbout::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
-    QScreen *screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
+    // A hidden window has no frame to ask about. The frame of the last
+    // showing, or on the first the main window's, stands in until the
+    // window manager has framed this one.
+    if (isFrame(frameOf(this)))
+        m_frame = frameOf(this);
+    else if (m_frame.isNull() && parentWidget())
+        m_frame = frameOf(parentWidget()->window());
+    m_frameGuessed = true;
+    centre(m_frame);
+}
+
+void TFormAbout::moveEvent(QMoveEvent *event)
+{
+    QDialog::moveEvent(event);
+    const QMargins frame = frameOf(this);
+    if (!m_frameGuessed || !isVisible() || frame.isNull())
+        return;
+    m_frameGuessed = false;
+    if (frame != m_frame) {
+        m_frame = frame;
+        centre(m_frame);
     }
 }
 

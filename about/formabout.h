@@ -31,6 +31,11 @@ public:
     QLabel *Label9 = nullptr;
     QPushButton *Button1 = nullptr;
 
+    // Where the client area goes so that the window with its frame is
+    // centred in the available area.
+    static QPoint centredPosition(const QSize &clientSize, const QMargins &frame,
+                                  const QRect &available);
+
 public slots:
     void RxLabel2Click();
     void RxLabel3Click();
@@ -40,6 +45,13 @@ public slots:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void hideEvent(QHideEvent *event) override;
+
+private:
+    void centre(const QMargins &frame);
+
+    QMargins m_frame;
+    bool m_frameGuessed = false;
 };

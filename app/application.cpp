@@ -7,8 +7,9 @@
 
 KelvaroApplication::KelvaroApplication(int &argc, char **argv) : QApplication(argc, argv)
 {
+    // No display name: on X11 Qt would append it to every window's caption
+    // ("Information — Kelvaro"), and the captions are the windows' own.
     setApplicationName(QStringLiteral("Kelvaro"));
-    setApplicationDisplayName(QStringLiteral("Kelvaro"));
     setApplicationVersion(QStringLiteral(KELVARO_VERSION));
     setWindowIcon(Artwork::appIcon());
 }

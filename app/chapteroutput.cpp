@@ -16,13 +16,41 @@
 #include <QTextEdit>
 
 namespace {
-const QStringList kSaveFilters = {QStringLiteral("Rich Text Files (*.RTF)"),
-                                  QStringLiteral("Text Files (*.TXT)")};
-const QString kSaveDefaultSuffix = QStringLiteral("RTF");
+// The save dialog's file types, the first selected, each with the extension
+// a name without one gets while that type is selected.
+struct SaveType
+{
+    QString filter;
+    QString suffix;
+};
+const SaveType kSaveTypes[] = {
+    {QStringLiteral("Rich Text Files (*.RTF)"), QStringLiteral("RTF")},
+    {QStringLiteral("Text Files (*.TXT)"), QStringLiteral("TXT")},
+};
 // The reader's print dialog offers no page range and no selection; Qt's
 // print-to-file entry stays, as it is how a PDF is made on this platform.
 const QAbstractPrintDialog::PrintDialogOptions kPrintOptions =
     QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintShowPageSize;
+
+// Qt's print dialog on a system with CUPS shows its page range, page set
+// and reverse order whatever the options say. The chapter is always printed
+// whole and in order, so those controls would only pretend to do something.
+class ChapterPrintDialog : public QPrintDialog
+{
+public:
+    using QPrintDialog::QPrintDialog;
+
+    void setVisible(bool visible) override
+    {
+        QPrintDialog::setVisible(visible);
+        if (!visible)
+            return;
+        for (const char *name : {"gbPrintRange", "reverse"}) {
+            if (auto *control = findChild<QWidget *>(QLatin1String(name)))
+                control->hide();
+        }
+    }
+};
 
 ChapterOutput::DialogRunner &dialogRunner()
 {
@@ -78,7 +106,7 @@ void TFormMain::Print1Click()
     if (!reader)
         return;
     QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, this);
+    ChapterPrintDialog dialog(&printer, this);
     dialog.setOptions(kPrintOptions);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
@@ -96,9 +124,21 @@ void TFormMain::SaveAs1Click()
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setNameFilters(kSaveFilters);
-    dialog.selectNameFilter(kSaveFilters.first());
-    dialog.setDefaultSuffix(kSaveDefaultSuffix);
+    QStringList filters;
+    for (const SaveType &type : kSaveTypes)
+        filters.append(type.filter);
+    dialog.setNameFilters(filters);
+    dialog.selectNameFilter(kSaveTypes[0].filter);
+    dialog.setDefaultSuffix(kSaveTypes[0].suffix);
+    // Qt's dialog adds one fixed extension whatever the type; the person
+    // who picks "Text Files" expects a .TXT file, as the system dialog
+    // gives. The overwrite question then also asks about the right name.
+    connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &filter) {
+        for (const SaveType &type : kSaveTypes) {
+            if (type.filter == filter)
+                dialog.setDefaultSuffix(type.suffix);
+        }
+    });
     dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
     dialog.selectFile(reader->printTitle());
     if (runDialog(dialog) != QDialog::Accepted)

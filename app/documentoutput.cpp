@@ -104,8 +104,12 @@ int print(const QTextDocument &document, QPrinter &printer, const QString &title
     QAbstractTextDocumentLayout::PaintContext context;
     if (textColor.isValid())
         context.palette.setColor(QPalette::Text, textColor);
-    for (int page = 0; page < pages; ++page) {
-        if (page > 0 && !printer.newPage()) {
+    // A print queue makes the copies itself; a PDF file gets each copy
+    // written out, whole chapter after whole chapter.
+    const int copies = printer.supportsMultipleCopies() ? 1 : qMax(1, printer.copyCount());
+    for (int sheet = 0; sheet < copies * pages; ++sheet) {
+        const int page = sheet % pages;
+        if (sheet > 0 && !printer.newPage()) {
             painter.end();
             fail(QStringLiteral("The printer \"%1\" failed on page %2.")
                      .arg(printer.printerName())

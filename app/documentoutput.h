@@ -15,8 +15,9 @@ namespace DocumentOutput {
 PageRect pageRectFor(const QPrinter &printer);
 
 // Lays the document out page after page in the page rectangle and prints it
-// as a job named title. Throws std::runtime_error when the printer fails.
-// Returns the number of pages printed.
+// as a job named title, as many copies as the printer is set to. Throws
+// std::runtime_error when the printer fails. Returns the number of pages of
+// one copy.
 int print(const QTextDocument &document, QPrinter &printer, const QString &title,
           const QColor &textColor = QColor());
 

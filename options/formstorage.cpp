@@ -45,17 +45,25 @@ std::function<void(const QString &)> &errorReporter()
 
 enum class Read { Missing, Text, NotText };
 
-// Only plain text counts as text: a list (an unquoted text with commas in
-// the INI file) or any other kind of value is not of a text type.
-Read readValue(const QSettings &store, const QString &name, QString *text)
+using StoredGroup = QList<StoreFile::Value>;
+
+// A value is the text its line holds; only the typed data QSettings can
+// write ("@Rect(...)" and the like) is not of a text type.
+Read readValue(const StoredGroup &store, const QString &name, QString *text)
 {
-    if (!store.contains(name))
+    const StoreFile::Value *value = StoreFile::find(store, name);
+    if (!value)
         return Read::Missing;
-    const QVariant value = store.value(name);
-    if (value.typeId() != QMetaType::QString)
+    if (!value->isText)
         return Read::NotText;
-    *text = value.toString();
+    *text = value->text;
     return Read::Text;
+}
+
+QString storeFileName()
+{
+    const std::unique_ptr<QSettings> store(FormStorage::openStore());
+    return store->fileName();
 }
 
 QSize primaryScreenSize()
@@ -71,7 +79,7 @@ struct InvalidType
 
 // A placement or version value: missing gives no text, anything but text
 // stops the restore.
-QString readPlacementText(const QSettings &store, const QString &name, bool *found)
+QString readPlacementText(const StoredGroup &store, const QString &name, bool *found)
 {
     QString text;
     switch (readValue(store, name, &text)) {
@@ -89,7 +97,7 @@ QString readPlacementText(const QSettings &store, const QString &name, bool *fou
 
 // The screen-size variant first, the plain name when that is missing or
 // empty.
-QString readPositionText(const QSettings &store, const QString &name, bool *found)
+QString readPositionText(const StoredGroup &store, const QString &name, bool *found)
 {
     const QString sized = name + screenSuffix(primaryScreenSize());
     QString text = readPlacementText(store, sized, found);
@@ -208,15 +216,14 @@ void FormStorage::restore()
     if (m_restoreTried)
         return;
     m_restoreTried = true;
-    const std::unique_ptr<QSettings> store(openStore());
-    store->beginGroup(subkeyName());
+    const StoredGroup store = StoreFile::readGroup(storeFileName(), subkeyName());
     try {
         bool found = false;
-        const QString version = readPlacementText(*store, FormVersionName, &found);
+        const QString version = readPlacementText(store, FormVersionName, &found);
         if (toInteger(trimmed(version)) >= 0) {
-            if (!restorePlacement(*store))
+            if (!restorePlacement(store))
                 return;
-            restoreSettings(*store);
+            restoreSettings(store);
         }
     } catch (const InvalidType &invalid) {
         report(QStringLiteral("Invalid data type for '%1'").arg(invalid.name));
@@ -225,7 +232,7 @@ void FormStorage::restore()
     m_restored = true;
 }
 
-bool FormStorage::restorePlacement(QSettings &store)
+bool FormStorage::restorePlacement(const QList<StoreFile::Value> &store)
 {
     if (!m_window)
         return true;
@@ -279,7 +286,7 @@ bool FormStorage::restorePlacement(QSettings &store)
     return true;
 }
 
-void FormStorage::restoreSettings(QSettings &store)
+void FormStorage::restoreSettings(const QList<StoreFile::Value> &store)
 {
     const Holders h = holders();
     const int ppi = FontValue::screenPixelsPerInch();
@@ -398,11 +405,7 @@ void FormStorage::save(bool atDestruction)
     values.append({VisibleName, atDestruction ? QStringLiteral("1") : QStringLiteral("0")});
     values.append(settingTexts(holders(), FontValue::screenPixelsPerInch()));
 
-    QString path;
-    {
-        const std::unique_ptr<QSettings> store(openStore());
-        path = store->fileName();
-    }
+    const QString path = storeFileName();
     QString error;
     if (!StoreFile::write(path, subkeyName(), values, &error)) {
         // The save is tried again as the window is destroyed, but the person

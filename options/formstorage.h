@@ -15,6 +15,9 @@ class QToolBar;
 class SampleFont;
 class SamplePanel;
 class TFormMain;
+namespace StoreFile {
+struct Value;
+}
 
 class FormStorage
 {
@@ -60,8 +63,8 @@ public:
 private:
     Holders holders() const;
     void report(const QString &message) const;
-    bool restorePlacement(QSettings &store);
-    void restoreSettings(QSettings &store);
+    bool restorePlacement(const QList<StoreFile::Value> &store);
+    void restoreSettings(const QList<StoreFile::Value> &store);
 
     TFormMain *m_form = nullptr;
     QMainWindow *m_window = nullptr;

@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QStyle>
 #include <QToolButton>
 
@@ -60,7 +61,10 @@ QIcon swatchIcon(const QColor &color)
 FontComboBox::FontComboBox(QWidget *parent) : QComboBox(parent)
 {
     setEditable(false);
-    QStringList families = QFontDatabase::families();
+    QStringList families;
+    for (const QString &family : QFontDatabase::families())
+        families.append(plainFamilyName(family));
+    families.removeDuplicates();
     // The common Windows faces that the system serves through a metric-
     // compatible substitute are offered under their own names, so that the
     // design font "Times New Roman" shows as chosen.
@@ -79,6 +83,17 @@ FontComboBox::FontComboBox(QWidget *parent) : QComboBox(parent)
     connect(this, &QComboBox::currentIndexChanged, this, &FontComboBox::changed);
 }
 
+QString FontComboBox::plainFamilyName(const QString &family)
+{
+    // Qt names a family that several foundries provide "C059 [urw]"; the
+    // font is found under its own name, which is also what the person
+    // knows it by and what gets stored.
+    static const QRegularExpression foundryTag(QStringLiteral("\\s*\\[[^\\[\\]]*\\]$"));
+    QString name = family;
+    name.remove(foundryTag);
+    return name.isEmpty() ? family : name;
+}
+
 QString FontComboBox::fontName() const
 {
     return currentIndex() < 0 ? QString() : currentText().left(MaxFaceNameLength);
@@ -88,9 +103,11 @@ void FontComboBox::setFontName(const QString &name)
 {
     if (name == fontName())
         return;
+    // A name stored with a foundry tag still finds its family.
+    const QString wanted = plainFamilyName(name);
     int found = -1;
     for (int i = 0; i < count(); ++i) {
-        if (itemText(i).left(MaxFaceNameLength).compare(name, Qt::CaseInsensitive) == 0) {
+        if (itemText(i).left(MaxFaceNameLength).compare(wanted, Qt::CaseInsensitive) == 0) {
             found = i;
             break;
         }

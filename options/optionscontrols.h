@@ -21,6 +21,8 @@ public:
     QString fontName() const;
     // Selects the entry of that name, ignoring case, or none.
     void setFontName(const QString &name);
+    // A family name without the foundry Qt adds when several provide it.
+    static QString plainFamilyName(const QString &family);
 
 signals:
     void changed();

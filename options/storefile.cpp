@@ -1,6 +1,7 @@
 #include "options/storefile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSaveFile>
@@ -13,6 +14,73 @@
 #include <unistd.h>
 
 namespace {
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+int hexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+QByteArrayView trimmedBlanks(QByteArrayView text)
+{
+    qsizetype from = 0;
+    qsizetype to = text.size();
+    while (from < to && isBlank(text[from]))
+        ++from;
+    while (to > from && isBlank(text[to - 1]))
+        --to;
+    return text.sliced(from, to - from);
+}
+
+// Builds a text from UTF-8 runs and single characters from escapes.
+class TextBuilder
+{
+public:
+    void addByte(char c) { m_run.append(c); }
+    void addCharacter(uint code)
+    {
+        flush();
+        const char32_t character = code;
+        if (code <= 0x10FFFF)
+            m_text.append(QString::fromUcs4(&character, 1));
+    }
+    // Ends a run of bytes, quoted or not.
+    void flush()
+    {
+        if (!m_run.isEmpty())
+            m_text.append(QString::fromUtf8(m_run));
+        m_run.clear();
+    }
+    // Blanks that end an unquoted run are not part of the value.
+    void chopBlanks()
+    {
+        while (!m_run.isEmpty() && isBlank(m_run.back()))
+            m_run.chop(1);
+    }
+    QString text()
+    {
+        flush();
+        return m_text;
+    }
+
+private:
+    QByteArray m_run;
+    QString m_text;
+};
+
+// The typed values QSettings writes as "@Type(...)".
+const char *const TypedPrefixes[] = {"@ByteArray(", "@Variant(", "@DateTime(",
+                                     "@Rect(",      "@Size(",    "@Point("};
+
 // Long enough for another writer to finish, short enough not to hold up the
 // exit noticeably.
 constexpr int kLockWaitMs = 2000;
@@ -119,6 +187,198 @@ bool composeText(const QString &path, const QString &group,
 } // namespace
 
 namespace StoreFile {
+
+Value valueOf(QByteArrayView raw)
+{
+    TextBuilder builder;
+    bool quoted = false;
+    qsizetype i = 0;
+    while (i < raw.size() && isBlank(raw[i]))
+        ++i;
+    while (i < raw.size()) {
+        const char c = raw[i++];
+        if (c == '"') {
+            builder.flush();
+            quoted = !quoted;
+        } else if (c == ';' && !quoted) {
+            break;
+        } else if (c == '\\') {
+            if (i >= raw.size())
+                break;
+            const char e = raw[i++];
+            switch (e) {
+            case 'a':
+                builder.addCharacter('\a');
+                break;
+            case 'b':
+                builder.addCharacter('\b');
+                break;
+            case 'f':
+                builder.addCharacter('\f');
+                break;
+            case 'n':
+                builder.addCharacter('\n');
+                break;
+            case 'r':
+                builder.addCharacter('\r');
+                break;
+            case 't':
+                builder.addCharacter('\t');
+                break;
+            case 'v':
+                builder.addCharacter('\v');
+                break;
+            case '"':
+            case '?':
+            case '\'':
+            case '\\':
+                builder.addCharacter(uchar(e));
+                break;
+            case 'x': {
+                uint code = 0;
+                int digits = 0;
+                while (i < raw.size() && hexDigit(raw[i]) >= 0 && digits < 8) {
+                    code = code * 16 + uint(hexDigit(raw[i++]));
+                    ++digits;
+                }
+                if (digits > 0)
+                    builder.addCharacter(code);
+                break;
+            }
+            default:
+                if (e >= '0' && e <= '7') {
+                    uint code = uint(e - '0');
+                    while (i < raw.size() && raw[i] >= '0' && raw[i] <= '7' && code < 0x10000)
+                        code = code * 8 + uint(raw[i++] - '0');
+                    builder.addCharacter(code);
+                }
+                // Any other escaped character is dropped, as QSettings does.
+                break;
+            }
+        } else {
+            builder.addByte(c);
+        }
+    }
+    if (!quoted)
+        builder.chopBlanks();
+    Value value;
+    QString text = builder.text();
+    if (text.startsWith(QLatin1String("@@"))) {
+        text.remove(0, 1);
+    } else if (text.startsWith(QLatin1String("@String(")) && text.endsWith(u')')) {
+        text = text.mid(8, text.size() - 9);
+    } else if (text == QLatin1String("@Invalid()")) {
+        value.isText = false;
+    } else {
+        for (const char *prefix : TypedPrefixes) {
+            if (text.startsWith(QLatin1String(prefix)) && text.endsWith(u')'))
+                value.isText = false;
+        }
+    }
+    value.text = text;
+    return value;
+}
+
+QString unescapedName(QByteArrayView raw)
+{
+    QString name;
+    qsizetype i = 0;
+    while (i < raw.size()) {
+        const char c = raw[i];
+        if (c == '\\') {
+            name.append(u'/');
+            ++i;
+            continue;
+        }
+        if (c == '%') {
+            const bool wide = i + 1 < raw.size() && raw[i + 1] == 'U';
+            const qsizetype first = i + (wide ? 2 : 1);
+            const int digits = wide ? 4 : 2;
+            uint code = 0;
+            bool ok = first + digits <= raw.size();
+            for (int d = 0; ok && d < digits; ++d) {
+                const int digit = hexDigit(raw[first + d]);
+                ok = digit >= 0;
+                code = code * 16 + uint(digit);
+            }
+            if (ok) {
+                name.append(QChar(char16_t(code)));
+                i = first + digits;
+                continue;
+            }
+        }
+        name.append(QLatin1Char(c));
+        ++i;
+    }
+    return name;
+}
+
+QList<Value> groupValues(const QByteArray &contents, const QString &group)
+{
+    QList<Value> values;
+    QByteArrayView data(contents);
+    if (data.startsWith("\xEF\xBB\xBF"))
+        data = data.sliced(3);
+    bool inGroup = false;
+    qsizetype start = 0;
+    while (start < data.size()) {
+        qsizetype end = start;
+        while (end < data.size() && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        const QByteArrayView line = trimmedBlanks(data.sliced(start, end - start));
+        start = end + 1;
+        if (line.isEmpty() || line[0] == ';')
+            continue;
+        if (line[0] == '[') {
+            const qsizetype close = line.indexOf(']');
+            const QByteArrayView section =
+                trimmedBlanks(line.sliced(1, (close < 0 ? line.size() : close) - 1));
+            // Sections keep QSettings' exact match: the program writes its
+            // own spelling, and a second section would outlive every save.
+            inGroup = unescapedName(section) == group;
+            continue;
+        }
+        if (!inGroup)
+            continue;
+        qsizetype equals = -1;
+        bool quoted = false;
+        for (qsizetype i = 0; i < line.size() && equals < 0; ++i) {
+            if (line[i] == '"')
+                quoted = !quoted;
+            else if (line[i] == '=' && !quoted)
+                equals = i;
+        }
+        if (equals <= 0)
+            continue;
+        const QString name = unescapedName(trimmedBlanks(line.first(equals)));
+        if (name.isEmpty())
+            continue;
+        Value value = valueOf(line.sliced(equals + 1));
+        value.name = name;
+        values.append(value);
+    }
+    return values;
+}
+
+QList<Value> readGroup(const QString &fileName, const QString &group)
+{
+    if (!QFileInfo(fileName).isFile())
+        return {};
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return groupValues(file.readAll(), group);
+}
+
+const Value *find(const QList<Value> &values, const QString &name)
+{
+    for (qsizetype i = values.size() - 1; i >= 0; --i) {
+        if (values.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return &values.at(i);
+    }
+    return nullptr;
+}
+
 void setSyncForTesting(std::function<int(int)> sync)
 {
     syncFunction() = std::move(sync);

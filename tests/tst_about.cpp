@@ -59,6 +59,8 @@ private slots:
     void linksFollowFromTheKeyboard();
     void enterClosesEscapeDoesNot();
     void reusedAndCentredEachTime();
+    void centredWithItsFrame_data();
+    void centredWithItsFrame();
 };
 
 void TestAbout::textsAndGeometry()
@@ -240,6 +242,33 @@ void TestAbout::reusedAndCentredEachTime()
         about.move(10, 10);
         about.close();
     }
+}
+
+// The client area's place that centres the framed window: the frame counts,
+// a title bar pushes the client area down by its height.
+void TestAbout::centredWithItsFrame_data()
+{
+    QTest::addColumn<QMargins>("frame");
+    QTest::addColumn<QRect>("available");
+    QTest::addColumn<QPoint>("client");
+    QTest::newRow("no frame") << QMargins() << QRect(0, 0, 1024, 768) << QPoint(319, 276);
+    QTest::newRow("title bar and borders")
+        << QMargins(1, 20, 1, 1) << QRect(0, 0, 1024, 768) << QPoint(319, 285);
+    QTest::newRow("panel above, second screen")
+        << QMargins(4, 24, 4, 4) << QRect(1280, 30, 1024, 738) << QPoint(1599, 301);
+}
+
+void TestAbout::centredWithItsFrame()
+{
+    QFETCH(QMargins, frame);
+    QFETCH(QRect, available);
+    QFETCH(QPoint, client);
+    const QPoint placed = TFormAbout::centredPosition(QSize(385, 216), frame, available);
+    QCOMPARE(placed, client);
+    // The framed window's centre is the area's, to the pixel.
+    const QRect framed = QRect(placed, QSize(385, 216)).marginsAdded(frame);
+    QVERIFY(qAbs(framed.center().x() - available.center().x()) <= 1);
+    QVERIFY(qAbs(framed.center().y() - available.center().y()) <= 1);
 }
 
 QTEST_MAIN(TestAbout)

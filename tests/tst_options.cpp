@@ -13,16 +13,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QSet>
 #include <QSettings>
 #include <QTabWidget>
-#include <QFontDatabase>
-#include <QFontInfo>
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
@@ -298,6 +299,42 @@ private slots:
         list.setFontName(QStringLiteral("Not A Font Family At All"));
         QCOMPARE(list.currentIndex(), -1);
         QCOMPARE(list.fontName(), QString());
+
+        // Each family once, untagged; a name stored with a tag finds it.
+        QSet<QString> entries;
+        for (int i = 0; i < list.count(); ++i) {
+            QCOMPARE(FontComboBox::plainFamilyName(list.itemText(i)), list.itemText(i));
+            entries.insert(list.itemText(i));
+        }
+        QCOMPARE(entries.size(), list.count());
+        list.setFontName(first + QStringLiteral(" [urw]"));
+        QCOMPARE(list.fontName(), first);
+    }
+
+    // Qt tags a family that several foundries provide ("C059 [urw]"); the
+    // list offers each family once under its plain name.
+    void plainFamilyNames_data()
+    {
+        QTest::addColumn<QString>("family");
+        QTest::addColumn<QString>("plain");
+        QTest::newRow("foundry") << "C059 [urw]"
+                                 << "C059";
+        QTest::newRow("unknown foundry") << "C059 [UKWN]"
+                                         << "C059";
+        QTest::newRow("padded foundry") << "Nimbus Sans [URW ]"
+                                        << "Nimbus Sans";
+        QTest::newRow("untagged") << "DejaVu Sans"
+                                  << "DejaVu Sans";
+        QTest::newRow("bracket inside") << "Odd [x] Face"
+                                        << "Odd [x] Face";
+        QTest::newRow("only a tag") << "[x]"
+                                    << "[x]";
+    }
+    void plainFamilyNames()
+    {
+        QFETCH(QString, family);
+        QFETCH(QString, plain);
+        QCOMPARE(FontComboBox::plainFamilyName(family), plain);
     }
 
     void designFaceServedBySubstitute()

@@ -10,10 +10,14 @@
 #include "reader/formbook.h"
 #include "support/sandbox.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMimeData>
@@ -21,6 +25,8 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -151,8 +157,12 @@ private slots:
     void commandsIgnoreOtherWindows();
     void selectAllAndCopy();
     void saveAsThroughTheDialog();
+    void saveAsTypeGivesTheExtension_data();
+    void saveAsTypeGivesTheExtension();
     void saveAsCancelled();
     void printChapterToPdf();
+    void printDialogCopiesWithoutRange_data();
+    void printDialogCopiesWithoutRange();
 };
 
 void TestOutput::initTestCase()
@@ -587,6 +597,80 @@ void TestOutput::saveAsThroughTheDialog()
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, main.SaveAs1Click());
 }
 
+// Qt's own save dialog, as a person works it: a file type picked in the
+// list, a name typed or the one suggested kept, Enter.
+void TestOutput::saveAsTypeGivesTheExtension_data()
+{
+    QTest::addColumn<QString>("typed"); // empty: the suggested name
+    QTest::addColumn<QStringList>("types");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<bool>("plain");
+    const QString rtf = QStringLiteral("Rich Text Files (*.RTF)");
+    const QString txt = QStringLiteral("Text Files (*.TXT)");
+    QTest::newRow("suggested, first type") << QString() << QStringList() << "John 3.RTF" << false;
+    QTest::newRow("suggested, text type") << QString() << QStringList{txt} << "John 3.TXT" << true;
+    QTest::newRow("text type, then back")
+        << QString() << QStringList{txt, rtf} << "John 3.RTF" << false;
+    QTest::newRow("typed name, text type") << "notes" << QStringList{txt} << "notes.TXT" << true;
+    QTest::newRow("typed extension wins")
+        << "notes.rtf" << QStringList{txt} << "notes.rtf" << false;
+    QTest::newRow("typed .txt, first type") << "notes.txt" << QStringList() << "notes.txt" << true;
+}
+
+void TestOutput::saveAsTypeGivesTheExtension()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, types);
+    QFETCH(QString, written);
+    QFETCH(bool, plain);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    const QStringList before = QDir(sandbox.path()).entryList(QDir::Files);
+
+    bool worked = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto giveUp = qScopeGuard([dialog] { dialog->reject(); });
+        auto *list = dialog->findChild<QComboBox *>(QStringLiteral("fileTypeCombo"));
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        QVERIFY(list && name);
+        dialog->setDirectory(sandbox.path());
+        QCOMPARE(name->text(), QStringLiteral("John 3"));
+        for (const QString &type : types) {
+            const int index = list->findText(type);
+            QVERIFY(index >= 0);
+            while (list->currentIndex() != index)
+                QTest::keyClick(list, list->currentIndex() < index ? Qt::Key_Down : Qt::Key_Up);
+        }
+        if (!typed.isEmpty()) {
+            name->selectAll();
+            QTest::keyClicks(name, typed);
+        }
+        giveUp.dismiss();
+        QTest::keyClick(name, Qt::Key_Return);
+        worked = true;
+    });
+    main.SaveAs1Click();
+    QVERIFY(worked);
+
+    QStringList after = QDir(sandbox.path()).entryList(QDir::Files);
+    for (const QString &file : before)
+        after.removeOne(file);
+    QCOMPARE(after, QStringList{written});
+    const QByteArray contents = readFile(sandbox.filePath(written));
+    if (plain)
+        QCOMPARE(QString::fromUtf8(contents), reader->RxRichEdit1->toPlainText());
+    else
+        QVERIFY(contents.startsWith("{\\rtf1"));
+}
+
 void TestOutput::saveAsCancelled()
 {
     Sandbox sandbox;
@@ -636,6 +720,71 @@ void TestOutput::printChapterToPdf()
     QVERIFY(text.startsWith(QStringLiteral("Psalms 119")));
     QVERIFY(text.contains(QStringLiteral("Blessed are the undefiled in the way")));
     QVERIFY(text.contains(QStringLiteral("[End of Chapter]")));
+}
+
+void TestOutput::printDialogCopiesWithoutRange_data()
+{
+    QTest::addColumn<int>("copies");
+    QTest::newRow("one") << 1;
+    QTest::newRow("three") << 3;
+}
+
+// Qt's own print dialog: no page range, no reverse order, and the copies
+// the person sets are printed.
+void TestOutput::printDialogCopiesWithoutRange()
+{
+    QFETCH(int, copies);
+    if (toolsMissing())
+        QSKIP("poppler-utils missing");
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    const QString pdf = sandbox.filePath(QStringLiteral("John 3.pdf"));
+
+    bool worked = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto giveUp = qScopeGuard([dialog] { dialog->reject(); });
+        auto *range = dialog->findChild<QWidget *>(QStringLiteral("gbPrintRange"));
+        auto *reverse = dialog->findChild<QWidget *>(QStringLiteral("reverse"));
+        auto *count = dialog->findChild<QSpinBox *>(QStringLiteral("copies"));
+        auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+        auto *buttons = dialog->findChild<QDialogButtonBox *>();
+        QVERIFY(range && reverse && count && file && buttons);
+        QVERIFY(range->isHidden());
+        QVERIFY(reverse->isHidden());
+        QVERIFY(!count->isHidden());
+        count->setValue(copies);
+        file->setText(pdf);
+        for (QAbstractButton *button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+                giveUp.dismiss();
+                worked = true;
+                button->click();
+            }
+        }
+    });
+    main.Print1Click();
+    QVERIFY(worked);
+
+    QPrinter single(QPrinter::HighResolution);
+    single.setOutputFileName(sandbox.filePath(QStringLiteral("single.pdf")));
+    const int pagesOfOne =
+        DocumentOutput::print(*reader->RxRichEdit1->document(), single, QStringLiteral("one"));
+    const QString info = runTool(QStringLiteral("pdfinfo"), {pdf});
+    QVERIFY2(info.contains(
+                 QRegularExpression(QStringLiteral("Pages:\\s+%1\\n").arg(copies * pagesOfOne))),
+             qPrintable(info));
+    const QString text =
+        collapsed(runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
+    QCOMPARE(text.count(QStringLiteral("[End of Chapter]")), copies);
+    QCOMPARE(text.count(QStringLiteral("16 For God so loved the world")), copies);
 }
 
 QTEST_MAIN(TestOutput)

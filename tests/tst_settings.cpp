@@ -80,6 +80,28 @@ QString storeFileName()
            QStringLiteral(".ini");
 }
 
+// The file as a person leaves it after editing it by hand.
+bool writeStoreFile(const QString &path, const QByteArray &contents)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+}
+
+// The lines of the file that hold the value name, in any letter case.
+int linesNaming(const QString &path, const QByteArray &escapedName)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    int count = 0;
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.toLower().startsWith(escapedName.toLower() + '='))
+            ++count;
+    }
+    return count;
+}
+
 QVariant storedValue(const QString &name)
 {
     std::unique_ptr<QSettings> store(FormStorage::openStore());
@@ -139,6 +161,97 @@ private slots:
         qint32 parsed = 12345;
         QCOMPARE(parseInteger(text, &parsed), ok);
         QCOMPARE(toInteger(text), value);
+    }
+
+    // A value is the text its line holds, as the registry would give it.
+    void storeFileValues_data()
+    {
+        QTest::addColumn<QByteArray>("raw");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("isText");
+        QTest::newRow("unquoted commas")
+            << QByteArray("100,100,900,700") << "100,100,900,700" << true;
+        QTest::newRow("blanks after commas")
+            << QByteArray(" [fsItalic, fsBold]  ") << "[fsItalic, fsBold]" << true;
+        QTest::newRow("quoted") << QByteArray("\"[fsItalic, fsBold]\"") << "[fsItalic, fsBold]"
+                                << true;
+        QTest::newRow("quoted blanks kept") << QByteArray("\"  False  \"") << "  False  " << true;
+        QTest::newRow("comment") << QByteArray("firefox   ; the viewer") << "firefox" << true;
+        QTest::newRow("quoted semicolon") << QByteArray("\"a;b=c\"") << "a;b=c" << true;
+        QTest::newRow("escapes") << QByteArray("\"\\\"x\\\" \\\\ \\t\\x41\"") << "\"x\" \\ \tA"
+                                 << true;
+        QTest::newRow("UTF-8") << QByteArray("caf\xc3\xa9, \xd7\x90")
+                               << QString::fromUtf8("caf\xc3\xa9, \xd7\x90") << true;
+        QTest::newRow("escaped at sign") << QByteArray("@@home") << "@home" << true;
+        QTest::newRow("typed rectangle")
+            << QByteArray("@Rect(1 2 3 4)") << "@Rect(1 2 3 4)" << false;
+        QTest::newRow("typed bytes") << QByteArray("@ByteArray(0)") << "@ByteArray(0)" << false;
+        QTest::newRow("empty list") << QByteArray("@Invalid()") << "@Invalid()" << false;
+        QTest::newRow("empty") << QByteArray("") << "" << true;
+    }
+    void storeFileValues()
+    {
+        QFETCH(QByteArray, raw);
+        QFETCH(QString, text);
+        QFETCH(bool, isText);
+        const StoreFile::Value value = StoreFile::valueOf(raw);
+        QCOMPARE(value.text, text);
+        QCOMPARE(value.isText, isText);
+    }
+
+    // Hand edits of the file: values with commas written without quotes and
+    // value names in another letter case are read as the registry would
+    // give them, and the save leaves one entry per value, in the program's
+    // spelling.
+    void handEdits_data()
+    {
+        QTest::addColumn<QByteArray>("lines");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("escapedName");
+        QTest::addColumn<QString>("saved");
+        const QSize screen = QGuiApplication::primaryScreen()->size();
+        const QByteArray sized = "NormPos%28" + QByteArray::number(screen.width()) + 'x' +
+                                 QByteArray::number(screen.height()) + "%29";
+        QTest::newRow("placement without quotes")
+            << sized + "=100,100,900,700\nShowCmd=1\n"
+            << QStringLiteral("NormPos") + screenSuffix(screen) << sized << "100,100,900,700";
+        QTest::newRow("plain placement without quotes")
+            << QByteArray("NormPos=100,100,900,700\nShowCmd=1\n") << "NormPos"
+            << QByteArray("NormPos") << "100,100,900,700";
+        QTest::newRow("style without quotes")
+            << QByteArray("PanelSampleBook_FontStyle=[fsItalic, fsBold]\n")
+            << "PanelSampleBook_FontStyle" << QByteArray("PanelSampleBook_FontStyle")
+            << "[fsBold,fsItalic]";
+        QTest::newRow("lower-case name")
+            << QByteArray("panelsample_color=255\n") << "PanelSample_Color"
+            << QByteArray("PanelSample_Color") << "255";
+        QTest::newRow("upper-case name, commas")
+            << QByteArray("EDITHTMLVIEWER_TEXT=firefox, --new-window\n") << "edithtmlviewer_Text"
+            << QByteArray("edithtmlviewer_Text") << "firefox, --new-window";
+        QTest::newRow("two spellings, the later wins")
+            << QByteArray("PanelSample_Color=1\npanelSample_color=255\n") << "PanelSample_Color"
+            << QByteArray("PanelSample_Color") << "255";
+        QTest::newRow("list as QSettings writes it")
+            << QByteArray("EditFirstTime_Text=False, True\n") << "EditFirstTime_Text"
+            << QByteArray("EditFirstTime_Text") << "False, True";
+    }
+    void handEdits()
+    {
+        QFETCH(QByteArray, lines);
+        QFETCH(QString, name);
+        QFETCH(QByteArray, escapedName);
+        QFETCH(QString, saved);
+        const QString path = m_sandbox->filePath(storeFileName());
+        QVERIFY(writeStoreFile(path, "[TFormMain]\nFormVersion=0\n" + lines));
+        Window w;
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(w.storage->restoreCompleted());
+        QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
+        w.storage->save(false);
+        QVERIFY(w.storage->saveCompleted());
+        QCOMPARE(storedValue(name).toString(), saved);
+        QCOMPARE(linesNaming(path, escapedName), 1);
     }
 
     void trimming()
@@ -506,8 +619,8 @@ private slots:
     // A setting that is not text is skipped quietly.
     void settingNotText()
     {
-        writeValues({{"PanelSample_Color", QStringList({"1", "2"})},
-                     {"PanelSampleBook_FontHeight", 5},
+        writeValues({{"PanelSample_Color", QSize(1, 2)},
+                     {"PanelSampleBook_FontHeight", QPoint(5, 5)},
                      {"EditFirstTime_Text", "False"}});
         Window w;
         w.storage->restore();
@@ -521,8 +634,7 @@ private slots:
     // applied and nothing is saved.
     void placementNotText()
     {
-        writeValues(
-            {{"NormPos", QStringList({"1", "2", "300", "400"})}, {"EditFirstTime_Text", "False"}});
+        writeValues({{"NormPos", QRect(1, 2, 300, 400)}, {"EditFirstTime_Text", "False"}});
         const QByteArray before = [&] {
             QFile f(m_sandbox->filePath(storeFileName()));
             f.open(QIODevice::ReadOnly);

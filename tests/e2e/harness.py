@@ -25,7 +25,7 @@ REQUIRED_FILES = ("kelvaro", "kjvbible.db", "Chapters.db", "Verses.db", "ebd.db"
 MAIN_CAPTION = "Kelvaro"
 NOTICE_CAPTION = "Information"
 SAVE_DIALOG_CAPTION = "Save As"
-ABOUT_CAPTION = "About"
+ABOUT_CAPTION = "About..."
 
 
 class Failure(Exception):
@@ -379,6 +379,16 @@ class Session:
     def wait_window(self, caption_pattern, timeout, what):
         return wait_for(what, lambda: self.windows(caption_pattern), timeout)[0]
 
+    def wait_dialog(self, caption, timeout, what):
+        """The dialog with this caption, which must be exactly its caption:
+        xdotool's search also matches the plain WM_NAME, while a window
+        manager shows _NET_WM_NAME, where Qt appends a display name."""
+        window = self.wait_window("^%s" % re.escape(caption), timeout, what)
+        shown = self.xdotool("getwindowname", window, check=False).stdout.strip()
+        if shown != caption:
+            raise Failure("%s is captioned %r, expected %r" % (what, shown, caption))
+        return window
+
     def wait_window_gone(self, window, timeout, what):
         wait_for(what, lambda: window not in self.windows("."), timeout)
 
@@ -482,7 +492,7 @@ class Session:
         return self.wait_window("^%s$" % MAIN_CAPTION, timeout, "the main window")
 
     def dismiss_notice(self, timeout=20):
-        notice = self.wait_window("^%s" % NOTICE_CAPTION, timeout, "the first-run notice")
+        notice = self.wait_dialog(NOTICE_CAPTION, timeout, "the first-run notice")
         self.keys(notice, "Return")
         self.wait_window_gone(notice, 5, "the first-run notice to close")
 
@@ -490,7 +500,7 @@ class Session:
         """File > Save Chapter As..., a file name, Enter; returns when the
         file is written."""
         self.keys(main, "alt+f", "a")
-        dialog = self.wait_window("^%s" % SAVE_DIALOG_CAPTION, 10, "the Save As dialog")
+        dialog = self.wait_dialog(SAVE_DIALOG_CAPTION, 10, "the Save As dialog")
         self.keys(dialog, "ctrl+a")
         self.type_text(dialog, path)
         self.keys(dialog, "Return")
@@ -519,7 +529,7 @@ class Session:
         stays up a moment, during which the program's timers run; its
         default button (Enter) closes it."""
         self.keys(main, "alt+h", "a")
-        about = self.wait_window("^%s" % ABOUT_CAPTION, 20, "the About window")
+        about = self.wait_dialog(ABOUT_CAPTION, 20, "the About window")
         time.sleep(hold)
         self.keys(about, "Return")
         self.wait_window_gone(about, 5, "the About window to close")
