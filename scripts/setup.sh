@@ -10,7 +10,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libgl-dev
     fonts-liberation
     # end-to-end and output checks
-    xvfb xdotool unrtf poppler-utils
+    xvfb xdotool openbox unrtf poppler-utils
     # the README's screenshots (scripts/screenshots.sh)
     imagemagick
     # the reference search tool measured by the benchmarks

@@ -4,9 +4,12 @@
 First start (maximized, the first-run notice once, Genesis 1:1), a second
 process handing over John 3:16, Save Chapter As, a verse search opened in
 context, File > Exit with the session and settings stored, and a second start
-that brings the same readers back without the notice.
+that brings the same readers back without the notice. With --window-manager
+the day runs under a real window manager (openbox), which maximizes the
+window itself.
 
-Usage: first_day.py --program-dir BUILD/kelvaro [--xvfb PATH] [--xdotool PATH] [--keep]
+Usage: first_day.py --program-dir BUILD/kelvaro [--xvfb PATH] [--xdotool PATH]
+                    [--window-manager PATH] [--keep]
 """
 
 import argparse
@@ -282,6 +285,7 @@ def main():
     parser.add_argument("--program-dir", required=True)
     parser.add_argument("--xvfb")
     parser.add_argument("--xdotool")
+    parser.add_argument("--window-manager", help="openbox, to run under a real window manager")
     parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
     options = parser.parse_args()
 
@@ -296,6 +300,8 @@ def main():
         session.prepare_program_folder()
         scripture = Scripture(session.program_dir)
         session.start_display()
+        if options.window_manager:
+            session.start_window_manager(options.window_manager)
         rows, found = first_day(session, scripture)
         second_start(session, rows, found)
     except (Failure, Watchdog) as failure:
@@ -304,7 +310,9 @@ def main():
             try:
                 print("visible windows: %s" % session.window_names())
                 # Beside the test's own output, for a look at what went wrong.
-                shot = os.path.abspath("e2e_first_day-failure.png")
+                shot = os.path.abspath(
+                    "e2e_first_day%s-failure.png" % ("_wm" if options.window_manager else "")
+                )
                 session.screenshot(shot)
                 print("screenshot: %s" % shot)
             except Exception as error:

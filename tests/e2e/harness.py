@@ -64,7 +64,7 @@ def find_tool(name, given=None):
         return found
     raise Failure(
         "%s is not installed; the end-to-end test needs it (scripts/setup.sh installs "
-        "Debian's xvfb and xdotool)" % name
+        "Debian's xvfb, xdotool and openbox)" % name
     )
 
 
@@ -187,6 +187,7 @@ class Session:
         self.processes = []
         self.xvfb = None
         self.display = None
+        self.window_manager = None
 
     # -- set-up and tear-down -------------------------------------------------
 
@@ -254,6 +255,34 @@ class Session:
         finally:
             os.close(read_end)
         self.display = ":" + received.decode().strip()
+
+    def start_window_manager(self, path, timeout=10):
+        """Runs a real window manager on the display, so that maximizing,
+        activating and framing are the window manager's, as on a desktop."""
+        path = find_tool("openbox", path)
+        log = open(os.path.join(self.root, "window-manager.log"), "wb")
+        self.logs.append(("window manager", log.name))
+        manager = subprocess.Popen(
+            [path],
+            env=dict(self.program_environment(), DISPLAY=self.display),
+            preexec_fn=_die_with_parent,
+            stdin=subprocess.DEVNULL,
+            stdout=log,
+            stderr=log,
+        )
+        log.close()
+        self.processes.append(manager)
+        self.window_manager = path
+
+        def managing():
+            if manager.poll() is not None:
+                raise Failure("the window manager %s ended at start (see its log below)" % path)
+            # The manager's own hidden window answers once it manages the
+            # screen.
+            found = self.xdotool("search", "--classname", "openbox", check=False)
+            return bool(found.stdout.split())
+
+        wait_for("the window manager %s to take the screen" % path, managing, timeout)
 
     def program_environment(self):
         env = dict(os.environ)
@@ -467,9 +496,11 @@ class Session:
         self.xdotool("click", "--repeat", 2, "--delay", 80, 1)
 
     def fill_screen(self, window):
-        """There is no window manager to honour the maximized state the
+        """Without a window manager nothing honours the maximized state the
         program asks for; this gives the window the whole screen as one
-        would."""
+        would. A window manager has done so already."""
+        if self.window_manager:
+            return
         self.xdotool("windowmove", "--sync", window, 0, 0)
         self.xdotool("windowsize", "--sync", window, SCREEN_WIDTH, SCREEN_HEIGHT)
 
