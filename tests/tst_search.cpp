@@ -25,6 +25,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
 
@@ -138,6 +139,8 @@ private slots:
     void twoWindowsKeepTheirResults();
     void textColumnTakesTheRest();
     void longVerseIsClippedNotElided();
+    void cellDrawsAsItsWholeText_data();
+    void cellDrawsAsItsWholeText();
     void readerOpensAtDoubleClickedVerse();
     void altLetterStartsTheFocusedSearch();
 
@@ -833,6 +836,71 @@ void TestSearch::longVerseIsClippedNotElided()
     const QImage wider = grid->viewport()->grab(grid->visualRect(text)).toImage();
     const QRect shown(0, 0, width - 4, clipped.height());
     QCOMPARE(clipped.copy(shown), wider.copy(shown));
+}
+
+// The grid draws only as much of a long text as can show; the cell must look
+// exactly as it would with the whole text drawn and clipped.
+void TestSearch::cellDrawsAsItsWholeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<bool>("selected");
+
+    const QString verse = QStringLiteral(
+        "And the LORD God formed man of the dust of the ground, and breathed into his "
+        "nostrils the breath of life; and man became a living soul. ");
+    const struct
+    {
+        const char *name;
+        QString text;
+    } texts[] = {
+        {"verse", verse + verse},
+        {"kerning pairs", QStringLiteral("AVAWAYATLTLYP.Te To Ty Va Wa Yo r. ").repeated(12)},
+        {"narrow glyphs", QStringLiteral("il.,;:!|'").repeated(60)},
+        {"wide glyphs", QStringLiteral("WMW@").repeated(80)},
+        {"other scripts",
+         verse +
+             QString::fromUtf8(
+                 "\u05d1\u05b0\u05bc\u05e8\u05b5\u05d0\u05e9\u05b4\u05c1\u05d9\u05ea ") +
+             verse},
+        {"combining marks", QString::fromUtf8("e\u0301a\u0308 ").repeated(80)},
+        {"surrogates", verse + QString::fromUtf8("\U0001D11E\U0001F600 ").repeated(30)},
+        {"control characters", QStringLiteral("In the\tbeginning\n").repeated(12)},
+        {"short", QStringLiteral("Jesus wept.")},
+    };
+    for (const auto &text : texts) {
+        for (const int width : {3, 40, 300, 2000}) {
+            QTest::addRow("%s, %d px", text.name, width) << text.text << width << false;
+        }
+        QTest::addRow("%s, selected", text.name) << text.text << 300 << true;
+    }
+}
+
+void TestSearch::cellDrawsAsItsWholeText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    QFETCH(bool, selected);
+
+    ResultsGrid grid;
+    grid.setWordWrap(false);
+    grid.setTextElideMode(Qt::ElideNone);
+    grid.resize(width + 200, 120);
+    {
+        ResultsGridModel::Fill fill(*grid.gridModel());
+        fill.append({QStringLiteral("Genesis"), QStringLiteral("2"), QStringLiteral("7"), text});
+        fill.commit();
+    }
+    grid.setColumnWidth(3, width);
+    grid.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&grid));
+    const QModelIndex cell = grid.model()->index(0, 3);
+    if (selected)
+        grid.setCurrentIndex(cell);
+    const QImage cut = grid.viewport()->grab(grid.visualRect(cell)).toImage();
+    grid.setItemDelegate(new QStyledItemDelegate(&grid));
+    const QImage whole = grid.viewport()->grab(grid.visualRect(cell)).toImage();
+    QCOMPARE(cut, whole);
 }
 
 void TestSearch::readerOpensAtDoubleClickedVerse()
