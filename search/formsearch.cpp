@@ -352,8 +352,6 @@ void TFormSearch::fillGrid()
                 return *static_cast<const QString *>(value.constData());
             return FieldValue(value).asString();
         };
-        fill.reserve(QueryBible.recordCount());
-        books.reserve(1 + QueryBible.recordCount());
         while (!QueryBible.eof()) {
             const qint32 book = integer(bookColumn);
             fill.append({string(nameColumn), number(integer(chapterColumn)),

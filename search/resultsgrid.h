@@ -43,7 +43,6 @@ public:
         ~Fill();
         Fill(const Fill &) = delete;
         Fill &operator=(const Fill &) = delete;
-        void reserve(int rows) { m_model.m_rows.reserve(rows); }
         void append(Row &&row) { m_model.m_rows.append(std::move(row)); }
         void commit() { m_committed = true; }
 
