@@ -246,8 +246,19 @@ void TFormebd::refreshList()
     const QString wordField = QString::fromLatin1(kWordField);
     QStringList entries;
     entries.reserve(query.recordCount());
-    for (query.first(); !query.eof(); query.next())
-        entries.append(query.fieldByName(wordField).asString());
+    // The field is looked up once, not per entry (a missing one raises the
+    // engine's own error); a text value is taken as it is.
+    const int word = query.fieldIndex(wordField);
+    for (query.first(); !query.eof(); query.next()) {
+        if (word < 0) {
+            entries.append(query.fieldByName(wordField).asString());
+            continue;
+        }
+        const QVariant &value = query.valueAt(word);
+        entries.append(value.typeId() == QMetaType::QString
+                           ? *static_cast<const QString *>(value.constData())
+                           : FieldValue(value).asString());
+    }
     query.first();
     m_model->setWords(std::move(entries));
     if (m_model->rowCount() > 0)

@@ -20,6 +20,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include <limits>
+
 namespace {
 
 // ---- Design data -----------------------------------------------------------
@@ -332,11 +334,28 @@ void TFormSearch::fillGrid()
                 text = QString::number(value);
             return text;
         };
+        // The engine's own types read directly; anything else goes through
+        // the general conversions and their errors.
+        const auto integer = [this](int index) {
+            const QVariant &value = QueryBible.valueAt(index);
+            if (value.typeId() == QMetaType::LongLong) {
+                const qlonglong n = *static_cast<const qlonglong *>(value.constData());
+                if (n >= std::numeric_limits<qint32>::min() &&
+                    n <= std::numeric_limits<qint32>::max())
+                    return qint32(n);
+            }
+            return FieldValue(value).asInteger();
+        };
+        const auto string = [this](int index) {
+            const QVariant &value = QueryBible.valueAt(index);
+            if (value.typeId() == QMetaType::QString)
+                return *static_cast<const QString *>(value.constData());
+            return FieldValue(value).asString();
+        };
         while (!QueryBible.eof()) {
-            const auto field = [this](int index) { return FieldValue(QueryBible.valueAt(index)); };
-            const qint32 book = field(bookColumn).asInteger();
-            fill.append({field(nameColumn).asString(), number(field(chapterColumn).asInteger()),
-                         number(field(verseColumn).asInteger()), field(textColumn).asString()});
+            const qint32 book = integer(bookColumn);
+            fill.append({string(nameColumn), number(integer(chapterColumn)),
+                         number(integer(verseColumn)), string(textColumn)});
             books.append(book);
             ++found;
             QueryBible.next();

@@ -1,7 +1,65 @@
 #include "resultsgrid.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QStyledItemDelegate>
+
+namespace {
+
+// Draws a cell as the styled delegate does, but hands the style only as much
+// of a long text as can show in the cell. The style lays out the whole text
+// several times for every cell it paints, though a verse is cut at the
+// column's edge; measuring the characters up to that edge is far cheaper.
+class ClippedTextDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        cutToCell(opt);
+        const QWidget *widget = opt.widget;
+        QStyle *style = widget ? widget->style() : QApplication::style();
+        style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
+    }
+
+private:
+    // Only plain left-to-right text on one line, drawn from the cell's left:
+    // there a prefix that runs past the cell's right edge draws exactly what
+    // the whole text would inside the cell.
+    static void cutToCell(QStyleOptionViewItem &opt)
+    {
+        QString &text = opt.text;
+        const int room = opt.rect.width();
+        if (text.size() < 16 || (opt.features & QStyleOptionViewItem::WrapText) ||
+            opt.direction != Qt::LeftToRight ||
+            (opt.displayAlignment & Qt::AlignHorizontal_Mask & ~Qt::AlignLeft) != 0)
+            return;
+        const QFontMetrics &metrics = opt.fontMetrics;
+        // Generous slack past the edge, for kerning and the text's margin.
+        const int enough = room + room / 4 + 2 * metrics.height();
+        int width = 0;
+        qsizetype end = 0;
+        while (end < text.size() && width <= enough) {
+            const QChar c = text.at(end);
+            // Right-to-left, joining or combining scripts, control characters
+            // and surrogates: left as they are, whole.
+            if (c.unicode() >= 0x0590 || c.unicode() < 0x20 ||
+                c.category() == QChar::Mark_NonSpacing)
+                return;
+            width += metrics.horizontalAdvance(c);
+            ++end;
+        }
+        if (end < text.size())
+            text.truncate(end);
+    }
+};
+
+} // namespace
 
 ResultsGridModel::ResultsGridModel(QObject *parent) : QAbstractTableModel(parent)
 {
@@ -82,6 +140,7 @@ ResultsGridModel::Fill::~Fill()
 ResultsGrid::ResultsGrid(QWidget *parent) : QTableView(parent), m_model(new ResultsGridModel(this))
 {
     setModel(m_model);
+    setItemDelegate(new ClippedTextDelegate(this));
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())

@@ -25,6 +25,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStatusBar>
+#include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
 
@@ -138,6 +139,8 @@ private slots:
     void twoWindowsKeepTheirResults();
     void textColumnTakesTheRest();
     void longVerseIsClippedNotElided();
+    void cellDrawsAsItsWholeText_data();
+    void cellDrawsAsItsWholeText();
     void readerOpensAtDoubleClickedVerse();
     void altLetterStartsTheFocusedSearch();
 
@@ -833,6 +836,46 @@ void TestSearch::longVerseIsClippedNotElided()
     const QImage wider = grid->viewport()->grab(grid->visualRect(text)).toImage();
     const QRect shown(0, 0, width - 4, clipped.height());
     QCOMPARE(clipped.copy(shown), wider.copy(shown));
+}
+
+// The grid draws only as much of a long text as can show; the cell must look
+// exactly as it would with the whole text drawn and clipped.
+void TestSearch::cellDrawsAsItsWholeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("width"); // negative: the cell selected
+    const QString verse =
+        QStringLiteral("And God formed man of the dust of the ground. ").repeated(5);
+    const QString texts[] = {
+        verse, QStringLiteral("AVAWAYATLTLYP.Te To Ty Va Wa Yo r. ").repeated(12),
+        QStringLiteral("il.,;:!|'").repeated(60), QStringLiteral("WMW@").repeated(80),
+        verse + QString::fromUtf8("\u05d1\u05b0 \U0001F600 e\u0301\t") + verse};
+    for (int i = 0; i < 5; ++i) {
+        for (const int width : {3, 40, 300, 2000, -300})
+            QTest::addRow("%d: %.9s, %d px", i, qPrintable(texts[i]), width) << texts[i] << width;
+    }
+}
+
+void TestSearch::cellDrawsAsItsWholeText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, width);
+    TFormSearch form; // the grid as the window sets it up
+    ResultsGrid &grid = *form.StringGridResults;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    {
+        ResultsGridModel::Fill fill(*grid.gridModel());
+        fill.append({QString(), QString(), QString(), text});
+        fill.commit();
+    }
+    grid.setColumnWidth(3, std::abs(width));
+    const QModelIndex cell = grid.model()->index(0, 3);
+    if (width < 0)
+        grid.setCurrentIndex(cell);
+    const QImage cut = grid.viewport()->grab(grid.visualRect(cell)).toImage();
+    grid.setItemDelegate(new QStyledItemDelegate(&grid));
+    QCOMPARE(cut, grid.viewport()->grab(grid.visualRect(cell)).toImage());
 }
 
 void TestSearch::readerOpensAtDoubleClickedVerse()
