@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Builds the benchmarks and prints their medians on this machine.
-# Run after scripts/setup.sh (or scripts/run.sh / scripts/test.sh) has built Kelvaro.
+# Sets up and builds Kelvaro with the peers it is measured against (Debian's
+# diatheke with mkfastmod, and bible-kjv), builds the benchmarks and prints
+# their medians on this machine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+KELVARO_EXTRA_PACKAGES="libsword-utils bible-kjv" scripts/setup.sh
 cmake -S . -B build -G Ninja >/dev/null
 benches=$(cd bench && ls bench_*.cpp | sed 's/\.cpp$//')
 cmake --build build --target $benches >/dev/null

@@ -18,6 +18,9 @@ packages=(
     # the desktop icons and the Debian package (scripts/package.sh, .ci/run)
     qt6-svg-dev dpkg-dev file lintian desktop-file-utils appstream
 )
+# Callers may ask for more (scripts/bench.sh: the peers it measures).
+# shellcheck disable=SC2206
+packages+=(${KELVARO_EXTRA_PACKAGES:-})
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
