@@ -98,11 +98,13 @@ def main():
         [(b, c, n) for (b, c), n in sorted(verse_counts.items())])
 
     entries = sources.read_easton()
+    # The index holds both columns: the dictionary's statement, ordered by the
+    # word, then reads every entry from the index alone, in order.
     write_table(
         args.out, "ebd.db",
         'CREATE TABLE db ("Word" TEXT NOT NULL, "Link" TEXT NOT NULL UNIQUE)',
         [(e.word, e.link) for e in entries],
-        ['CREATE INDEX "IDX_Word" ON db ("Word")'])
+        ['CREATE INDEX "IDX_Word" ON db ("Word", "Link")'])
 
     if not os.path.exists(os.path.join(args.out, "settings.db")):
         write_empty_settings(args.out)

@@ -488,7 +488,9 @@ void TestEngine::likeAgreesWithSqlite_data()
                                   QStringLiteral(""),      QStringLiteral("f"),
                                   QStringLiteral("aba"),   QStringLiteral("abba"),
                                   QStringLiteral("über"),  QStringLiteral("two  men"),
-                                  QStringLiteral("a"),     QStringLiteral("aaa")};
+                                  QStringLiteral("a"),     QStringLiteral("aaa"),
+                                  // SQLite's LIKE reads a text up to its first NUL
+                                  QString::fromUtf8("fa\0ith", 6), QString::fromUtf8("ab\0ba", 5)};
     for (const QString &pattern : patterns) {
         for (const QString &subject : subjects)
             QTest::addRow("'%s' ~ '%s'", qPrintable(pattern), qPrintable(subject))
@@ -538,6 +540,10 @@ void TestEngine::likeWithUnderscoreOverWholeText_data()
         << QStringLiteral(" from db where \"Scripture Text\" like '%f_ith%' or "
                           "\"Scripture Text\" like 'And%LORD%.' or "
                           "\"Scripture Text\" like '%ing'");
+    QTest::newRow("computed texts")
+        << QStringLiteral(" from db where upper(\"Scripture Text\") like '%FAITH%' or "
+                          "upper(\"Scripture Text\") like '%LOR_ GOD' or "
+                          "upper(\"Scripture Text\") like 'AND%'");
     QTest::newRow("many places to backtrack to")
         << QStringLiteral(" from db where \"Scripture Text\" like 'e_%e_%e_%e_%e_%#' or "
                           "\"Scripture Text\" like '%e_%e_%e_%e_%e_%.'");
