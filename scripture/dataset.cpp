@@ -211,7 +211,7 @@ sqlite3 *nativeHandle()
 // the values typed as Qt's driver types them. Texts are converted from UTF-8
 // once; a short text equal to the one above it in its column (the book name
 // down a search result) shares that row's string instead of a copy.
-void readStatement(const QString &sql, QStringList &names, QVector<QVector<QVariant>> &rows)
+void readStatement(const QString &sql, QStringList &names, ResultRows &rows)
 {
     sqlite3 *db = nativeHandle();
     const QByteArray text = sql.toUtf8();
@@ -230,6 +230,7 @@ void readStatement(const QString &sql, QStringList &names, QVector<QVector<QVari
         return; // nothing but blanks or comments
 
     const int count = sqlite3_column_count(prepared);
+    rows.columns = count;
     names.reserve(count);
     for (int i = 0; i < count; ++i)
         names.append(QString::fromUtf8(sqlite3_column_name(prepared, i)));
@@ -243,23 +244,22 @@ void readStatement(const QString &sql, QStringList &names, QVector<QVector<QVari
     };
     std::vector<Previous> previous(static_cast<std::size_t>(count));
     int stepResult = SQLITE_ROW;
+    QVector<QVariant> &values = rows.values;
     while ((stepResult = sqlite3_step(prepared)) == SQLITE_ROW) {
-        QVector<QVariant> row;
-        row.reserve(count);
         for (int i = 0; i < count; ++i) {
             switch (sqlite3_column_type(prepared, i)) {
             case SQLITE_INTEGER:
-                row.append(QVariant(qlonglong(sqlite3_column_int64(prepared, i))));
+                values.append(QVariant(qlonglong(sqlite3_column_int64(prepared, i))));
                 break;
             case SQLITE_FLOAT:
-                row.append(QVariant(sqlite3_column_double(prepared, i)));
+                values.append(QVariant(sqlite3_column_double(prepared, i)));
                 break;
             case SQLITE_NULL:
-                row.append(QVariant(QMetaType::fromType<QString>()));
+                values.append(QVariant(QMetaType::fromType<QString>()));
                 break;
             case SQLITE_BLOB: {
                 const auto *blob = static_cast<const char *>(sqlite3_column_blob(prepared, i));
-                row.append(QVariant(QByteArray(blob, sqlite3_column_bytes(prepared, i))));
+                values.append(QVariant(QByteArray(blob, sqlite3_column_bytes(prepared, i))));
                 break;
             }
             default: {
@@ -268,7 +268,7 @@ void readStatement(const QString &sql, QStringList &names, QVector<QVector<QVari
                 Previous &above = previous[std::size_t(i)];
                 if (size == above.size &&
                     std::memcmp(utf8, above.bytes.data(), std::size_t(size)) == 0) {
-                    row.append(QVariant(above.text));
+                    values.append(QVariant(above.text));
                     break;
                 }
                 QString value = QString::fromUtf8(utf8, size);
@@ -277,12 +277,11 @@ void readStatement(const QString &sql, QStringList &names, QVector<QVector<QVari
                     above.size = size;
                     above.text = value;
                 }
-                row.append(QVariant(std::move(value)));
+                values.append(QVariant(std::move(value)));
                 break;
             }
             }
         }
-        rows.append(std::move(row));
     }
     if (stepResult != SQLITE_DONE)
         throw EngineError(QString::fromUtf8(sqlite3_errmsg(db)));
@@ -434,7 +433,7 @@ FieldValue Cursor::fieldByName(const QString &name) const
         throw EngineError(withSource(QStringLiteral("Field '%1' not found").arg(name)));
     if (m_pos < 0 || m_pos >= m_rows.size())
         throw EngineError(withSource(QStringLiteral("No current record")));
-    return FieldValue(m_rows.at(m_pos).at(column));
+    return FieldValue(m_rows.at(m_pos, column));
 }
 
 QString Cursor::withSource(const QString &message) const
@@ -458,7 +457,7 @@ int Cursor::fieldIndex(const QString &name) const
 void Cursor::readResultOf(const QString &sql)
 {
     QStringList names;
-    QVector<QVector<QVariant>> rows;
+    ResultRows rows;
     try {
         readStatement(sql, names, rows);
     } catch (const EngineError &error) {
@@ -467,7 +466,7 @@ void Cursor::readResultOf(const QString &sql)
     setResult(std::move(names), std::move(rows));
 }
 
-void Cursor::setResult(QStringList fieldNames, QVector<QVector<QVariant>> rows)
+void Cursor::setResult(QStringList fieldNames, ResultRows rows)
 {
     m_fieldNames = std::move(fieldNames);
     m_rows = std::move(rows);

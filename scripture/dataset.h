@@ -45,6 +45,22 @@ private:
     QVariant m_value;
 };
 
+// A statement's result, every row's values one after another: one block for
+// the whole result rather than one per row.
+struct ResultRows
+{
+    int columns = 0;
+    QVector<QVariant> values;
+
+    int size() const { return columns > 0 ? int(values.size() / columns) : 0; }
+    bool isEmpty() const { return values.isEmpty(); }
+    const QVariant &at(int row, int column) const
+    {
+        return values.at(qsizetype(row) * columns + column);
+    }
+    void clear() { values.clear(); }
+};
+
 // A materialised forward cursor over a result: first, next, end and empty
 // tests as the windows use them.
 class Cursor
@@ -65,7 +81,7 @@ public:
     // For reading many rows: the position of a field (-1 when there is no
     // such field), then its value in the current row, which must exist.
     int fieldIndex(const QString &name) const;
-    const QVariant &valueAt(int column) const { return m_rows.at(m_pos).at(column); }
+    const QVariant &valueAt(int column) const { return m_rows.at(m_pos, column); }
 
 protected:
     // The file or files the rows come from, as messages name them.
@@ -77,10 +93,10 @@ protected:
     void fetchNow() const { const_cast<Cursor *>(this)->ensureFetched(); }
     // Runs sql and keeps its rows; an error names the source.
     void readResultOf(const QString &sql);
-    void setResult(QStringList fieldNames, QVector<QVector<QVariant>> rows);
+    void setResult(QStringList fieldNames, ResultRows rows);
     void clearRows();
     QStringList m_fieldNames;
-    QVector<QVector<QVariant>> m_rows;
+    ResultRows m_rows;
     int m_pos = 0;
     bool m_bof = true;
     bool m_eof = true;
