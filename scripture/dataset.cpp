@@ -1,6 +1,6 @@
 #include "scripture/dataset.h"
 
-#include "scripture/fastlike.h"
+#include "scripture/sqlfunctions.h"
 #include "scripture/integertext.h"
 
 #include <QCoreApplication>
@@ -96,9 +96,9 @@ Connection &connection()
         if (!pragma.exec(QStringLiteral("PRAGMA case_sensitive_like=ON")))
             throw EngineError(engineMessage(pragma.lastError()));
         pragma.finish(); // SQLite refuses new functions while a statement runs
-        // Where it cannot be installed SQLite's own LIKE, made case-sensitive
-        // above, gives the same results more slowly.
-        FastLike::install(db);
+        // Where they cannot be installed SQLite's own LIKE, made
+        // case-sensitive above, and upper() give the same results more slowly.
+        SqlFunctions::install(db);
         c.name = name;
         c.db = db;
     }

@@ -1,7 +1,7 @@
 // The database engine against the shipped tables (in a sandbox) and against
 // small files made here for the cases the shipped data cannot show.
 #include "scripture/dataset.h"
-#include "scripture/fastlike.h"
+#include "scripture/sqlfunctions.h"
 #include "support/sandbox.h"
 
 #include <QDir>
@@ -530,7 +530,7 @@ void TestEngine::likeAgreesWithSqlite()
     QSqlDatabase::removeDatabase(name);
     const QByteArray p = pattern.toUtf8();
     const QByteArray s = subject.toUtf8();
-    QCOMPARE(FastLike::matches(p.constData(), p.size(), s.constData(), s.size()), expected);
+    QCOMPARE(SqlFunctions::matches(p.constData(), p.size(), s.constData(), s.size()), expected);
 }
 
 void TestEngine::likeWithUnderscoreOverWholeText_data()
@@ -577,6 +577,14 @@ void TestEngine::upperChangesOnlyAsciiLetters()
     query.addLine(QStringLiteral("select upper('abc xyz éñü ß 12') as \"u\""));
     query.open();
     QCOMPARE(query.fieldByName(QStringLiteral("U")).asString(), QStringLiteral("ABC XYZ éñü ß 12"));
+    // NULL stays NULL; numbers and blobs are read as text, as SQLite's own does.
+    query.clearSql();
+    query.addLine(QStringLiteral(
+        "select typeof(upper(null)) || ',' || upper(12) || ',' || upper(1.5) || ',' || "
+        "upper(x'6162') || ',' || typeof(upper(x'6162')) || ',' || length(upper('')) as \"u\""));
+    query.open();
+    QCOMPARE(query.fieldByName(QStringLiteral("u")).asString(),
+             QStringLiteral("null,12,1.5,AB,text,0"));
 
     // The dictionary's statement: a word containing "ab" in any letter case.
     int expected = 0;

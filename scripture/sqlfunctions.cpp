@@ -1,4 +1,4 @@
-#include "scripture/fastlike.h"
+#include "scripture/sqlfunctions.h"
 
 #include <QSqlDatabase>
 #include <QSqlDriver>
@@ -269,9 +269,28 @@ void likeFunction(sqlite3_context *context, int, sqlite3_value **argv)
     sqlite3_set_auxdata(context, 0, pattern.release(), deletePattern);
 }
 
+// upper() as SQLite's own: ASCII letters only, NULL stays NULL, anything
+// else is read as text. The result is handed over to be copied: SQLite then
+// keeps it in the buffer its register already has, where its own upper()
+// allocates a new one for every row.
+void upperFunction(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    const unsigned char *text = sqlite3_value_text(argv[0]);
+    if (!text)
+        return;
+    const int size = sqlite3_value_bytes(argv[0]);
+    thread_local std::string upper;
+    upper.resize(std::size_t(size));
+    for (int i = 0; i < size; ++i) {
+        const unsigned char c = text[i];
+        upper[std::size_t(i)] = char(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+    }
+    sqlite3_result_text(context, upper.data(), size, SQLITE_TRANSIENT);
+}
+
 } // namespace
 
-bool FastLike::install(const QSqlDatabase &db)
+bool SqlFunctions::install(const QSqlDatabase &db)
 {
     if (!db.driver())
         return false;
@@ -294,10 +313,14 @@ bool FastLike::install(const QSqlDatabase &db)
         return false;
     return sqlite3_create_function_v2(connection, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                       nullptr, likeFunction, nullptr, nullptr,
+                                      nullptr) == SQLITE_OK &&
+           sqlite3_create_function_v2(connection, "upper", 1,
+                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                      nullptr, upperFunction, nullptr, nullptr,
                                       nullptr) == SQLITE_OK;
 }
 
-bool FastLike::matches(const char *pattern, int patternSize, const char *text, int textSize)
+bool SqlFunctions::matches(const char *pattern, int patternSize, const char *text, int textSize)
 {
     // As SQLite hands them over: each text ends at its first NUL.
     const std::string patternText(pattern, std::size_t(patternSize));
