@@ -104,9 +104,9 @@ struct Piece
     }
 };
 
-// A literal run between two "%"s, found by its least common byte: the C
-// library's byte search skips along at memory speed, and only its few hits
-// are compared in full.
+// A literal run between two "%"s, found in a NUL-terminated subject by its
+// least common byte: the C library's character search skips along at memory
+// speed, and only its few hits are compared in full.
 struct Run
 {
     std::string text;
@@ -129,26 +129,19 @@ struct Run
         return at ? int(sizeof kByFrequency) - int(at - kByFrequency) : 0;
     }
 
-    // Just past the first occurrence in [from, end), or nullptr.
-    const char *findIn(const char *from, const char *end) const
+    // Just past the first occurrence at or after from, or nullptr.
+    const char *findIn(const char *from) const
     {
-        const std::size_t size = text.size();
-        if (std::size_t(end - from) < size)
-            return nullptr;
         const char rare = text[rareAt];
-        // The byte after the rare one turns most hits away without a call.
-        const bool checkNext = rareAt + 1 < size;
-        const char next = checkNext ? text[rareAt + 1] : '\0';
-        const char *last = end - (size - rareAt); // the last place the rare byte can stand
-        for (const char *hit = from + rareAt; hit <= last; ++hit) {
-            hit = static_cast<const char *>(std::memchr(hit, rare, std::size_t(last - hit) + 1));
-            if (!hit)
-                return nullptr;
-            if (checkNext && hit[1] != next)
+        // The byte after the rare one: at worst the subject's NUL, so always
+        // safe to read, and it turns most hits away without a call.
+        const char next = text.c_str()[rareAt + 1];
+        for (const char *hit = std::strchr(from, rare); hit; hit = std::strchr(hit + 1, rare)) {
+            if ((next && hit[1] != next) || hit - from < std::ptrdiff_t(rareAt))
                 continue;
             const char *start = hit - rareAt;
-            if (std::memcmp(start, text.data(), size) == 0)
-                return start + size;
+            if (std::strncmp(start, text.c_str(), text.size()) == 0)
+                return start + text.size();
         }
         return nullptr;
     }
@@ -191,15 +184,12 @@ struct Pattern
     }
 
     // The subject ends at its first NUL, as SQLite reads it.
-    bool matches(const char *subject, std::size_t size) const
+    bool matches(const char *subject) const
     {
-        if (const void *nul = std::memchr(subject, 0, size))
-            size = std::size_t(static_cast<const char *>(nul) - subject);
         if (!floating)
-            return matches(std::string_view(subject, size));
-        const char *const end = subject + size;
+            return matches(std::string_view(subject));
         for (const Run &run : runs) {
-            subject = run.findIn(subject, end);
+            subject = run.findIn(subject);
             if (!subject)
                 return false;
         }
@@ -230,28 +220,13 @@ void deletePattern(void *data)
     delete static_cast<Pattern *>(data);
 }
 
-// The subject's UTF-8 bytes, or false for NULL. A text is taken as it
-// stands: asked for with a terminating NUL, SQLite would copy every computed
-// text (upper()'s result, once a row) just to add one.
-bool subjectBytes(sqlite3_value *value, const char **bytes, std::size_t *size)
-{
-    const void *data = sqlite3_value_type(value) == SQLITE_TEXT ? sqlite3_value_blob(value)
-                                                                 : sqlite3_value_text(value);
-    if (!data && sqlite3_value_type(value) == SQLITE_NULL)
-        return false;
-    *bytes = data ? static_cast<const char *>(data) : "";
-    *size = std::size_t(sqlite3_value_bytes(value));
-    return true;
-}
-
 void likeFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
-    const char *subject = nullptr;
-    std::size_t size = 0;
     // SQLite keeps the data only while the pattern stays the same constant.
     if (const auto *pattern = static_cast<const Pattern *>(sqlite3_get_auxdata(context, 0))) {
-        if (subjectBytes(argv[1], &subject, &size))
-            sqlite3_result_int(context, pattern->matches(subject, size));
+        const unsigned char *subject = sqlite3_value_text(argv[1]);
+        if (subject)
+            sqlite3_result_int(context, pattern->matches(reinterpret_cast<const char *>(subject)));
         return;
     }
     // The same guard as SQLite's own LIKE against patterns built to be slow.
@@ -261,18 +236,20 @@ void likeFunction(sqlite3_context *context, int, sqlite3_value **argv)
         return;
     }
     const unsigned char *patternText = sqlite3_value_text(argv[0]);
-    if (!patternText || !subjectBytes(argv[1], &subject, &size))
+    const unsigned char *subject = sqlite3_value_text(argv[1]);
+    if (!patternText || !subject)
         return; // NULL, as SQLite's own LIKE gives
     auto pattern =
         std::make_unique<Pattern>(std::string_view(reinterpret_cast<const char *>(patternText)));
-    sqlite3_result_int(context, pattern->matches(subject, size));
+    sqlite3_result_int(context, pattern->matches(reinterpret_cast<const char *>(subject)));
     sqlite3_set_auxdata(context, 0, pattern.release(), deletePattern);
 }
 
 // upper() as SQLite's own: ASCII letters only, NULL stays NULL, anything
-// else is read as text. The result is handed over to be copied: SQLite then
-// keeps it in the buffer its register already has, where its own upper()
-// allocates a new one for every row.
+// else is read as text. SQLite's own hands back a text without the NUL that
+// LIKE reads up to, so LIKE's reading it copied every entry's word once more;
+// a result of unknown length is stored with its NUL. Only a text holding a
+// NUL of its own is handed back by its length, as SQLite's own does.
 void upperFunction(sqlite3_context *context, int, sqlite3_value **argv)
 {
     const unsigned char *text = sqlite3_value_text(argv[0]);
@@ -281,11 +258,13 @@ void upperFunction(sqlite3_context *context, int, sqlite3_value **argv)
     const int size = sqlite3_value_bytes(argv[0]);
     thread_local std::string upper;
     upper.resize(std::size_t(size));
+    bool holdsNul = false;
     for (int i = 0; i < size; ++i) {
         const unsigned char c = text[i];
         upper[std::size_t(i)] = char(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+        holdsNul = holdsNul || c == 0;
     }
-    sqlite3_result_text(context, upper.data(), size, SQLITE_TRANSIENT);
+    sqlite3_result_text(context, upper.c_str(), holdsNul ? size : -1, SQLITE_TRANSIENT);
 }
 
 } // namespace
@@ -300,17 +279,6 @@ bool SqlFunctions::install(const QSqlDatabase &db)
     sqlite3 *connection = *static_cast<sqlite3 *const *>(handle.constData());
     if (!connection)
         return false;
-    // Texts are read as the bytes the connection holds, UTF-8 only in a UTF-8
-    // database (every attached file shares the main one's encoding).
-    sqlite3_stmt *statement = nullptr;
-    bool utf8 = false;
-    if (sqlite3_prepare_v2(connection, "PRAGMA encoding", -1, &statement, nullptr) == SQLITE_OK &&
-        sqlite3_step(statement) == SQLITE_ROW)
-        utf8 = qstrcmp(reinterpret_cast<const char *>(sqlite3_column_text(statement, 0)),
-                       "UTF-8") == 0;
-    sqlite3_finalize(statement);
-    if (!utf8)
-        return false;
     return sqlite3_create_function_v2(connection, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                       nullptr, likeFunction, nullptr, nullptr,
                                       nullptr) == SQLITE_OK &&
@@ -322,7 +290,8 @@ bool SqlFunctions::install(const QSqlDatabase &db)
 
 bool SqlFunctions::matches(const char *pattern, int patternSize, const char *text, int textSize)
 {
-    // As SQLite hands them over: each text ends at its first NUL.
+    // As SQLite hands them over: each text ends at a NUL.
     const std::string patternText(pattern, std::size_t(patternSize));
-    return Pattern(std::string_view(patternText.c_str())).matches(text, std::size_t(textSize));
+    const std::string subject(text, std::size_t(textSize));
+    return Pattern(std::string_view(patternText.c_str())).matches(subject.c_str());
 }

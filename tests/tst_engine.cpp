@@ -577,14 +577,16 @@ void TestEngine::upperChangesOnlyAsciiLetters()
     query.addLine(QStringLiteral("select upper('abc xyz éñü ß 12') as \"u\""));
     query.open();
     QCOMPARE(query.fieldByName(QStringLiteral("U")).asString(), QStringLiteral("ABC XYZ éñü ß 12"));
-    // NULL stays NULL; numbers and blobs are read as text, as SQLite's own does.
+    // NULL stays NULL; numbers and blobs are read as text, and a NUL inside
+    // a text kept, as SQLite's own does.
     query.clearSql();
     query.addLine(QStringLiteral(
         "select typeof(upper(null)) || ',' || upper(12) || ',' || upper(1.5) || ',' || "
-        "upper(x'6162') || ',' || typeof(upper(x'6162')) || ',' || length(upper('')) as \"u\""));
+        "upper(x'6162') || ',' || typeof(upper(x'6162')) || ',' || length(upper('')) || ',' || "
+        "length(cast(upper('a' || char(0) || 'b') as blob)) as \"u\""));
     query.open();
     QCOMPARE(query.fieldByName(QStringLiteral("u")).asString(),
-             QStringLiteral("null,12,1.5,AB,text,0"));
+             QStringLiteral("null,12,1.5,AB,text,0,3"));
 
     // The dictionary's statement: a word containing "ab" in any letter case.
     int expected = 0;
