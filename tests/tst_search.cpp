@@ -16,6 +16,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -141,6 +142,8 @@ private slots:
     void longVerseIsClippedNotElided();
     void cellDrawsAsItsWholeText_data();
     void cellDrawsAsItsWholeText();
+    void cellDrawsAsTheStyleInEveryState_data();
+    void cellDrawsAsTheStyleInEveryState();
     void readerOpensAtDoubleClickedVerse();
     void altLetterStartsTheFocusedSearch();
 
@@ -876,6 +879,66 @@ void TestSearch::cellDrawsAsItsWholeText()
     const QImage cut = grid.viewport()->grab(grid.visualRect(cell)).toImage();
     grid.setItemDelegate(new QStyledItemDelegate(&grid));
     QCOMPARE(cut, grid.viewport()->grab(grid.visualRect(cell)).toImage());
+}
+
+void TestSearch::cellDrawsAsTheStyleInEveryState_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("state");
+    const QString texts[] = {QStringLiteral("Genesis"), QStringLiteral("12"),
+                             QStringLiteral("And God formed man of the dust of the ground. ")
+                                 .repeated(4)};
+    const int focused = int(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
+    const std::pair<const char *, int> states[] = {
+        {"normal", 0},
+        {"selected", int(QStyle::State_Selected)},
+        {"current", focused},
+        {"selected current", int(QStyle::State_Selected) | focused},
+        {"inactive selected", int(QStyle::State_Selected) | 0x40000000},
+        {"disabled", 0x40000000 | 0x20000000}};
+    for (const QString &text : texts) {
+        for (const auto &[name, state] : states)
+            QTest::addRow("%.9s, %s", qPrintable(text), name) << text << state;
+    }
+}
+
+// The delegate draws a cell itself; in every state it must draw what the
+// style draws.
+void TestSearch::cellDrawsAsTheStyleInEveryState()
+{
+    QFETCH(QString, text);
+    QFETCH(int, state);
+    TFormSearch form;
+    ResultsGrid &grid = *form.StringGridResults;
+    {
+        ResultsGridModel::Fill fill(*grid.gridModel());
+        fill.append({text, text, text, text});
+        fill.commit();
+    }
+    QStyleOptionViewItem option;
+    option.initFrom(grid.viewport());
+    option.widget = &grid;
+    option.rect = QRect(0, 0, 300, grid.rowHeight(0));
+    option.font = grid.font();
+    option.fontMetrics = QFontMetrics(option.font);
+    option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.textElideMode = grid.textElideMode();
+    option.showDecorationSelected = true; // as a table view always has it
+    option.state = QStyle::State_Enabled | QStyle::State_Active;
+    option.state |= QStyle::State(state & ~0x60000000);
+    if (state & 0x40000000)
+        option.state &= ~QStyle::State_Active;
+    if (state & 0x20000000)
+        option.state &= ~QStyle::State_Enabled;
+    const auto draw = [&](QAbstractItemDelegate *delegate) {
+        QImage image(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        delegate->paint(&painter, option, grid.model()->index(0, 3));
+        return image;
+    };
+    QStyledItemDelegate plain;
+    QCOMPARE(draw(grid.itemDelegate()), draw(&plain));
 }
 
 void TestSearch::readerOpensAtDoubleClickedVerse()
