@@ -104,46 +104,19 @@ struct Piece
     }
 };
 
-// A literal run between two "%"s, found in a NUL-terminated subject by its
-// least common byte: the C library's character search skips along at memory
-// speed, and only its few hits are compared in full.
+// A literal run between two "%"s, found in a NUL-terminated subject by the C
+// library's substring search. It tests many places at once, so near misses
+// cost no guessed branches: timed against a scan for the run's least common
+// byte, it was as fast or faster on every keyword.
 struct Run
 {
     std::string text;
-    std::size_t rareAt = 0;
-
-    explicit Run(std::string text) : text(std::move(text))
-    {
-        for (std::size_t i = 1; i < this->text.size(); ++i) {
-            if (commonness(this->text[i]) < commonness(this->text[rareAt]))
-                rareAt = i;
-        }
-    }
-
-    // Rough frequency of a byte in the verse text: space and small letters
-    // by how often the King James text uses them, everything else rarer.
-    static int commonness(char byte)
-    {
-        static const char kByFrequency[] = " ethaonsirdlufmwycgbpvkjzxq";
-        const char *at = byte ? std::strchr(kByFrequency, byte) : nullptr;
-        return at ? int(sizeof kByFrequency) - int(at - kByFrequency) : 0;
-    }
 
     // Just past the first occurrence at or after from, or nullptr.
     const char *findIn(const char *from) const
     {
-        const char rare = text[rareAt];
-        // The byte after the rare one: at worst the subject's NUL, so always
-        // safe to read, and it turns most hits away without a call.
-        const char next = text.c_str()[rareAt + 1];
-        for (const char *hit = std::strchr(from, rare); hit; hit = std::strchr(hit + 1, rare)) {
-            if ((next && hit[1] != next) || hit - from < std::ptrdiff_t(rareAt))
-                continue;
-            const char *start = hit - rareAt;
-            if (std::strncmp(start, text.c_str(), text.size()) == 0)
-                return start + text.size();
-        }
-        return nullptr;
+        const char *start = std::strstr(from, text.c_str());
+        return start ? start + text.size() : nullptr;
     }
 };
 
@@ -178,7 +151,7 @@ struct Pattern
         if (floating) {
             for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
                 if (!pieces[i].text.empty())
-                    runs.emplace_back(pieces[i].text);
+                    runs.push_back(Run{pieces[i].text});
             }
         }
     }
