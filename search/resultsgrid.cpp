@@ -204,6 +204,14 @@ ResultsGrid::ResultsGrid(QWidget *parent) : QTableView(parent), m_model(new Resu
             &ResultsGrid::gridDoubleClicked);
 }
 
+void ResultsGrid::reset()
+{
+    QTableView::reset();
+    // The view would lay the new rows out from a timer, after their first
+    // paint, and paint them all again; laid out now, they are painted once.
+    executeDelayedItemsLayout();
+}
+
 void ResultsGrid::mouseDoubleClickEvent(QMouseEvent *event)
 {
     QTableView::mouseDoubleClickEvent(event);

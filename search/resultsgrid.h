@@ -66,6 +66,8 @@ public:
     int rowCount() const { return m_model->gridRowCount(); }
     QString cell(int column, int gridRow) const { return m_model->cell(column, gridRow); }
 
+    void reset() override;
+
 signals:
     // A double-click anywhere in the grid, on a cell or not.
     void gridDoubleClicked();

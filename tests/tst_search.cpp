@@ -138,6 +138,7 @@ private slots:
     void keyOnResultOpensIt_data();
     void keyOnResultOpensIt();
     void twoWindowsKeepTheirResults();
+    void resultsArePaintedOnce();
     void textColumnTakesTheRest();
     void longVerseIsClippedNotElided();
     void cellDrawsAsItsWholeText_data();
@@ -773,6 +774,38 @@ void TestSearch::doubleClickWithoutSelectionDoesNothing()
     search(form, {QStringLiteral("Meshach")});
     form.StringGridResultsDblClick();
     QVERIFY(!OpenBookRequest);
+}
+
+// Counts the paints a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    int paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+void TestSearch::resultsArePaintedOnce()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    PaintCounter counter;
+    form.StringGridResults->viewport()->installEventFilter(&counter);
+    for (const char *keyword : {"faith", "Meshach", "zzyzx", "faith"}) {
+        form.Edit1->setText(QString::fromLatin1(keyword));
+        counter.paints = 0;
+        QTest::mouseClick(form.BtnSearch, Qt::LeftButton);
+        // The click itself only shows "Searching...": the rows are painted
+        // when the event loop gets back, once.
+        QCOMPARE(counter.paints, 0);
+        QTest::qWait(50);
+        QCOMPARE(counter.paints, 1);
+    }
 }
 
 void TestSearch::twoWindowsKeepTheirResults()
