@@ -228,16 +228,18 @@ void upperFunction(sqlite3_context *context, int, sqlite3_value **argv)
     const unsigned char *text = sqlite3_value_text(argv[0]);
     if (!text)
         return;
-    const int size = sqlite3_value_bytes(argv[0]);
-    thread_local std::string upper;
-    upper.resize(std::size_t(size));
-    bool holdsNul = false;
-    for (int i = 0; i < size; ++i) {
+    const std::size_t size = std::size_t(sqlite3_value_bytes(argv[0]));
+    thread_local std::vector<char> upper;
+    if (upper.size() <= size)
+        upper.resize(size + 1);
+    char *out = upper.data();
+    for (std::size_t i = 0; i < size; ++i) {
         const unsigned char c = text[i];
-        upper[std::size_t(i)] = char(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
-        holdsNul = holdsNul || c == 0;
+        out[i] = char(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
     }
-    sqlite3_result_text(context, upper.c_str(), holdsNul ? size : -1, SQLITE_TRANSIENT);
+    out[size] = '\0';
+    const bool holdsNul = std::strlen(reinterpret_cast<const char *>(text)) < size;
+    sqlite3_result_text(context, out, holdsNul ? int(size) : -1, SQLITE_TRANSIENT);
 }
 
 } // namespace
