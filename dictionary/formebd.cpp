@@ -3,6 +3,7 @@
 #include "scripture/sqltext.h"
 
 #include "app/documentlauncher.h"
+#include "app/plaintextdelegate.h"
 #include "app/programfolder.h"
 #include "scripture/dataset.h"
 
@@ -152,6 +153,7 @@ void TFormebd::createControls()
     RxDBLookupList1->setAccessibleName(QString::fromLatin1(kListAccessibleName));
     RxDBLookupList1->setModel(m_model);
     RxDBLookupList1->setUniformItemSizes(true);
+    RxDBLookupList1->setItemDelegate(new PlainTextDelegate(RxDBLookupList1));
     RxDBLookupList1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     RxDBLookupList1->setSelectionMode(QAbstractItemView::SingleSelection);
     RxDBLookupList1->installEventFilter(this);

@@ -5,6 +5,7 @@
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
+#include "dictionary/formebd.h"
 #include "search/formsearch.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
@@ -16,6 +17,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QPainter>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -26,6 +28,7 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QStatusBar>
+#include <QStringListModel>
 #include <QStyledItemDelegate>
 #include <QTest>
 #include <QTimer>
@@ -916,6 +919,7 @@ void TestSearch::cellDrawsAsItsWholeText()
 
 void TestSearch::cellDrawsAsTheStyleInEveryState_data()
 {
+    QTest::addColumn<bool>("list");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("state");
     const QString texts[] = {QStringLiteral("Genesis"), QStringLiteral("12"),
@@ -929,9 +933,14 @@ void TestSearch::cellDrawsAsTheStyleInEveryState_data()
         {"selected current", int(QStyle::State_Selected) | focused},
         {"inactive selected", int(QStyle::State_Selected) | 0x40000000},
         {"disabled", 0x40000000 | 0x20000000}};
-    for (const QString &text : texts) {
-        for (const auto &[name, state] : states)
-            QTest::addRow("%.9s, %s", qPrintable(text), name) << text << state;
+    // The grid cuts a long verse at its edge; the dictionary's list shortens
+    // a long word with an ellipsis and highlights only behind the text.
+    for (const bool list : {false, true}) {
+        for (const QString &text : texts) {
+            for (const auto &[name, state] : states)
+                QTest::addRow("%s, %.9s, %s", list ? "list" : "grid", qPrintable(text), name)
+                    << list << text << state;
+        }
     }
 }
 
@@ -939,6 +948,7 @@ void TestSearch::cellDrawsAsTheStyleInEveryState_data()
 // style draws.
 void TestSearch::cellDrawsAsTheStyleInEveryState()
 {
+    QFETCH(bool, list);
     QFETCH(QString, text);
     QFETCH(int, state);
     TFormSearch form;
@@ -948,15 +958,24 @@ void TestSearch::cellDrawsAsTheStyleInEveryState()
         fill.append({text, text, text, text});
         fill.commit();
     }
+    TFormebd dictionary;
+    QListView &words = *dictionary.RxDBLookupList1;
+    QStringListModel wordModel({text});
+    words.setModel(&wordModel);
+    QAbstractItemView &view = list ? static_cast<QAbstractItemView &>(words) : grid;
+    const QModelIndex index = list ? wordModel.index(0) : grid.model()->index(0, 3);
+
     QStyleOptionViewItem option;
-    option.initFrom(grid.viewport());
-    option.widget = &grid;
-    option.rect = QRect(0, 0, 300, grid.rowHeight(0));
-    option.font = grid.font();
+    option.initFrom(view.viewport());
+    option.widget = &view;
+    option.rect = QRect(0, 0, 300, view.sizeHintForRow(0));
+    option.font = view.font();
     option.fontMetrics = QFontMetrics(option.font);
     option.displayAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    option.textElideMode = grid.textElideMode();
-    option.showDecorationSelected = true; // as a table view always has it
+    option.textElideMode = view.textElideMode();
+    // A table view always highlights the whole cell; a list view does as the
+    // style says, and here as the styles that highlight only the text.
+    option.showDecorationSelected = !list;
     option.state = QStyle::State_Enabled | QStyle::State_Active;
     option.state |= QStyle::State(state & ~0x60000000);
     if (state & 0x40000000)
@@ -967,11 +986,11 @@ void TestSearch::cellDrawsAsTheStyleInEveryState()
         QImage image(option.rect.size(), QImage::Format_ARGB32_Premultiplied);
         image.fill(Qt::white);
         QPainter painter(&image);
-        delegate->paint(&painter, option, grid.model()->index(0, 3));
+        delegate->paint(&painter, option, index);
         return image;
     };
     QStyledItemDelegate plain;
-    QCOMPARE(draw(grid.itemDelegate()), draw(&plain));
+    QCOMPARE(draw(view.itemDelegate()), draw(&plain));
 }
 
 void TestSearch::readerOpensAtDoubleClickedVerse()
