@@ -1,19 +1,28 @@
 // Times the engine's two hot paths: a reader's chapter filter with the read
-// of all its verses, and the search statement over the whole text.
+// of all its verses, and the search statement over the whole text. Beside the
+// search stand SQLite's own figures for the same statement on a bare
+// connection: with SQLite's own LIKE, and with a LIKE that matches nothing
+// without looking, the cost of SQLite's row loop alone, which no LIKE can
+// go below.
 //
 // Usage: bench_engine [program folder] [runs]
 // The folder defaults to KELVARO_PROGRAM_DIR from the environment, then to
 // the build's program folder.
 #include "scripture/dataset.h"
+#include "search/searchstatement.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTextStream>
 
+#include <sqlite3.h>
+
 #include <algorithm>
 #include <ctime>
 #include <functional>
+#include <memory>
+#include <utility>
 
 namespace {
 
@@ -56,23 +65,67 @@ QString describe(const Timing &timing, int runs)
         .arg(runs);
 }
 
-QStringList keywordStatement(const QString &word)
+// The table file of that name in folder, whatever the letter case of its
+// name there.
+QString tableFile(const QString &folder, const QString &name)
 {
-    const QString lower = word.toLower();
-    const QString capital = lower.left(1).toUpper() + lower.mid(1);
-    return {
-        QStringLiteral(
-            "select bible.*, chapters.\"bookname\" from kjvbible.db bible, chapters.db chapters"),
-        QStringLiteral("where"),
-        QStringLiteral("bible.\"book\"=chapters.\"book\""),
-        QStringLiteral("and ("),
-        QStringLiteral("(bible.\"scripture text\" like'%") + word.toUpper() +
-            QStringLiteral("%' or"),
-        QStringLiteral(" bible.\"scripture text\" like'%") + lower + QStringLiteral("%' or"),
-        QStringLiteral(" bible.\"scripture text\" like'%") + capital + QStringLiteral("%')"),
-        QStringLiteral("and"),
-        QStringLiteral("1=1)")};
+    const QStringList found =
+        QDir(folder).entryList({name}, QDir::Files | QDir::CaseSensitive) +
+        QDir(folder).entryList({name}, QDir::Files);
+    return found.isEmpty() ? QString() : QDir(folder).filePath(found.first());
 }
+
+void matchesNothing(sqlite3_context *context, int, sqlite3_value **argv)
+{
+    sqlite3_value_text(argv[1]);
+    sqlite3_result_int(context, 0);
+}
+
+// The statement on a bare connection, the files attached and mapped as the
+// engine attaches them; like() is SQLite's own (case-sensitive) or, with
+// rowLoopOnly, one that matches nothing.
+Timing bareStatement(const QString &folder, const QStringList &lines, bool rowLoopOnly, int runs,
+                     int *rows)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(":memory:", &db);
+    const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> closer(db, sqlite3_close);
+    for (const auto &[file, schema] : {std::pair{"kjvbible.db", "kjvbible"},
+                                      std::pair{"chapters.db", "chapters"}}) {
+        const QByteArray attach = QStringLiteral("ATTACH '%1' AS %2; PRAGMA %2.mmap_size=268435456")
+                                      .arg(tableFile(folder, QString::fromLatin1(file)),
+                                           QString::fromLatin1(schema))
+                                      .toUtf8();
+        sqlite3_exec(db, attach.constData(), nullptr, nullptr, nullptr);
+    }
+    sqlite3_exec(db, "PRAGMA case_sensitive_like=ON", nullptr, nullptr, nullptr);
+    if (rowLoopOnly)
+        sqlite3_create_function_v2(db, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
+                                   matchesNothing, nullptr, nullptr, nullptr);
+    const QByteArray sql = lines.join(QLatin1Char('\n')).toUtf8();
+    return medianTiming(runs, [&] {
+        sqlite3_stmt *statement = nullptr;
+        sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &statement, nullptr);
+        *rows = 0;
+        while (sqlite3_step(statement) == SQLITE_ROW)
+            ++*rows;
+        sqlite3_finalize(statement);
+    });
+}
+
+// The searches of the speed table: keywords and connective.
+struct Search
+{
+    const char *label;
+    QStringList keywords;
+    bool all;
+};
+
+const Search kSearches[] = {
+    {"\"faith\"", {QStringLiteral("faith")}, true},
+    {"\"lord\"", {QStringLiteral("lord")}, true},
+    {"\"Two\" any \"three\"", {QStringLiteral("Two"), QStringLiteral("three")}, false},
+};
 
 } // namespace
 
@@ -108,12 +161,13 @@ int main(int argc, char *argv[])
         out << "chapter filter, Psalms 119 (" << verses
             << " verses read): " << describe(chapter, runs) << '\n';
 
-        for (const QString &word : {QStringLiteral("faith"), QStringLiteral("lord")}) {
+        for (const Search &search : kSearches) {
+            const QStringList statement = buildSearchStatement(search.keywords, search.all);
             Query query;
-            for (const QString &line : keywordStatement(word))
+            for (const QString &line : statement)
                 query.addLine(line);
             int found = 0;
-            const Timing search = medianTiming(runs, [&] {
+            const Timing engine = medianTiming(runs, [&] {
                 query.close();
                 query.open();
                 found = 0;
@@ -125,8 +179,17 @@ int main(int argc, char *argv[])
                     ++found;
                 }
             });
-            out << "search statement, \"" << word << "\" (" << found
-                << " verses): " << describe(search, runs) << '\n';
+            out << "search statement, " << search.label << " (" << found
+                << " verses): " << describe(engine, runs) << '\n';
+            for (const bool rowLoopOnly : {false, true}) {
+                int rows = 0;
+                const Timing bare =
+                    bareStatement(folder, statement, rowLoopOnly, runs, &rows);
+                out << "  bare SQLite, "
+                    << (rowLoopOnly ? "LIKE matching nothing (its row loop alone)"
+                                    : "its own LIKE")
+                    << " (" << rows << " rows): " << describe(bare, runs) << '\n';
+            }
         }
     } catch (const EngineError &error) {
         QTextStream(stderr) << error.message() << '\n';
