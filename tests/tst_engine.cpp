@@ -482,7 +482,9 @@ void TestEngine::likeAgreesWithSqlite_data()
         QStringLiteral("%  %"),    QStringLiteral("%_%_"),    QStringLiteral("a%a%a"),
         QStringLiteral("%_a%_"),   QStringLiteral("_%_"),     QStringLiteral("%a_%_a%"),
         QStringLiteral("f_%_h"),   QStringLiteral("%_b_%"),   QStringLiteral("%__%"),
-        QStringLiteral("_%%_"),    QStringLiteral("%b_r"),    QStringLiteral("a_%a_%a")};
+        QStringLiteral("_%%_"),    QStringLiteral("%b_r"),    QStringLiteral("a_%a_%a"),
+        // Runs searched from a rare pair inside them, longer than some subjects.
+        QStringLiteral("%three%"), QStringLiteral("%lord%"),  QStringLiteral("%a%aab%")};
     const QStringList subjects = {QStringLiteral("faith"), QStringLiteral("by faith Abel"),
                                   QStringLiteral("Faith"), QStringLiteral("FAITH"),
                                   QStringLiteral(""),      QStringLiteral("f"),
