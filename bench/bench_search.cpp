@@ -205,8 +205,8 @@ int main(int argc, char **argv)
     form.show();
     QApplication::processEvents();
 
-    std::printf("| Search | Kelvaro, whole search (ms) | processor (ms) | engine alone (ms) | "
-                "verses | target |\n|---|---|---|---|---|---|\n");
+    std::printf("| Search | Kelvaro, whole search (ms) | fastest (ms) | processor (ms) | "
+                "engine alone (ms) | verses | target |\n|---|---|---|---|---|---|---|\n");
     std::vector<double> ourMedians;
     for (const Search &search : kSearches) {
         if (!only.isEmpty() && !QString::fromUtf8(search.label).contains(only)) {
@@ -250,8 +250,9 @@ int main(int argc, char **argv)
             engine.push_back(double(clock.nsecsElapsed()) / 1e6);
         }
         ourMedians.push_back(median(wall));
-        std::printf("| %s | %.2f | %.2f | %.2f | %d | %s %.0f ms |\n", search.label, median(wall),
-                    median(cpu), median(engine), found,
+        std::printf("| %s | %.2f | %.2f | %.2f | %.2f | %d | %s %.0f ms |\n", search.label,
+                    median(wall), *std::min_element(wall.begin(), wall.end()), median(cpu),
+                    median(engine), found,
                     median(wall) <= search.targetMs ? "met," : "MISSED,", search.targetMs);
     }
 
