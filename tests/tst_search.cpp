@@ -3,9 +3,9 @@
 // text read independently.
 #include "app/formmain.h"
 #include "app/pendingreference.h"
+#include "dictionary/formebd.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
-#include "dictionary/formebd.h"
 #include "search/formsearch.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
