@@ -65,36 +65,25 @@ QString describe(const Timing &timing, int runs)
         .arg(runs);
 }
 
-// The table file of that name in folder, whatever the letter case of its
-// name there.
-QString tableFile(const QString &folder, const QString &name)
-{
-    const QStringList found =
-        QDir(folder).entryList({name}, QDir::Files | QDir::CaseSensitive) +
-        QDir(folder).entryList({name}, QDir::Files);
-    return found.isEmpty() ? QString() : QDir(folder).filePath(found.first());
-}
-
 void matchesNothing(sqlite3_context *context, int, sqlite3_value **argv)
 {
     sqlite3_value_text(argv[1]);
     sqlite3_result_int(context, 0);
 }
 
-// The statement on a bare connection, the files attached and mapped as the
-// engine attaches them; like() is SQLite's own (case-sensitive) or, with
-// rowLoopOnly, one that matches nothing.
-Timing bareStatement(const QString &folder, const QStringList &lines, bool rowLoopOnly, int runs,
-                     int *rows)
+// The statement on a bare connection, the files the engine found attached
+// and mapped as the engine attaches them; like() is SQLite's own
+// (case-sensitive) or, with rowLoopOnly, one that matches nothing.
+Timing bareStatement(const QString &biblePath, const QString &chaptersPath,
+                     const QStringList &lines, bool rowLoopOnly, int runs, int *rows)
 {
     sqlite3 *db = nullptr;
     sqlite3_open(":memory:", &db);
     const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> closer(db, sqlite3_close);
-    for (const auto &[file, schema] : {std::pair{"kjvbible.db", "kjvbible"},
-                                      std::pair{"chapters.db", "chapters"}}) {
+    for (const auto &[path, schema] : {std::pair{biblePath, "kjvbible"},
+                                      std::pair{chaptersPath, "chapters"}}) {
         const QByteArray attach = QStringLiteral("ATTACH '%1' AS %2; PRAGMA %2.mmap_size=268435456")
-                                      .arg(tableFile(folder, QString::fromLatin1(file)),
-                                           QString::fromLatin1(schema))
+                                      .arg(path, QString::fromLatin1(schema))
                                       .toUtf8();
         sqlite3_exec(db, attach.constData(), nullptr, nullptr, nullptr);
     }
@@ -161,6 +150,8 @@ int main(int argc, char *argv[])
         out << "chapter filter, Psalms 119 (" << verses
             << " verses read): " << describe(chapter, runs) << '\n';
 
+        Table chapters(QStringLiteral("chapters.db"));
+        chapters.open();
         for (const Search &search : kSearches) {
             const QStringList statement = buildSearchStatement(search.keywords, search.all);
             Query query;
@@ -184,7 +175,8 @@ int main(int argc, char *argv[])
             for (const bool rowLoopOnly : {false, true}) {
                 int rows = 0;
                 const Timing bare =
-                    bareStatement(folder, statement, rowLoopOnly, runs, &rows);
+                    bareStatement(bible.filePath(), chapters.filePath(), statement,
+                                  rowLoopOnly, runs, &rows);
                 out << "  bare SQLite, "
                     << (rowLoopOnly ? "LIKE matching nothing (its row loop alone)"
                                     : "its own LIKE")
