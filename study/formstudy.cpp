@@ -109,9 +109,23 @@ void StudyListModel::setEntries(QList<Study::Entry> entries)
 
 void StudyListModel::setFilter(const QString &text)
 {
+    const QString filter = text.trimmed().toCaseFolded();
+    if (filter == m_filter)
+        return;
     beginResetModel();
-    m_filter = text.trimmed().toCaseFolded();
-    rebuild();
+    if (!m_filter.isEmpty() && filter.contains(m_filter)) {
+        // Typing on narrows: only the rows still shown can match.
+        QList<int> kept;
+        for (int at : std::as_const(m_shown)) {
+            if (m_haystacks.at(at).contains(filter))
+                kept.append(at);
+        }
+        m_shown = std::move(kept);
+        m_filter = filter;
+    } else {
+        m_filter = filter;
+        rebuild();
+    }
     endResetModel();
 }
 

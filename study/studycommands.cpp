@@ -99,7 +99,12 @@ StudyCommands::StudyCommands(TFormMain *main)
         // Told when the person first uses a study command.
         m_openError = QString::fromUtf8(error.what());
     }
-    connect(this, &QObject::destroyed, [] { g_commands = nullptr; });
+}
+
+StudyCommands::~StudyCommands()
+{
+    if (g_commands == this)
+        g_commands = nullptr;
 }
 
 StudyCommands *StudyCommands::install(TFormMain *main)

@@ -21,6 +21,7 @@ class StudyCommands : public QObject
 public:
     // Creates the store, the commands and the menu of the main window.
     static StudyCommands *install(TFormMain *main);
+    ~StudyCommands() override;
     // Gives a new reader the commands and the marks (nothing without a main
     // window).
     static void attachReader(TFormBook *reader);
