@@ -39,7 +39,7 @@ const CommandDesign kCommands[] = {
     {&StudyCommands::BookmarkVerse1, "BookmarkVerse1", "&Bookmark Verse...",
      QKeySequence(Qt::CTRL | Qt::Key_B), &StudyCommands::BookmarkVerse1Click},
     {&StudyCommands::NoteonVerse1, "NoteonVerse1", "&Note on Verse...",
-     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_N), &StudyCommands::NoteonVerse1Click},
+     QKeySequence(Qt::CTRL | Qt::Key_E), &StudyCommands::NoteonVerse1Click},
     {&StudyCommands::CopyVerse1, "CopyVerse1", "Copy &Verse",
      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &StudyCommands::CopyVerse1Click},
     {&StudyCommands::BookmarksandNotes1, "BookmarksandNotes1", "Bookmarks and N&otes...",

@@ -18,6 +18,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QInputDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -35,6 +36,8 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -162,6 +165,7 @@ private slots:
     void storeKeepsTextAsWritten_data();
     void storeKeepsTextAsWritten();
     void killedWriterLosesNothingCommitted();
+    void fullDiskKeepsWhatWasSaved();
     void damagedFileIsKeptAside_data();
     void damagedFileIsKeptAside();
     void exportImportRoundTrip();
@@ -281,6 +285,45 @@ void StudyTest::killedWriterLosesNothingCommitted()
                 bookmark.label == QStringLiteral("label %1").arg(committed + 50));
         QVERIFY(!QFileInfo::exists(store.filePath() + QStringLiteral(".damaged")));
     }
+}
+
+// A disk that fills up refuses the change with a message naming the file;
+// what was saved before stays, and the note editor keeps the unsaved text
+// until it can be written.
+void StudyTest::fullDiskKeepsWhatWasSaved()
+{
+    StudyStore store;
+    store.open(m_sandbox->path());
+    const VerseReference place{40, 5, 3};
+    store.setNote(place, QStringLiteral("first"));
+    TFormNote note(&store, place);
+    QCOMPARE(note.MemoNote->toPlainText(), QStringLiteral("first"));
+
+    struct rlimit previous;
+    QCOMPARE(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    struct rlimit small = previous;
+    small.rlim_cur = qMax(QFileInfo(store.filePath()).size(),
+                          QFileInfo(store.filePath() + QStringLiteral("-wal")).size()) +
+                     4096;
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    try {
+        store.setNote(place, QStringLiteral("second ").repeated(100000));
+    } catch (const std::exception &error) {
+        message = QString::fromUtf8(error.what());
+    }
+    note.MemoNote->setPlainText(QStringLiteral("typed ").repeated(100000));
+    const bool saved = note.save();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    signal(SIGXFSZ, oldHandler);
+
+    QVERIFY2(message.contains(store.filePath()), qPrintable(message));
+    QVERIFY(!saved);
+    QVERIFY(note.LabelState->text().startsWith(QStringLiteral("Not saved")));
+    QCOMPARE(store.entry(place).note, QStringLiteral("first"));
+    QVERIFY(note.save());
+    QCOMPARE(store.entry(place).note, QStringLiteral("typed ").repeated(100000));
 }
 
 void StudyTest::damagedFileIsKeptAside_data()
@@ -602,7 +645,7 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     QVERIFY(reader->findChild<QWidget *>(QStringLiteral("RxSpeedButtonBookmark")));
 
     QTRY_VERIFY(main->isActiveWindow());
-    QTest::keyClick(reader->RxRichEdit1, Qt::Key_N, Qt::ControlModifier | Qt::ShiftModifier);
+    QTest::keyClick(reader->RxRichEdit1, Qt::Key_E, Qt::ControlModifier);
     auto *note = qobject_cast<TFormNote *>(main->activeChild());
     QVERIFY2(note, qPrintable(main->activeChild()->windowTitle()));
     QCOMPARE(note->windowTitle(), QStringLiteral("Note: Psalms 23:4"));
