@@ -1,6 +1,7 @@
 #include "formstudy.h"
 
 #include "app/application.h"
+#include "app/busycursor.h"
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "study/studycommands.h"
@@ -9,6 +10,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QInputDialog>
@@ -379,11 +381,17 @@ void TFormStudy::ButtonUndoClick()
 
 void TFormStudy::ButtonExportClick()
 {
-    const QString fileName = QFileDialog::getSaveFileName(
+    QString filter;
+    QString fileName = QFileDialog::getSaveFileName(
         this, QStringLiteral("Export Bookmarks and Notes"),
-        QStringLiteral("Bookmarks and Notes.json"), QString::fromLatin1(kExchangeFilters));
-    if (!fileName.isEmpty())
-        exportTo(fileName);
+        QStringLiteral("Bookmarks and Notes.json"), QString::fromLatin1(kExchangeFilters), &filter);
+    if (fileName.isEmpty())
+        return;
+    // A name without an extension takes the one of the type picked.
+    if (QFileInfo(fileName).suffix().isEmpty())
+        fileName += filter.contains(QLatin1String("html")) ? QStringLiteral(".html")
+                                                           : QStringLiteral(".json");
+    exportTo(fileName);
 }
 
 void TFormStudy::ButtonImportClick()
@@ -398,7 +406,10 @@ void TFormStudy::ButtonImportClick()
 void TFormStudy::exportTo(const QString &fileName)
 {
     if (m_store)
-        guarded([&] { StudyExchange::exportFile(*m_store, fileName); });
+        guarded([&] {
+            BusyCursor busy;
+            StudyExchange::exportFile(*m_store, fileName);
+        });
 }
 
 void TFormStudy::importFrom(const QString &fileName)
@@ -406,7 +417,11 @@ void TFormStudy::importFrom(const QString &fileName)
     if (!m_store)
         return;
     guarded([&] {
-        const Study::MergeCounts counts = StudyExchange::importFile(*m_store, fileName);
+        Study::MergeCounts counts;
+        {
+            BusyCursor busy;
+            counts = StudyExchange::importFile(*m_store, fileName);
+        }
         ErrorReport::information(
             this, QStringLiteral("Imported from %1: %2 bookmarks, %3 notes, %4 highlights; %5 "
                                  "verses were already here.")

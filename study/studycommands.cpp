@@ -44,6 +44,10 @@ const CommandDesign kCommands[] = {
      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &StudyCommands::CopyVerse1Click},
     {&StudyCommands::BookmarksandNotes1, "BookmarksandNotes1", "Bookmarks and N&otes...",
      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), &StudyCommands::BookmarksandNotes1Click},
+    {&StudyCommands::ExportStudy1, "ExportStudy1", "&Export Bookmarks and Notes...", QKeySequence(),
+     &StudyCommands::ExportStudy1Click},
+    {&StudyCommands::ImportStudy1, "ImportStudy1", "&Import Bookmarks and Notes...", QKeySequence(),
+     &StudyCommands::ImportStudy1Click},
 };
 // Index 0 removes the highlight.
 const char *const kHighlightCaptions[6] = {
@@ -135,8 +139,10 @@ void StudyCommands::createActions()
     for (const CommandDesign &design : kCommands) {
         auto *action = new QAction(QString::fromUtf8(design.caption), m_main);
         action->setObjectName(QString::fromLatin1(design.name));
-        action->setShortcut(design.shortcut);
-        action->setShortcutContext(Qt::WindowShortcut);
+        if (!design.shortcut.isEmpty()) {
+            action->setShortcut(design.shortcut);
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
         connect(action, &QAction::triggered, this, design.handler);
         this->*(design.action) = action;
     }
@@ -160,6 +166,8 @@ void StudyCommands::createActions()
         HighlightColour[index] = action;
     }
     tools->addAction(BookmarksandNotes1);
+    tools->addAction(ExportStudy1);
+    tools->addAction(ImportStudy1);
 }
 
 void StudyCommands::attachReader(TFormBook *reader)
@@ -299,4 +307,19 @@ void StudyCommands::BookmarksandNotes1Click()
         }
     }
     m_main->openChild(new TFormStudy(m_store));
+}
+
+// Both go through the list window, which then shows what was imported.
+void StudyCommands::ExportStudy1Click()
+{
+    BookmarksandNotes1Click();
+    if (auto *list = qobject_cast<TFormStudy *>(m_main->activeChild()))
+        list->ButtonExportClick();
+}
+
+void StudyCommands::ImportStudy1Click()
+{
+    BookmarksandNotes1Click();
+    if (auto *list = qobject_cast<TFormStudy *>(m_main->activeChild()))
+        list->ButtonImportClick();
 }

@@ -41,6 +41,8 @@ public:
     QAction *HighlightColour[6] = {}; // 0: remove, 1 to 5: the colours
     QAction *CopyVerse1 = nullptr;
     QAction *BookmarksandNotes1 = nullptr;
+    QAction *ExportStudy1 = nullptr;
+    QAction *ImportStudy1 = nullptr;
 
 public slots:
     void BookmarkVerse1Click();
@@ -48,6 +50,8 @@ public slots:
     void highlightClick(int colour);
     void CopyVerse1Click();
     void BookmarksandNotes1Click();
+    void ExportStudy1Click();
+    void ImportStudy1Click();
 
 private:
     explicit StudyCommands(TFormMain *main);

@@ -223,7 +223,11 @@ QString StudyStore::open(const QString &folder)
             fail(QStringLiteral("Cannot create the study file %1: %2"), file.errorString());
         file.close();
     }
-    QFile::setPermissions(m_path, QFile::ReadOwner | QFile::WriteOwner);
+    // Whatever the owner allowed themselves stays; nobody else may look in.
+    const QFile::Permissions own =
+        QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
+    if (QFile::permissions(m_path) & ~own)
+        QFile::setPermissions(m_path, QFile::permissions(m_path) & own);
 
     QString notice;
     for (int attempt = 0; attempt < 2; ++attempt) {
