@@ -4,6 +4,7 @@
 #include "study/versecopy.h"
 
 #include <QComboBox>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextBlock>
@@ -172,6 +173,20 @@ bool ReaderMarks::eventFilter(QObject *watched, QEvent *event)
     // Drawn before the text, in the margin left of the verse numbers.
     if (event->type() == QEvent::Paint && watched == m_reader->RxRichEdit1->viewport())
         paintMarks();
+    // A right click names the verse the context menu's commands act on,
+    // unless it falls inside a selection, which they act on instead.
+    if (event->type() == QEvent::MouseButtonPress && watched == m_reader->RxRichEdit1->viewport()) {
+        const auto *click = static_cast<QMouseEvent *>(event);
+        QTextEdit *area = m_reader->RxRichEdit1;
+        const int position = area->cursorForPosition(click->position().toPoint()).position();
+        const QTextCursor current = area->textCursor();
+        if (click->button() == Qt::RightButton &&
+            (position < current.selectionStart() || position > current.selectionEnd())) {
+            QTextCursor moved(area->document());
+            moved.setPosition(position);
+            area->setTextCursor(moved);
+        }
+    }
     return QObject::eventFilter(watched, event);
 }
 

@@ -11,6 +11,7 @@
 #include "study/studycommands.h"
 #include "study/studyexchange.h"
 #include "study/studystore.h"
+#include "study/versecopy.h"
 #include "support/sandbox.h"
 
 #include <QApplication>
@@ -593,6 +594,14 @@ void StudyTest::highlightsAndMarksInTheReader()
     QCOMPARE(at.charFormat().background().color(),
              ReaderMarks::highlightColour(4, reader->RxRichEdit1->palette().color(QPalette::Text)));
     reader->RxRichEdit1->viewport()->repaint(); // the margin marks draw without fault
+
+    // A right click on a verse makes it the one the context menu acts on.
+    QTextCursor verse5(reader->RxRichEdit1->document());
+    verse5.setPosition(reader->VerseStarts[4] + 10);
+    const QPoint point = reader->RxRichEdit1->cursorRect(verse5).center();
+    QTimer::singleShot(300, reader->RxPopupMenu1, [reader] { reader->RxPopupMenu1->close(); });
+    QTest::mouseClick(reader->RxRichEdit1->viewport(), Qt::RightButton, {}, point);
+    QCOMPARE(VerseCopy::caretVerse(*reader), 5);
 }
 
 void StudyTest::highlightStaysReadable_data()
