@@ -3,13 +3,16 @@
 #include "reader/formbook.h"
 #include "study/versecopy.h"
 
+#include <QAccessible>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -125,7 +128,13 @@ void ReaderMarks::followCaption()
         m_reader->RxRichEdit1->viewport()->update();
     }
     const int verse = m_reader->ComboBoxVerse->currentIndex() + 1;
-    m_reader->RxRichEdit1->setAccessibleDescription(describe(m_marks.value(verse)));
+    const QString description = describe(m_marks.value(verse));
+    QTextEdit *area = m_reader->RxRichEdit1;
+    if (area->accessibleDescription() != description) {
+        area->setAccessibleDescription(description);
+        QAccessibleEvent changed(area, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 void ReaderMarks::applyHighlights()
@@ -173,6 +182,20 @@ bool ReaderMarks::eventFilter(QObject *watched, QEvent *event)
     // Drawn before the text, in the margin left of the verse numbers.
     if (event->type() == QEvent::Paint && watched == m_reader->RxRichEdit1->viewport())
         paintMarks();
+    // The margin mark tells what it stands for.
+    if (event->type() == QEvent::ToolTip && watched == m_reader->RxRichEdit1->viewport()) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        QTextEdit *area = m_reader->RxRichEdit1;
+        const int verse =
+            VerseCopy::verseAt(*m_reader, area->cursorForPosition(help->pos()).position());
+        QTextCursor start(area->document());
+        start.setPosition(verse > 0 ? m_reader->VerseStarts[verse - 1] : 0);
+        const QString text = verse > 0 ? describe(m_marks.value(verse)) : QString();
+        if (!text.isEmpty() && help->pos().x() < area->cursorRect(start).left()) {
+            QToolTip::showText(help->globalPos(), text, area->viewport());
+            return true;
+        }
+    }
     // A right click names the verse the context menu's commands act on,
     // unless it falls inside a selection, which they act on instead.
     if (event->type() == QEvent::MouseButtonPress && watched == m_reader->RxRichEdit1->viewport()) {
