@@ -168,6 +168,8 @@ private slots:
     void storeKeepsTextAsWritten();
     void killedWriterLosesNothingCommitted();
     void fullDiskKeepsWhatWasSaved();
+    void unusableFileIsNamed_data();
+    void unusableFileIsNamed();
     void damagedFileIsKeptAside_data();
     void damagedFileIsKeptAside();
     void exportImportRoundTrip();
@@ -326,6 +328,35 @@ void StudyTest::fullDiskKeepsWhatWasSaved()
     QCOMPARE(store.entry(place).note, QStringLiteral("first"));
     QVERIFY(note.save());
     QCOMPARE(store.entry(place).note, QStringLiteral("typed ").repeated(100000));
+}
+
+void StudyTest::unusableFileIsNamed_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::newRow("a folder") << "folder";
+    QTest::newRow("a FIFO") << "fifo";
+}
+
+// Something else where the file should be is left alone; the program starts,
+// and the first study command names the file.
+void StudyTest::unusableFileIsNamed()
+{
+    QFETCH(QString, obstacle);
+    const QString path = m_sandbox->filePath(QStringLiteral("study.db"));
+    if (obstacle == QLatin1String("folder"))
+        QVERIFY(QDir().mkdir(path));
+    else
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    auto main = startMainWindow();
+    TFormBook *reader = openReader(*main, 43, 3, 16);
+    QVERIFY(reader);
+    DialogAnswer answer;
+    StudyCommands::instance()->BookmarkVerse1->trigger();
+    QCOMPARE(answer.texts.size(), 1);
+    QVERIFY2(answer.texts.first().contains(path), qPrintable(answer.texts.first()));
+    QVERIFY(obstacle == QLatin1String("folder") ? QFileInfo(path).isDir()
+                                                : !QFileInfo(path).isFile());
+    QVERIFY(!QFileInfo::exists(path + QStringLiteral(".damaged")));
 }
 
 void StudyTest::damagedFileIsKeptAside_data()
