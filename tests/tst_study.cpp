@@ -2,6 +2,7 @@
 // a damaged file), export and import, verses copied with their reference
 // (the RTF read back by unrtf), the marks a reader shows, and the
 // "Bookmarks and Notes" window through the main window, at 100,000 entries.
+#include "app/documentoutput.h"
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
@@ -590,6 +591,12 @@ void StudyTest::highlightsAndMarksInTheReader()
     QVERIFY(data->html().contains(QStringLiteral("background-color:#fff176")));
     QVERIFY(data->data(QStringLiteral("text/rtf")).contains("\\chcbpat"));
     QVERIFY(!data->text().contains('#'));
+    // The chapter saved as RTF (and so printed) carries the highlight too.
+    const QString saved = m_sandbox->filePath(QStringLiteral("John 3.rtf"));
+    DocumentOutput::save(*reader->RxRichEdit1->document(), saved);
+    QFile rtfFile(saved);
+    QVERIFY(rtfFile.open(QIODevice::ReadOnly));
+    QVERIFY(rtfFile.readAll().contains("\\chcbpat"));
 
     // Words within one verse copy as they are; Select All the whole chapter.
     select(reader, reader->VerseStarts[15] + 5, reader->VerseStarts[15] + 12);
