@@ -224,9 +224,10 @@ QString StudyStore::open(const QString &folder)
         file.close();
     }
     // Whatever the owner allowed themselves stays; nobody else may look in.
+    // A link is the person's own arrangement: its target is left as it is.
     const QFile::Permissions own =
         QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser;
-    if (QFile::permissions(m_path) & ~own)
+    if (!QFileInfo(m_path).isSymLink() && (QFile::permissions(m_path) & ~own))
         QFile::setPermissions(m_path, QFile::permissions(m_path) & own);
 
     QString notice;
