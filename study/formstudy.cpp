@@ -170,6 +170,11 @@ QVariant StudyListModel::data(const QModelIndex &index, int role) const
     if (!index.isValid() || index.row() >= m_shown.size())
         return QVariant();
     const Study::Entry &entry = entryAt(index.row());
+    // A listener hears that a cell is empty rather than nothing at all.
+    if (role == Qt::AccessibleTextRole && index.column() == 1 && entry.label.isEmpty())
+        return QStringLiteral("no label");
+    if (role == Qt::AccessibleTextRole && index.column() == 2 && entry.note.isEmpty())
+        return QStringLiteral("no note");
     if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole) {
         switch (index.column()) {
         case 0:
@@ -221,6 +226,7 @@ void TFormStudy::createControls()
     for (const char *order : kOrders)
         ComboBoxOrder->addItem(QString::fromLatin1(order));
     orderLabel->setBuddy(ComboBoxOrder);
+    ComboBoxOrder->setAccessibleName(QStringLiteral("Sort"));
     top->addWidget(findLabel);
     top->addWidget(EditFilter, 1);
     top->addWidget(orderLabel);
