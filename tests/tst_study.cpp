@@ -735,6 +735,20 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     QCOMPARE(store->entry({19, 23, 4}).label, QStringLiteral("valley"));
     QCOMPARE(list->model()->rowCount(), 2);
 
+    // F2 renames; newest first puts Genesis 1:1, bookmarked last, on top.
+    list->ListEntries->setCurrentIndex(list->model()->index(1, 0));
+    {
+        DialogAnswer answer(QStringLiteral("shadow of death"));
+        QTest::keyClick(list->ListEntries, Qt::Key_F2);
+    }
+    QCOMPARE(store->entry({19, 23, 4}).label, QStringLiteral("shadow of death"));
+    QCOMPARE(list->model()->index(1, 1).data().toString(), QStringLiteral("shadow of death"));
+    list->ComboBoxOrder->setCurrentIndex(1);
+    emit list->ComboBoxOrder->activated(1);
+    QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("Genesis 1:1"));
+    store->setNote({19, 23, 4}, QStringLiteral("changed now"));
+    QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("Psalms 23:4"));
+
     // The study windows are not readers of the session.
     main->close();
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("s"));
