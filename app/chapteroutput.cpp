@@ -4,6 +4,7 @@
 #include "app/documentoutput.h"
 #include "app/formmain.h"
 #include "reader/formbook.h"
+#include "study/versecopy.h"
 
 #include <QClipboard>
 #include <QComboBox>
@@ -91,7 +92,10 @@ void TFormMain::Copy1Click()
     const QTextCursor selection = reader->RxRichEdit1->textCursor();
     if (!selection.hasSelection())
         return;
-    QGuiApplication::clipboard()->setMimeData(ChapterOutput::createMimeData(selection));
+    // Verses go with their reference; any other selection as it stands.
+    QMimeData *verses = VerseCopy::forSelection(reader->RxRichEdit1, selection);
+    QGuiApplication::clipboard()->setMimeData(verses ? verses
+                                                     : ChapterOutput::createMimeData(selection));
 }
 
 void TFormMain::SelectAll1Click()

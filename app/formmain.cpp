@@ -12,6 +12,7 @@
 #include "resources/artwork.h"
 #include "scripture/dataset.h"
 #include "search/formsearch.h"
+#include "study/studycommands.h"
 
 #include <QAction>
 #include <QApplication>
@@ -135,6 +136,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createToolBar();
     createTimers();
+    StudyCommands::install(this);
 
     // FormCreate: the session table and the catalogue open with the window.
     OpenBookRequest = false;

@@ -8,6 +8,7 @@
 #include "app/programfolder.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
+#include "study/studycommands.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -25,10 +26,11 @@ const char *const kSettingsFile = "settings.db";
 
 bool isSessionWindow(const QMdiSubWindow *window)
 {
-    // Search and dictionary windows are neither saved nor closed.
+    // Search, dictionary and study windows are neither saved nor closed.
     const QString caption = window->widget() ? window->widget()->windowTitle() : QString();
     return caption != QLatin1String("Find Verses") &&
-           caption != QLatin1String("Easton's Bible Dictionary");
+           caption != QLatin1String("Easton's Bible Dictionary") &&
+           !StudyCommands::isStudyWindow(window->widget());
 }
 
 // A blank place field names no place, just as an empty text does: the row

@@ -1,6 +1,7 @@
 #include "chaptertextedit.h"
 
 #include "app/chapteroutput.h"
+#include "study/versecopy.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QScrollBar>
@@ -22,6 +23,8 @@ ChapterTextEdit::ChapterTextEdit(QWidget *parent) : QTextEdit(parent)
 
 QMimeData *ChapterTextEdit::createMimeDataFromSelection() const
 {
+    if (QMimeData *verses = VerseCopy::forSelection(this, textCursor()))
+        return verses;
     return ChapterOutput::createMimeData(textCursor());
 }
 

@@ -9,6 +9,7 @@
 #include "resources/artwork.h"
 #include "scripture/bookcatalogue.h"
 #include "scripture/dataset.h"
+#include "study/studycommands.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -152,6 +153,7 @@ TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
     ComboBoxVerse->setCurrentIndex(PendingReference.Verse - 1);
     ComboBoxVerseChange();
     PendingReference = {1, 1, 1};
+    StudyCommands::attachReader(this);
 
     Timer1->start();
 }

@@ -9,6 +9,10 @@
 #include "reader/formbook.h"
 #include "search/formsearch.h"
 #include "search/resultsgrid.h"
+#include "study/formnote.h"
+#include "study/formstudy.h"
+#include "study/studycommands.h"
+#include "study/studystore.h"
 #include "support/sandbox.h"
 
 #include <QAccessible>
@@ -157,6 +161,8 @@ void AccessibilityTest::everyControlIsNamed_data()
     QTest::newRow("dictionary") << QStringLiteral("dictionary");
     QTest::newRow("Options") << QStringLiteral("options");
     QTest::newRow("About") << QStringLiteral("about");
+    QTest::newRow("Bookmarks and Notes") << QStringLiteral("study");
+    QTest::newRow("note") << QStringLiteral("note");
 }
 
 void AccessibilityTest::everyControlIsNamed()
@@ -176,6 +182,14 @@ void AccessibilityTest::everyControlIsNamed()
         root = form;
     } else if (window == QLatin1String("dictionary")) {
         owned = std::make_unique<TFormebd>();
+        root = owned.get();
+    } else if (window == QLatin1String("study")) {
+        StudyCommands::instance()->store()->setBookmark({43, 3, 16}, QStringLiteral("gospel"));
+        owned = std::make_unique<TFormStudy>(StudyCommands::instance()->store());
+        root = owned.get();
+    } else if (window == QLatin1String("note")) {
+        owned = std::make_unique<TFormNote>(StudyCommands::instance()->store(),
+                                            VerseReference{43, 3, 16});
         root = owned.get();
     } else if (window == QLatin1String("options")) {
         root = m_main->FormOptions();
