@@ -6,11 +6,13 @@
 #include "app/pendingreference.h"
 #include "app/programfolder.h"
 #include "app/referenceurl.h"
+#include "app/singleinstance.h"
 #include "documents/formdocument.h"
 #include "reader/formbook.h"
 #include "support/sandbox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -20,6 +22,9 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrinter>
+#include <QProcess>
+#include <QScrollBar>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
@@ -139,6 +144,7 @@ private slots:
     void builtInWindowPerKind();
     void verseLinkOpensReader();
     void unreadableDocumentsAreReported();
+    void browserLinkReachesTheRunningProgram();
     void commandLineLinks_data();
     void commandLineLinks();
 };
@@ -509,8 +515,11 @@ void TestLauncher::builtInWindowPerKind()
                                               "<p>needle here</p></body></html>"));
     QVERIFY(writeFile(folder + "ebd/two.htm",
                       "<html><head><title>Two</title></head><body><p>Second</p></body></html>"));
-    QVERIFY(writeFile(folder + "mhc/john.htm", "<html><body><h2 id=\"3\">Chapter 3</h2></body>"
-                                               "</html>"));
+    // The chapter's anchor far down its book's page.
+    QVERIFY(writeFile(folder + "mhc/john.htm",
+                      "<html><body>" + QByteArray("<p>Comment</p>").repeated(300) +
+                          "<h2 id=\"3\">Chapter 3</h2>" + QByteArray("<p>More</p>").repeated(300) +
+                          "</body></html>"));
     QVERIFY(writeFile(folder + "help/index.htm", "<html><body><p>Help</p></body></html>"));
     TFormMain main;
     quieten(main);
@@ -526,10 +535,10 @@ void TestLauncher::builtInWindowPerKind()
     QVERIFY(dictionary);
     QCOMPARE(main.activeChild(), dictionary);
     QCOMPARE(dictionary->windowTitle(), QStringLiteral("Easton's Bible Dictionary - Two"));
-    QCOMPARE(TFormDocument::windowOf(TFormDocument::Kind::Commentary)
-                 ->BrowserDocument->source()
-                 .fragment(),
-             QStringLiteral("3"));
+    QTextBrowser *commentary =
+        TFormDocument::windowOf(TFormDocument::Kind::Commentary)->BrowserDocument;
+    QCOMPARE(commentary->source().fragment(), QStringLiteral("3"));
+    QTRY_VERIFY(commentary->verticalScrollBar()->value() > 0);
     // The "Print Chapter" of the main menu is for readers.
     QVERIFY(!main.Print1->isEnabled());
 
@@ -549,6 +558,13 @@ void TestLauncher::builtInWindowPerKind()
     QTest::keyClick(dictionary->EditFind, Qt::Key_Return);
     QCOMPARE(browser->textCursor().selectedText(), QStringLiteral("needle"));
     QVERIFY(dictionary->LabelFound->text().isEmpty());
+    QTest::keyClick(browser, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("needle"));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(sandbox.filePath(QStringLiteral("page.pdf")));
+    dictionary->printTo(&printer);
+    QVERIFY(QFileInfo(printer.outputFileName()).size() > 0);
     dictionary->EditFind->setText(QStringLiteral("nowhere at all"));
     QVERIFY(!dictionary->FindNext());
     QCOMPARE(dictionary->LabelFound->text(), QStringLiteral("Not found"));
@@ -628,6 +644,39 @@ void TestLauncher::unreadableDocumentsAreReported()
                                    QStringLiteral(" does not exist."));
     }
     QVERIFY(main.mdiArea()->subWindowList().isEmpty());
+}
+
+// A link clicked in a browser: the desktop starts the program with it, and
+// the running program opens a reader at the verse.
+void TestLauncher::browserLinkReachesTheRunningProgram()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString program = sandbox.filePath(QStringLiteral("kelvaro"));
+    QVERIFY(QFile::copy(Sandbox::programDir() + QStringLiteral("/kelvaro"), program));
+    TFormMain main;
+    quieten(main);
+    SingleInstance running;
+    QCOMPARE(running.acquire(ProgramFolder::dataPath()), SingleInstance::Outcome::Acquired);
+
+    QProcess desktop;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    desktop.setProcessEnvironment(environment);
+    desktop.start(program, {QStringLiteral("kelvaro://Rom+8:28/")});
+    QVERIFY(desktop.waitForFinished(20000));
+    QCOMPARE(desktop.exitCode(), 0);
+    QFile param(sandbox.filePath(QStringLiteral("param.txt")));
+    QVERIFY(param.open(QIODevice::ReadOnly));
+    QCOMPARE(param.readAll(), QByteArray("Rom+8:28\r\n"));
+    param.close();
+
+    main.TimerParameterFileTimer();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 45);
+    QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("8"));
+    QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("28"));
 }
 
 void TestLauncher::commandLineLinks_data()
