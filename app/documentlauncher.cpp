@@ -63,6 +63,12 @@ bool openOnDesktop(const QUrl &url, const QString &address)
     return false;
 }
 
+// The document's file as a message names it: without the chapter's anchor.
+QString documentName(const QString &fullPath)
+{
+    return QDir::toNativeSeparators(DocumentLauncher::fileUrl(fullPath).toLocalFile());
+}
+
 QWidget *messageParent()
 {
     return TFormMain::instance();
@@ -191,15 +197,14 @@ Outcome launch(const QString &viewerText, const QString &fullPath)
         BusyCursor busy;
         if (QProcess::startDetached(choice.program, {address}))
             return Outcome::Viewer;
-        failure = QString::fromLatin1(kProgramFailed)
-                      .arg(choice.program, QDir::toNativeSeparators(fullPath));
+        failure = QString::fromLatin1(kProgramFailed).arg(choice.program, documentName(fullPath));
         break;
     }
     case Viewer::Desktop: {
         BusyCursor busy;
         if (openOnDesktop(fileUrl(fullPath), address))
             return Outcome::DesktopHandler;
-        failure = QString::fromLatin1(kDesktopFailed).arg(QDir::toNativeSeparators(fullPath));
+        failure = QString::fromLatin1(kDesktopFailed).arg(documentName(fullPath));
         break;
     }
     }

@@ -201,7 +201,14 @@ TFormDocument *TFormDocument::showDocument(Kind kind, const QUrl &url)
         document = new TFormDocument(kind);
         document->setSource(url);
         if (main) {
-            main->openChild(document);
+            QMdiSubWindow *frame = main->openChild(document);
+            // Within the client area, however small the main window is.
+            const QSize area = main->mdiArea()->viewport()->size();
+            if (!area.isEmpty()) {
+                frame->resize(frame->size().boundedTo(area));
+                frame->move(qBound(0, frame->x(), area.width() - frame->width()),
+                            qBound(0, frame->y(), area.height() - frame->height()));
+            }
         } else {
             g_loose[static_cast<int>(kind)] = document;
             document->show();

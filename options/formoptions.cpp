@@ -69,9 +69,8 @@ const QString PanelSampleTextCaption = QStringLiteral("In the beginning was the 
 
 const QRect Label5Rect(32, 20, 257, 57);
 const QString Label5Caption = QStringLiteral(
-    "Choose where the dictionary, the commentaries and the help are shown. These documents "
-    "are in HTML format: Kelvaro's own document window shows them, or your web browser, or "
-    "another program whose filename you enter below.");
+    "Choose where the dictionary, the commentaries and the help are shown: in Kelvaro's own "
+    "document window, in your web browser, or in a program whose filename you enter below.");
 const QPoint Label7Pos(32, 84);
 const QString Label7Caption = QStringLiteral("&Show documents in:");
 const QRect ComboBoxViewerRect(32, 100, 257, 21);
