@@ -1,5 +1,6 @@
 #include "documents/formdocument.h"
 
+#include "app/application.h"
 #include "app/busycursor.h"
 #include "app/formmain.h"
 #include "app/referenceurl.h"
@@ -44,6 +45,7 @@ const char *const kCopyCaption = "&Copy";
 const char *const kPrintCaption = "&Print...";
 const char *const kNotFound = "Not found";
 const int kFindWidth = 160;
+const char *const kNoBrowser = "No web browser could be started to open %1.";
 
 // Folders of the program folder and the kind of their documents.
 struct FolderKind
@@ -337,7 +339,8 @@ void TFormDocument::BrowserDocumentAnchorClicked(const QUrl &link)
             showDocument(kind, url);
         return;
     }
-    QDesktopServices::openUrl(url);
+    if (!QDesktopServices::openUrl(url))
+        ErrorReport::information(this, QString::fromLatin1(kNoBrowser).arg(url.toString()));
 }
 
 bool TFormDocument::eventFilter(QObject *watched, QEvent *event)
@@ -347,7 +350,14 @@ bool TFormDocument::eventFilter(QObject *watched, QEvent *event)
     // one before, Esc goes back to the page.
     if (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        const QKeySequence pressed(key->keyCombination());
+        QKeyCombination combination = key->keyCombination();
+        // Ctrl++ is typed with Shift on many keyboards, and on the keypad.
+        if (combination.key() == Qt::Key_Plus || combination.key() == Qt::Key_Equal ||
+            combination.key() == Qt::Key_Minus)
+            combination = QKeyCombination(combination.keyboardModifiers() &
+                                              ~(Qt::ShiftModifier | Qt::KeypadModifier),
+                                          combination.key());
+        const QKeySequence pressed(combination);
         for (QAction *action : {Back1, Forward1, Find1, ZoomIn1, ZoomOut1, Copy1, Print1}) {
             const QKeySequence own = action->data().value<QKeySequence>();
             const bool zoomInEquals =
