@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -117,6 +118,15 @@ QStringList recordedArguments(const QString &record)
 }
 } // namespace
 
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public slots:
+    void openUrl(const QUrl &url) { urls.append(url); }
+};
+
 class TestLauncher : public QObject
 {
     Q_OBJECT
@@ -138,6 +148,7 @@ private slots:
 
     void viewerStartedWithOneArgument();
     void viewerChangeTakesEffectAtOnce();
+    void desktopGetsTheAnchor();
     void launchPaths_data();
     void launchPaths();
     void hostilePathsReachTheViewerWhole();
@@ -407,6 +418,23 @@ void TestLauncher::viewerChangeTakesEffectAtOnce()
     main.HelpwiththisProgram1Click();
     QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(first) && QFile::exists(second), 5000);
     QCOMPARE(recordedArguments(first), recordedArguments(second));
+}
+
+// The desktop's own handler of file addresses gets the chapter's anchor.
+void TestLauncher::desktopGetsTheAnchor()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "openUrl");
+    const QString chapter = sandbox.path() + QStringLiteral("mhc/john.htm");
+    QCOMPARE(DocumentLauncher::launch(QStringLiteral("<desktop>"), chapter + "#3"),
+             DocumentLauncher::Outcome::DesktopHandler);
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+    QCOMPARE(catcher.urls.size(), 1);
+    QCOMPARE(catcher.urls[0].toLocalFile(), chapter);
+    QCOMPARE(catcher.urls[0].fragment(), QStringLiteral("3"));
+    QVERIFY(!QApplication::overrideCursor());
 }
 
 void TestLauncher::launchPaths_data()
