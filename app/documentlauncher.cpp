@@ -49,7 +49,7 @@ DocumentLauncher::DesktopOpener &desktopOpener()
     return installed;
 }
 
-bool openOnDesktop(const QUrl &url, const QString &address)
+bool openOnDesktop(const QUrl &url)
 {
     if (desktopOpener())
         return desktopOpener()(url);
@@ -57,7 +57,8 @@ bool openOnDesktop(const QUrl &url, const QString &address)
         return true;
     for (const char *browser : kDesktopBrowsers) {
         const QString program = QStandardPaths::findExecutable(QLatin1String(browser));
-        if (!program.isEmpty() && QProcess::startDetached(program, {address}))
+        if (!program.isEmpty() &&
+            QProcess::startDetached(program, {QString::fromLatin1(url.toEncoded())}))
             return true;
     }
     return false;
@@ -202,7 +203,7 @@ Outcome launch(const QString &viewerText, const QString &fullPath)
     }
     case Viewer::Desktop: {
         BusyCursor busy;
-        if (openOnDesktop(fileUrl(fullPath), address))
+        if (openOnDesktop(fileUrl(fullPath)))
             return Outcome::DesktopHandler;
         failure = QString::fromLatin1(kDesktopFailed).arg(documentName(fullPath));
         break;
