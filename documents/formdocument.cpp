@@ -35,14 +35,30 @@ const KindDesign kKinds[] = {
     {"FormDocumentCommentary", "Commentary"},
     {"FormDocumentHelp", "Kelvaro Help"},
 };
-const char *const kBackCaption = "&Back";
-const char *const kForwardCaption = "&Forward";
-const char *const kFindCaption = "Find";
+// The tool bar's commands, in order, with their keys (Ctrl++ also as
+// Ctrl+=, see eventFilter).
+struct ActionDesign
+{
+    QAction *TFormDocument::*action;
+    const char *name;
+    const char *caption;
+    QKeyCombination key;
+    void (TFormDocument::*handler)();
+};
+const ActionDesign kActions[] = {
+    {&TFormDocument::Back1, "Back1", "&Back", Qt::ALT | Qt::Key_Left, &TFormDocument::Back1Click},
+    {&TFormDocument::Forward1, "Forward1", "&Forward", Qt::ALT | Qt::Key_Right,
+     &TFormDocument::Forward1Click},
+    {&TFormDocument::Find1, "Find1", "Find", Qt::CTRL | Qt::Key_F, &TFormDocument::Find1Click},
+    {&TFormDocument::ZoomOut1, "ZoomOut1", "Smaller", Qt::CTRL | Qt::Key_Minus,
+     &TFormDocument::ZoomOut1Click},
+    {&TFormDocument::ZoomIn1, "ZoomIn1", "Larger", Qt::CTRL | Qt::Key_Plus,
+     &TFormDocument::ZoomIn1Click},
+    {&TFormDocument::Copy1, "Copy1", "&Copy", Qt::CTRL | Qt::Key_C, &TFormDocument::Copy1Click},
+    {&TFormDocument::Print1, "Print1", "&Print...", Qt::CTRL | Qt::Key_P,
+     &TFormDocument::Print1Click},
+};
 const char *const kFindPlaceholder = "Find in this page";
-const char *const kZoomInCaption = "Larger";
-const char *const kZoomOutCaption = "Smaller";
-const char *const kCopyCaption = "&Copy";
-const char *const kPrintCaption = "&Print...";
 const char *const kNotFound = "Not found";
 const int kFindWidth = 160;
 const char *const kNoBrowser = "No web browser could be started to open %1.";
@@ -113,39 +129,16 @@ TFormDocument::TFormDocument(Kind kind, QWidget *parent) : QWidget(parent), m_ki
 
 void TFormDocument::createActions()
 {
-    struct Item
-    {
-        QAction *TFormDocument::*action;
-        const char *name;
-        const char *caption;
-        QKeySequence shortcut;
-        void (TFormDocument::*handler)();
-    };
-    const Item items[] = {
-        {&TFormDocument::Back1, "Back1", kBackCaption, QKeySequence(Qt::ALT | Qt::Key_Left),
-         &TFormDocument::Back1Click},
-        {&TFormDocument::Forward1, "Forward1", kForwardCaption,
-         QKeySequence(Qt::ALT | Qt::Key_Right), &TFormDocument::Forward1Click},
-        {&TFormDocument::Find1, "Find1", kFindCaption, QKeySequence(Qt::CTRL | Qt::Key_F),
-         &TFormDocument::Find1Click},
-        {&TFormDocument::ZoomIn1, "ZoomIn1", kZoomInCaption, QKeySequence(Qt::CTRL | Qt::Key_Plus),
-         &TFormDocument::ZoomIn1Click},
-        {&TFormDocument::ZoomOut1, "ZoomOut1", kZoomOutCaption,
-         QKeySequence(Qt::CTRL | Qt::Key_Minus), &TFormDocument::ZoomOut1Click},
-        {&TFormDocument::Copy1, "Copy1", kCopyCaption, QKeySequence(Qt::CTRL | Qt::Key_C),
-         &TFormDocument::Copy1Click},
-        {&TFormDocument::Print1, "Print1", kPrintCaption, QKeySequence(Qt::CTRL | Qt::Key_P),
-         &TFormDocument::Print1Click},
-    };
-    for (const Item &item : items) {
+    for (const ActionDesign &item : kActions) {
+        const QKeySequence shortcut(item.key);
         auto *action = new QAction(QString::fromLatin1(item.caption), this);
         action->setObjectName(QLatin1String(item.name));
         // The keys are taken by the window's own filter, ahead of the main
         // window's menu, which has Ctrl+F, Ctrl+C and Ctrl+P of its own.
         action->setToolTip(
             QStringLiteral("%1 (%2)").arg(QString(item.caption).remove(QLatin1Char('&')),
-                                          item.shortcut.toString(QKeySequence::NativeText)));
-        action->setData(item.shortcut);
+                                          shortcut.toString(QKeySequence::NativeText)));
+        action->setData(shortcut);
         connect(action, &QAction::triggered, this, item.handler);
         this->*(item.action) = action;
     }
