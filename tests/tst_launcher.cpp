@@ -588,6 +588,10 @@ void TestLauncher::builtInWindowPerKind()
     QVERIFY(dictionary->LabelFound->text().isEmpty());
     QTest::keyClick(browser, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("needle"));
+    // The main window's Edit menu acts on the page too.
+    main.SelectAll1->trigger();
+    main.Copy1->trigger();
+    QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("First two")));
     QPrinter printer;
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(sandbox.filePath(QStringLiteral("page.pdf")));
