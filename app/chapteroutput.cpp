@@ -3,6 +3,7 @@
 #include "app/busycursor.h"
 #include "app/documentoutput.h"
 #include "app/formmain.h"
+#include "documents/formdocument.h"
 #include "reader/formbook.h"
 #include "study/versecopy.h"
 
@@ -13,6 +14,7 @@
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QTextBrowser>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -86,6 +88,10 @@ void setDialogRunnerForTesting(DialogRunner runner)
 
 void TFormMain::Copy1Click()
 {
+    if (auto *document = qobject_cast<TFormDocument *>(activeChild())) {
+        document->Copy1Click();
+        return;
+    }
     TFormBook *reader = ChapterOutput::readerOf(activeChild());
     if (!reader)
         return;
@@ -100,6 +106,10 @@ void TFormMain::Copy1Click()
 
 void TFormMain::SelectAll1Click()
 {
+    if (auto *document = qobject_cast<TFormDocument *>(activeChild())) {
+        document->BrowserDocument->selectAll();
+        return;
+    }
     if (TFormBook *reader = ChapterOutput::readerOf(activeChild()))
         reader->RxRichEdit1->selectAll();
 }

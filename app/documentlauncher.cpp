@@ -1,26 +1,145 @@
 #include "documentlauncher.h"
 
+#include "app/application.h"
 #include "app/busycursor.h"
-
 #include "app/formmain.h"
+#include "documents/formdocument.h"
 
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
+#include <QStandardPaths>
 
 namespace {
+const char *const kBuiltIn = "<built-in>";
+const char *const kDesktop = "<desktop>";
+// The browser older settings named, which exists only on Windows.
+const char *const kOldDefault = "iexplore.exe";
+// Browsers Debian registers for every desktop, for a desktop without
+// xdg-open.
+const char *const kDesktopBrowsers[] = {"x-www-browser", "sensible-browser"};
+
+const char *const kBuiltInWords = "Kelvaro's own document window";
+const char *const kDesktopWords = "the desktop's default web browser";
+const char *const kProgramFailed =
+    "The HTML viewer \"%1\" could not be started to show %2.\n\n"
+    "The document is shown in Kelvaro's own document window instead. "
+    "Tools > Options > HTML Viewer chooses another viewer.";
+const char *const kDesktopFailed =
+    "The desktop has no web browser that could show %1 (neither xdg-open nor "
+    "x-www-browser could be started).\n\n"
+    "The document is shown in Kelvaro's own document window instead. "
+    "Tools > Options > HTML Viewer chooses another viewer.";
+
+const char *const kMissing = "The file %1 does not exist.";
+const char *const kNotADocument = "%1 is not a document file.";
+const char *const kUnreadable = "The file %1 cannot be read.";
+
 DocumentLauncher::Hook &hook()
 {
     static DocumentLauncher::Hook installed;
     return installed;
 }
 
+DocumentLauncher::DesktopOpener &desktopOpener()
+{
+    static DocumentLauncher::DesktopOpener installed;
+    return installed;
+}
+
+bool openOnDesktop(const QUrl &url)
+{
+    if (desktopOpener())
+        return desktopOpener()(url);
+    if (QDesktopServices::openUrl(url))
+        return true;
+    for (const char *browser : kDesktopBrowsers) {
+        const QString program = QStandardPaths::findExecutable(QLatin1String(browser));
+        if (!program.isEmpty() &&
+            QProcess::startDetached(program, {QString::fromLatin1(url.toEncoded())}))
+            return true;
+    }
+    return false;
+}
+
+// The document's file as a message names it: without the chapter's anchor.
+QString documentName(const QString &fullPath)
+{
+    return QDir::toNativeSeparators(DocumentLauncher::fileUrl(fullPath).toLocalFile());
+}
+
+QWidget *messageParent()
+{
+    return TFormMain::instance();
+}
+
+// The built-in window reads the document itself: one that is missing, cannot
+// be read, or is no plain file (a FIFO would never end) is reported instead.
+void showBuiltIn(const QString &fullPath)
+{
+    const QUrl url = DocumentLauncher::fileUrl(fullPath);
+    const QFileInfo file(url.toLocalFile());
+    QString problem;
+    if (!file.exists())
+        problem = QString::fromLatin1(kMissing);
+    else if (!file.isFile())
+        problem = QString::fromLatin1(kNotADocument);
+    else if (!file.isReadable())
+        problem = QString::fromLatin1(kUnreadable);
+    if (!problem.isEmpty()) {
+        ErrorReport::information(messageParent(),
+                                 problem.arg(QDir::toNativeSeparators(file.filePath())));
+        return;
+    }
+    TFormDocument::showDocument(url);
+}
 } // namespace
 
 namespace DocumentLauncher {
+QString builtInSetting()
+{
+    return QString::fromLatin1(kBuiltIn);
+}
+
+QString desktopSetting()
+{
+    return QString::fromLatin1(kDesktop);
+}
+
+QString defaultSetting()
+{
+    return builtInSetting();
+}
+
+ViewerChoice viewerChoice(const QString &viewerText)
+{
+    const QString program = viewerProgram(viewerText);
+    if (program.isEmpty() || program.compare(builtInSetting(), Qt::CaseInsensitive) == 0 ||
+        QFileInfo(QString(program).replace(QLatin1Char('\\'), QLatin1Char('/')))
+                .fileName()
+                .compare(QLatin1String(kOldDefault), Qt::CaseInsensitive) == 0)
+        return {Viewer::BuiltIn, QString()};
+    if (program.compare(desktopSetting(), Qt::CaseInsensitive) == 0)
+        return {Viewer::Desktop, QString()};
+    return {Viewer::Program, program};
+}
+
+QString describe(const QString &viewerText)
+{
+    const ViewerChoice choice = viewerChoice(viewerText);
+    switch (choice.viewer) {
+    case Viewer::BuiltIn:
+        return QString::fromLatin1(kBuiltInWords);
+    case Viewer::Desktop:
+        return QString::fromLatin1(kDesktopWords);
+    case Viewer::Program:
+        break;
+    }
+    return QLatin1Char('"') + choice.program + QLatin1Char('"');
+}
+
 QString fileAddress(const QString &fullPath)
 {
     const QString path = QDir::fromNativeSeparators(fullPath);
@@ -62,18 +181,39 @@ QString viewerSetting()
 
 Outcome launch(const QString &viewerText, const QString &fullPath)
 {
-    BusyCursor busy;
-    const QString program = viewerProgram(viewerText);
     const QString address = fileAddress(fullPath);
     if (hook()) {
-        hook()(program, address);
+        hook()(viewerProgram(viewerText), address);
         return Outcome::Viewer;
     }
-    if (!program.isEmpty() && QProcess::startDetached(program, {address}))
-        return Outcome::Viewer;
-    if (QDesktopServices::openUrl(fileUrl(fullPath)))
-        return Outcome::DesktopHandler;
-    return Outcome::Failed;
+    const ViewerChoice choice = viewerChoice(viewerText);
+    QString failure;
+    switch (choice.viewer) {
+    case Viewer::BuiltIn:
+        showBuiltIn(fullPath);
+        return Outcome::BuiltIn;
+    case Viewer::Program: {
+        // The program itself, with the address as its one argument: no shell
+        // sees either, whatever characters they hold.
+        BusyCursor busy;
+        if (QProcess::startDetached(choice.program, {address}))
+            return Outcome::Viewer;
+        failure = QString::fromLatin1(kProgramFailed).arg(choice.program, documentName(fullPath));
+        break;
+    }
+    case Viewer::Desktop: {
+        BusyCursor busy;
+        if (openOnDesktop(fileUrl(fullPath)))
+            return Outcome::DesktopHandler;
+        failure = QString::fromLatin1(kDesktopFailed).arg(documentName(fullPath));
+        break;
+    }
+    }
+    // The message first, so that the window it tells of is the one in front
+    // when it is dismissed.
+    ErrorReport::information(messageParent(), failure);
+    showBuiltIn(fullPath);
+    return Outcome::FellBack;
 }
 
 Outcome open(const QString &fullPath)
@@ -84,5 +224,10 @@ Outcome open(const QString &fullPath)
 void setHookForTesting(Hook installed)
 {
     hook() = std::move(installed);
+}
+
+void setDesktopOpenerForTesting(DesktopOpener opener)
+{
+    desktopOpener() = std::move(opener);
 }
 } // namespace DocumentLauncher

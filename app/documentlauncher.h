@@ -1,6 +1,8 @@
-// Hands an HTML document to the external viewer program as a file:/// address.
-// The program never renders these documents itself; the viewer named by the
-// stored setting edithtmlviewer shows them.
+// Shows an HTML document of the program folder: in the built-in document
+// window, in the desktop's default browser, or in a viewer program, as the
+// stored setting edithtmlviewer says. A viewer that cannot be started is
+// reported by a message naming it and the document, and the document opens
+// in the built-in window instead.
 #pragma once
 
 #include <QString>
@@ -9,6 +11,32 @@
 #include <functional>
 
 namespace DocumentLauncher {
+// The setting's text for the two choices that name no program. Neither can
+// be a program's file name ("<" and ">" are not allowed in one on Windows,
+// and no program is called so elsewhere), so older settings that name a
+// program keep their meaning:
+//   "<built-in>"  the built-in document window (also an empty setting and
+//                 the "iexplore.exe" of older settings, which named a
+//                 browser that Linux does not have)
+//   "<desktop>"   the desktop's default browser (xdg-open, else
+//                 x-www-browser or sensible-browser)
+// Any other text names the viewer program.
+QString builtInSetting();
+QString desktopSetting();
+// What a first run uses.
+QString defaultSetting();
+
+enum class Viewer { BuiltIn, Desktop, Program };
+struct ViewerChoice
+{
+    Viewer viewer = Viewer::BuiltIn;
+    QString program; // Program only
+};
+ViewerChoice viewerChoice(const QString &viewerText);
+// In words, for the first-run notice: "Kelvaro's own document window",
+// "the desktop's default web browser", or the program's name.
+QString describe(const QString &viewerText);
+
 // "file:///" + the full path, with forward slashes and without a doubled
 // leading slash. Spaces and an anchor ("#3") stay as they are.
 QString fileAddress(const QString &fullPath);
@@ -21,16 +49,22 @@ QString viewerProgram(const QString &viewerText);
 // The current viewer setting of the main window ("" without one).
 QString viewerSetting();
 
-enum class Outcome { Viewer, DesktopHandler, Failed };
-// Starts the viewer with the address of fullPath as its single argument.
-// When it cannot be started (the default "iexplore.exe" exists only on
-// Windows), the desktop's handler for file addresses opens the document.
-// Nothing is reported to the user either way; the busy cursor shows meanwhile.
+enum class Outcome { Viewer, DesktopHandler, BuiltIn, FellBack };
+// Shows the document as the viewer setting says. A program is started
+// directly (never through a shell) with the address as its single argument.
+// When the program or the desktop's browser cannot be started, a message
+// names them and the document, which then opens in the built-in window
+// (FellBack). The busy cursor shows meanwhile.
 Outcome launch(const QString &viewerText, const QString &fullPath);
 // The same with the main window's current viewer setting.
 Outcome open(const QString &fullPath);
 
-// Tests see what would be started instead of starting it.
+// Tests see what would be shown, and how, instead of showing it: program is
+// the viewer setting as a program name.
 using Hook = std::function<void(const QString &program, const QString &address)>;
 void setHookForTesting(Hook hook);
+// Tests stand in for the desktop's handler of file addresses (false: the
+// desktop could not open it).
+using DesktopOpener = std::function<bool(const QUrl &url)>;
+void setDesktopOpenerForTesting(DesktopOpener opener);
 } // namespace DocumentLauncher

@@ -3,6 +3,7 @@
 #include "about/formabout.h"
 #include "app/application.h"
 #include "app/chapteroutput.h"
+#include "app/documentlauncher.h"
 #include "app/pendingreference.h"
 #include "dictionary/formebd.h"
 #include "options/formoptions.h"
@@ -43,9 +44,11 @@ const int kParameterFileInterval = 200;
 // Longest wait for the window system to show the main window before the
 // session opens anyway (a window that is never shown is not waited for).
 const int kPlacementWaitMs = 2000;
+// %1: the viewer in force, in words.
 const char *const kFirstRunNotice =
-    "Your current settings will use Internet Explorer for viewing the reference material. "
-    "You can change to a diffent web browser by clicking on Tools...Options...HTML Viewer.";
+    "The reference material (the dictionary, the commentaries and the help) opens in %1. "
+    "You can choose your web browser or another program instead under Tools > Options > "
+    "HTML Viewer.";
 
 struct MenuItem
 {
@@ -187,7 +190,7 @@ void TFormMain::createHolders()
     PanelSampleText = new SampleFont(QStringLiteral("In the beginning was the Word..."),
                                      FontValue::textDefault(), PanelSample);
     PanelSampleText->setObjectName(QStringLiteral("PanelSampleText"));
-    edithtmlviewer = new QLineEdit(QStringLiteral("iexplore.exe"), holders);
+    edithtmlviewer = new QLineEdit(DocumentLauncher::defaultSetting(), holders);
     edithtmlviewer->setObjectName(QStringLiteral("edithtmlviewer"));
     EditFirstTime = new QLineEdit(QStringLiteral("True"), holders);
     EditFirstTime->setObjectName(QStringLiteral("EditFirstTime"));
@@ -600,7 +603,9 @@ void TFormMain::TimerStartupTimer()
     }
     restoreSession();
     if (EditFirstTime->text() == QLatin1String("True")) {
-        ErrorReport::information(this, QString::fromLatin1(kFirstRunNotice));
+        ErrorReport::information(this,
+                                 QString::fromLatin1(kFirstRunNotice)
+                                     .arg(DocumentLauncher::describe(edithtmlviewer->text())));
         EditFirstTime->setText(QStringLiteral("False"));
     }
 }

@@ -2,6 +2,7 @@
 #include "app/formmain.h"
 #include "app/parameterfile.h"
 #include "app/programfolder.h"
+#include "app/referenceurl.h"
 #include "app/singleinstance.h"
 #include "scripture/dataset.h"
 
@@ -27,8 +28,9 @@ int main(int argc, char *argv[])
     const QString dataFolder = ProgramFolder::dataPath();
     QString handOffError;
     if (argc > 1) {
-        if (ParameterFile::appendArgument(dataFolder, QString::fromLocal8Bit(argv[1]),
-                                          &handOffError)) {
+        // A verse link from a browser ("kelvaro:John+3:16") is a reference list.
+        const QString list = ReferenceUrl::toReferenceList(QString::fromLocal8Bit(argv[1]));
+        if (ParameterFile::appendArgument(dataFolder, list, &handOffError)) {
             handOffError.clear();
         } else {
             printError(handOffError);

@@ -26,6 +26,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.dont_write_bytecode = True  # keep the source tree clean
 sys.path.insert(0, HERE)
 
+import scripture_links  # noqa: E402
 import sources  # noqa: E402
 
 STYLESHEET = "../kelvaro.css"
@@ -99,7 +100,7 @@ class Writer:
                 os.remove(target)
 
 
-def easton_page(entry):
+def easton_page(entry, linker):
     parts = ["<h1>%s</h1>" % esc(entry.word)]
     truncated = False
     for text in entry.definitions:
@@ -107,24 +108,25 @@ def easton_page(entry):
         if len(text) >= EASTON_LIMIT:
             truncated = True
             text = text.rstrip(" ,;:") + "\u2026"
-        parts.append("<p>%s</p>" % esc(text))
+        parts.append("<p>%s</p>" % linker.link(text))
     if truncated:
         parts.append('<p class="note">The source text of this entry breaks off here.</p>')
     if entry.refs:
         parts.append("<h2>Scripture references</h2>")
-        parts.append("<p>%s</p>" % esc("; ".join(entry.refs)))
+        parts.append("<p>%s</p>" % "; ".join(linker.link(r) for r in entry.refs))
     parts.append("<footer>\n<p>%s</p>\n</footer>" % EASTON_CREDIT)
     return page(entry.word, "\n".join(parts))
 
 
-def mhc_blocks(blocks):
+def mhc_blocks(blocks, linker):
     """HTML for one run of commentary blocks (an introduction or a chapter)."""
     parts = []
     items = []
 
     def close_list():
         if items:
-            parts.append("<ul>\n%s\n</ul>" % "\n".join("<li>%s</li>" % esc(i) for i in items))
+            parts.append("<ul>\n%s\n</ul>" % "\n".join("<li>%s</li>" % linker.link(i)
+                                                          for i in items))
             items.clear()
 
     for i, (kind, text) in enumerate(blocks):
@@ -133,7 +135,7 @@ def mhc_blocks(blocks):
             continue
         close_list()
         if kind == "h":
-            parts.append("<h3>%s</h3>" % esc(text))
+            parts.append("<h3>%s</h3>" % linker.link(text))
             continue
         # The older part of the text gives a chapter's topic as a paragraph of
         # its own, followed by the comment opened with "--".
@@ -141,14 +143,14 @@ def mhc_blocks(blocks):
         if text.startswith("--"):
             text = text[2:].lstrip()
         if following and following[0] == "p" and following[1].startswith("--"):
-            parts.append("<p><em>%s</em></p>" % esc(text))
+            parts.append("<p><em>%s</em></p>" % linker.link(text))
         else:
-            parts.append("<p>%s</p>" % esc(text))
+            parts.append("<p>%s</p>" % linker.link(text))
     close_list()
     return parts
 
 
-def mhc_book_page(book, chapter_count, intro, chapters):
+def mhc_book_page(book, chapter_count, intro, chapters, linker):
     title = "Matthew Henry's Concise Commentary: " + book.name
     numbers = range(1, chapter_count + 1)
     parts = [
@@ -157,12 +159,12 @@ def mhc_book_page(book, chapter_count, intro, chapters):
         '<nav id="chapters" aria-label="Chapters">\n<p>Chapters: %s</p>\n</nav>'
         % " ".join('<a href="#%d">%d</a>' % (n, n) for n in numbers),
     ]
-    parts += mhc_blocks(intro)
+    parts += mhc_blocks(intro, linker)
     for n in numbers:
         parts.append('<section>\n<h2 id="%d">Chapter %d</h2>' % (n, n))
         blocks = chapters.get(n, [])
         if any(kind == "p" for kind, _ in blocks):
-            parts += mhc_blocks(blocks)
+            parts += mhc_blocks(blocks, linker)
         else:
             parts.append('<p class="note">Matthew Henry\'s Concise Commentary has no comment '
                          "on this chapter.</p>")
@@ -232,18 +234,25 @@ def main():
 
     writer = Writer(args.out)
 
-    entries = sources.read_easton()
-    for entry in entries:
-        writer.write(os.path.join("ebd", entry.link), easton_page(entry))
-
     books = sources.read_books()
     chapter_counts = {}
-    for book, chapter, _, _ in sources.read_kjv():
+    verse_counts = {}
+    for book, chapter, verse, _ in sources.read_kjv():
         chapter_counts[book] = max(chapter_counts.get(book, 0), chapter)
+        verse_counts[(book, chapter)] = max(verse_counts.get((book, chapter), 0), verse)
+    abbreviations = {b.number: b.abbr for b in books}
+    easton_links = scripture_links.Linker(verse_counts, abbreviations)
+    mhc_links = scripture_links.Linker(verse_counts, abbreviations)
+
+    entries = sources.read_easton()
+    for entry in entries:
+        writer.write(os.path.join("ebd", entry.link), easton_page(entry, easton_links))
+
     for book in books:
         intro, chapters = sources.read_mhc(book)
         writer.write(os.path.join("mhc", book.slug + ".htm"),
-                     mhc_book_page(book, chapter_counts[book.number], intro, chapters))
+                     mhc_book_page(book, chapter_counts[book.number], intro, chapters,
+                                   mhc_links))
     writer.write(os.path.join("mhc", "index.htm"), mhc_index_page(books))
 
     copied = copy_docs(args.out)
@@ -251,6 +260,10 @@ def main():
     writer.prune("mhc", copied)
     print("documents: %d dictionary pages, %d commentary books (%d pages rewritten)"
           % (len(entries), len(books), writer.changed))
+    for name, linker in (("Easton's Bible Dictionary", easton_links),
+                         ("Matthew Henry's Concise Commentary", mhc_links)):
+        print("scripture references in %s: %d, %d linked to a verse"
+              % (name, linker.found, linker.resolved))
 
 
 if __name__ == "__main__":

@@ -1,10 +1,12 @@
 #include "formoptions.h"
 
+#include "app/documentlauncher.h"
 #include "options/fontvalue.h"
 #include "options/optionscontrols.h"
 #include "options/sampleholders.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -65,17 +67,22 @@ const QString PanelSampleVerseCaption = QStringLiteral("1");
 const QRect PanelSampleTextRect(28, 28, 277, 33);
 const QString PanelSampleTextCaption = QStringLiteral("In the beginning was the Word...");
 
-const QRect Label5Rect(32, 48, 257, 57);
+const QRect Label5Rect(32, 20, 257, 57);
 const QString Label5Caption = QStringLiteral(
-    "Enter the filename of the application to be used for viewing viewing the dictionary and "
-    "commentaries. These documents are in html format, so this will usually be your web "
-    "browser.");
+    "Choose where the dictionary, the commentaries and the help are shown: in Kelvaro's own "
+    "document window, in your web browser, or in a program whose filename you enter below.");
+const QPoint Label7Pos(32, 84);
+const QString Label7Caption = QStringLiteral("&Show documents in:");
+const QRect ComboBoxViewerRect(32, 100, 257, 21);
+// In the order of ViewerEntry.
+const char *const ViewerEntries[] = {"Built-in", "The desktop's default browser",
+                                     "The program named below"};
+enum ViewerEntry { EntryBuiltIn, EntryDesktop, EntryProgram };
 const QPoint Label6Pos(32, 128);
 const QString Label6Caption = QStringLiteral("Filename:");
 const QRect FilenameEdit1Rect(32, 144, 257, 21);
 const QRect ButtonRestoreRect(196, 196, 93, 21);
 const QString ButtonRestoreCaption = QStringLiteral("&Restore Default");
-const QString DefaultViewer = QStringLiteral("iexplore.exe");
 
 const QRect ButtonOKRect(196, 364, 69, 25);
 const QString ButtonOKCaption = QStringLiteral("OK");
@@ -88,6 +95,7 @@ const QString FontListName = QStringLiteral("%1 font");
 const QString SizeBoxName = QStringLiteral("%1 font size");
 const QString GroupColorListName = QStringLiteral("%1 font color");
 const QString BackgroundListName = QStringLiteral("Background color");
+const QString ComboBoxViewerName = QStringLiteral("Show documents in");
 const QString BrowseButtonName = QStringLiteral("Browse for the HTML viewer");
 
 template <typename Widget> Widget *placed(Widget *widget, const char *name, const QRect &rect)
@@ -240,6 +248,13 @@ void TFormOptions::createControls()
     Label5 = placed(new QLabel(Label5Caption, TabViewer), "Label5", Label5Rect);
     Label5->setWordWrap(true);
     Label5->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Label7 = label(TabViewer, "Label7", Label7Caption, Label7Pos);
+    ComboBoxViewer = placed(new QComboBox(TabViewer), "ComboBoxViewer", ComboBoxViewerRect);
+    for (const char *entry : ViewerEntries)
+        ComboBoxViewer->addItem(QString::fromLatin1(entry));
+    Label7->setBuddy(ComboBoxViewer);
+    ComboBoxViewer->setAccessibleName(ComboBoxViewerName);
+    chain(ComboBoxViewer);
     Label6 = label(TabViewer, "Label6", Label6Caption, Label6Pos);
     FilenameEdit1 = placed(new FilenameEdit(TabViewer), "FilenameEdit1", FilenameEdit1Rect);
     Label6->setBuddy(FilenameEdit1);
@@ -297,6 +312,7 @@ void TFormOptions::createConnections()
     connect(ButtonOK, &QPushButton::clicked, this, &TFormOptions::ButtonOKClick);
     connect(ButtonCancel, &QPushButton::clicked, this, &TFormOptions::ButtonCancelClick);
     connect(ButtonRestore, &QPushButton::clicked, this, &TFormOptions::ButtonRestoreClick);
+    connect(FilenameEdit1, &QLineEdit::textChanged, this, &TFormOptions::FilenameEdit1Change);
 }
 
 TFormOptions::FontGroup TFormOptions::group(int index) const
@@ -333,7 +349,7 @@ void TFormOptions::FormActivate()
     if (target.PanelSampleText)
         PanelSampleText->setFontValue(target.PanelSampleText->fontValue());
     if (target.edithtmlviewer)
-        FilenameEdit1->setText(target.edithtmlviewer->text());
+        loadViewer(target.edithtmlviewer->text());
     ColorComboBoxBackground->setColorValue(PanelSample->color());
     // Each control set here writes its value back into the sample through
     // its change handler.
@@ -470,7 +486,7 @@ void TFormOptions::ButtonOKClick()
     if (target.PanelSampleText)
         target.PanelSampleText->setFontValue(PanelSampleText->fontValue());
     if (target.edithtmlviewer)
-        target.edithtmlviewer->setText(FilenameEdit1->text());
+        target.edithtmlviewer->setText(viewerText());
     if (target.reopenReaders)
         target.reopenReaders();
     accept();
@@ -483,5 +499,50 @@ void TFormOptions::ButtonCancelClick()
 
 void TFormOptions::ButtonRestoreClick()
 {
-    FilenameEdit1->setText(DefaultViewer);
+    loadViewer(DocumentLauncher::defaultSetting());
+}
+
+// A program typed or picked is the program chosen.
+void TFormOptions::FilenameEdit1Change()
+{
+    if (!m_loadingViewer && !FilenameEdit1->text().trimmed().isEmpty())
+        ComboBoxViewer->setCurrentIndex(EntryProgram);
+}
+
+// The setting's text as the dialog shows it: the choice in the list, and a
+// program's name in the file name box (an older "iexplore.exe" shows as the
+// built-in window, which is what it now means).
+void TFormOptions::loadViewer(const QString &text)
+{
+    const DocumentLauncher::ViewerChoice choice = DocumentLauncher::viewerChoice(text);
+    m_loadingViewer = true;
+    switch (choice.viewer) {
+    case DocumentLauncher::Viewer::BuiltIn:
+        ComboBoxViewer->setCurrentIndex(EntryBuiltIn);
+        FilenameEdit1->clear();
+        break;
+    case DocumentLauncher::Viewer::Desktop:
+        ComboBoxViewer->setCurrentIndex(EntryDesktop);
+        FilenameEdit1->clear();
+        break;
+    case DocumentLauncher::Viewer::Program:
+        ComboBoxViewer->setCurrentIndex(EntryProgram);
+        FilenameEdit1->setText(text);
+        break;
+    }
+    m_loadingViewer = false;
+}
+
+QString TFormOptions::viewerText() const
+{
+    switch (ComboBoxViewer->currentIndex()) {
+    case EntryDesktop:
+        return DocumentLauncher::desktopSetting();
+    case EntryProgram:
+        // Exactly as shown, quotes included; a program that does not start
+        // is reported when a document is opened.
+        return FilenameEdit1->text();
+    default:
+        return DocumentLauncher::builtInSetting();
+    }
 }

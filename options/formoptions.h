@@ -7,6 +7,7 @@
 #include <functional>
 
 class QCheckBox;
+class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
@@ -80,6 +81,9 @@ public:
     SampleFont *PanelSampleText = nullptr;
 
     QLabel *Label5 = nullptr;
+    QLabel *Label7 = nullptr;
+    // Built-in window, the desktop's browser, or the program in FilenameEdit1.
+    QComboBox *ComboBoxViewer = nullptr;
     QLabel *Label6 = nullptr;
     FilenameEdit *FilenameEdit1 = nullptr;
     QPushButton *ButtonRestore = nullptr;
@@ -111,6 +115,7 @@ public slots:
     void ButtonOKClick();
     void ButtonCancelClick();
     void ButtonRestoreClick();
+    void FilenameEdit1Change();
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -132,6 +137,9 @@ private:
     void createConnections();
     FontGroup group(int index) const;
     void loadGroup(const FontGroup &group);
+    void loadViewer(const QString &text);
+    QString viewerText() const;
 
     std::function<Target()> m_target;
+    bool m_loadingViewer = false;
 };

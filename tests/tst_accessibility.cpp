@@ -5,6 +5,7 @@
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "dictionary/formebd.h"
+#include "documents/formdocument.h"
 #include "options/formoptions.h"
 #include "reader/formbook.h"
 #include "search/formsearch.h"
@@ -19,6 +20,7 @@
 #include <QLineEdit>
 #include <QRegularExpression>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -159,6 +161,7 @@ void AccessibilityTest::everyControlIsNamed_data()
     QTest::newRow("main window with a reader") << QStringLiteral("main");
     QTest::newRow("Find Verses with results") << QStringLiteral("search");
     QTest::newRow("dictionary") << QStringLiteral("dictionary");
+    QTest::newRow("document window") << QStringLiteral("document");
     QTest::newRow("Options") << QStringLiteral("options");
     QTest::newRow("About") << QStringLiteral("about");
     QTest::newRow("Bookmarks and Notes") << QStringLiteral("study");
@@ -191,6 +194,16 @@ void AccessibilityTest::everyControlIsNamed()
         owned = std::make_unique<TFormNote>(StudyCommands::instance()->store(),
                                             VerseReference{43, 3, 16});
         root = owned.get();
+    } else if (window == QLatin1String("document")) {
+        auto *form = new TFormDocument(TFormDocument::Kind::Dictionary);
+        owned.reset(form);
+        form->setSource(QUrl::fromLocalFile(m_sandbox->filePath(QStringLiteral("ebd/abdi.htm"))));
+        // A screen reader names the page and reads its text.
+        QAccessibleInterface *text = QAccessible::queryAccessibleInterface(form->BrowserDocument);
+        QCOMPARE(text->text(QAccessible::Name), QStringLiteral("Easton's Bible Dictionary - Abdi"));
+        QVERIFY(text->textInterface());
+        QVERIFY(text->textInterface()->text(0, 40).startsWith(QStringLiteral("Abdi")));
+        root = form;
     } else if (window == QLatin1String("options")) {
         root = m_main->FormOptions();
     } else {

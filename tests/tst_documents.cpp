@@ -231,6 +231,8 @@ private slots:
     void helpListsEveryAbbreviation();
     void helpLookupExamplesHold();
     void jfbPageNamesEveryFile();
+    void verseLinksNameRealVerses_data();
+    void verseLinksNameRealVerses();
 
 private:
     void addDocumentRows();
@@ -510,6 +512,68 @@ void TestDocuments::jfbPageNamesEveryFile()
     QCOMPARE(listed.size(), 66);
     for (int book = 1; book <= 66; ++book)
         QCOMPARE(listed.value(book), m_books.value(book).jfbFile);
+}
+
+void TestDocuments::verseLinksNameRealVerses_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<int>("links");
+    // A reference of the source that names no verse, left as text.
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("text");
+    // The build counts 52,999 references in Easton's entries and 1,418 in
+    // Matthew Henry's commentary.
+    QTest::newRow("Easton's Bible Dictionary")
+        << "ebd" << 52871 << "clay.htm"
+        << "<a href=\"kelvaro:Isa+57:20\">Isa. 57:20</a>; Jer. 38:60)";
+    QTest::newRow("Matthew Henry's Concise Commentary")
+        << "mhc" << 1418 << "genesis.htm"
+        << "(<a href=\"kelvaro:Gen+8:13\">Ge 8:13-19</a>)";
+}
+
+void TestDocuments::verseLinksNameRealVerses()
+{
+    QFETCH(QString, folder);
+    QFETCH(int, links);
+    QFETCH(QString, page);
+    QFETCH(QString, text);
+    QHash<QString, int> books;
+    for (auto it = m_books.cbegin(); it != m_books.cend(); ++it)
+        books.insert(it.value().abbreviation, it.key());
+    TableCopy verses(QStringLiteral("Verses.db"));
+    QVERIFY(verses.isOpen());
+    QHash<QString, int> verseCounts;
+    QSqlQuery q =
+        verses.query(QStringLiteral("select \"Book\", \"Chapter\", \"VerseCount\" from db"));
+    while (q.next())
+        verseCounts.insert(q.value(0).toString() + QLatin1Char(':') + q.value(1).toString(),
+                           q.value(2).toInt());
+    QCOMPARE(verseCounts.size(), 1189);
+
+    static const QRegularExpression link(QStringLiteral("<a href=\"kelvaro:([^\"]*)\">"));
+    static const QRegularExpression target(
+        QStringLiteral("^([1-3]?[A-Za-z]+)\\+([0-9]+):([0-9]+)$"));
+    const QDir dir(QDir(Sandbox::programDir()).filePath(folder));
+    int found = 0;
+    for (const QString &name : dir.entryList({QStringLiteral("*.htm")}, QDir::Files)) {
+        const QString html = readText(dir.filePath(name));
+        auto it = link.globalMatch(html);
+        while (it.hasNext()) {
+            const QString href = it.next().captured(1);
+            const QRegularExpressionMatch m = target.match(href);
+            QVERIFY2(m.hasMatch(), qPrintable(name + ": " + href));
+            const int book = books.value(m.captured(1));
+            QVERIFY2(book > 0, qPrintable(name + ": " + href + " names no book"));
+            const int count =
+                verseCounts.value(QString::number(book) + QLatin1Char(':') + m.captured(2));
+            const int verse = m.captured(3).toInt();
+            QVERIFY2(verse >= 1 && verse <= count,
+                     qPrintable(name + ": " + href + " names no verse"));
+            ++found;
+        }
+    }
+    QCOMPARE(found, links);
+    QVERIFY(readText(dir.filePath(page)).contains(text));
 }
 
 QTEST_GUILESS_MAIN(TestDocuments)

@@ -5,10 +5,14 @@
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "app/programfolder.h"
+#include "app/referenceurl.h"
+#include "app/singleinstance.h"
+#include "documents/formdocument.h"
 #include "reader/formbook.h"
 #include "support/sandbox.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
@@ -19,8 +23,14 @@
 #include <QMdiSubWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <QPrinter>
+#include <QProcess>
+#include <QScrollBar>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 namespace {
 struct Started
@@ -138,7 +148,16 @@ private slots:
 
     void viewerStartedWithOneArgument();
     void viewerChangeTakesEffectAtOnce();
-    void missingViewerFallsBackToDesktop();
+    void desktopGetsTheAnchor();
+    void launchPaths_data();
+    void launchPaths();
+    void hostilePathsReachTheViewerWhole();
+    void builtInWindowPerKind();
+    void verseLinkOpensReader();
+    void unreadableDocumentsAreReported();
+    void browserLinkReachesTheRunningProgram();
+    void commandLineLinks_data();
+    void commandLineLinks();
 };
 
 void TestLauncher::addresses_data()
@@ -401,25 +420,318 @@ void TestLauncher::viewerChangeTakesEffectAtOnce()
     QCOMPARE(recordedArguments(first), recordedArguments(second));
 }
 
-void TestLauncher::missingViewerFallsBackToDesktop()
+// The desktop's own handler of file addresses gets the chapter's anchor.
+void TestLauncher::desktopGetsTheAnchor()
 {
     Sandbox sandbox;
     QVERIFY(sandbox.isValid());
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "openUrl");
     const QString chapter = sandbox.path() + QStringLiteral("mhc/john.htm");
-
-    QCOMPARE(DocumentLauncher::launch(QStringLiteral("no-such-viewer-kelvaro.exe"), chapter + "#3"),
-             DocumentLauncher::Outcome::DesktopHandler);
-    QCOMPARE(DocumentLauncher::launch(QString(), chapter),
+    QCOMPARE(DocumentLauncher::launch(QStringLiteral("<desktop>"), chapter + "#3"),
              DocumentLauncher::Outcome::DesktopHandler);
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-
-    QCOMPARE(catcher.urls.size(), 2);
+    QCOMPARE(catcher.urls.size(), 1);
     QCOMPARE(catcher.urls[0].toLocalFile(), chapter);
     QCOMPARE(catcher.urls[0].fragment(), QStringLiteral("3"));
-    QVERIFY(catcher.urls[1].fragment().isEmpty());
     QVERIFY(!QApplication::overrideCursor());
+}
+
+void TestLauncher::launchPaths_data()
+{
+    QTest::addColumn<QString>("viewer");
+    QTest::addColumn<int>("desktop"); // -1 none, 0 fails, 1 opens
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<QString>("message"); // a part of it; empty: none
+    using O = DocumentLauncher::Outcome;
+    QTest::newRow("built-in") << "<built-in>" << -1 << int(O::BuiltIn) << "";
+    QTest::newRow("older default") << "iexplore.exe" << -1 << int(O::BuiltIn) << "";
+    QTest::newRow("empty") << "" << -1 << int(O::BuiltIn) << "";
+    QTest::newRow("desktop") << "<desktop>" << 1 << int(O::DesktopHandler) << "";
+    QTest::newRow("no browser") << "<desktop>" << 0 << int(O::FellBack)
+                                << "The desktop has no web browser that could show ";
+    QTest::newRow("missing program")
+        << "\"/no/such dir/view $(touch pwned); 'x'\"" << -1 << int(O::FellBack)
+        << "The HTML viewer \"/no/such dir/view $(touch pwned); 'x'\" could not be started to "
+           "show ";
+}
+
+void TestLauncher::launchPaths()
+{
+    QFETCH(QString, viewer);
+    QFETCH(int, desktop);
+    QFETCH(int, outcome);
+    QFETCH(QString, message);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString folder = sandbox.path();
+    const QString page = folder + QStringLiteral("help/index.htm");
+    QVERIFY(writeFile(page, "<html><head><title>Help</title></head><body><p>Helpful "
+                            "words</p></body></html>"));
+    TFormMain main;
+    quieten(main);
+    QList<QUrl> opened;
+    if (desktop >= 0) {
+        DocumentLauncher::setDesktopOpenerForTesting([&opened, desktop](const QUrl &url) {
+            opened.append(url);
+            return desktop == 1;
+        });
+    }
+    main.edithtmlviewer->setText(viewer);
+    MessageCatcher catcher;
+    const auto result = DocumentLauncher::open(page);
+    DocumentLauncher::setDesktopOpenerForTesting(nullptr);
+
+    QCOMPARE(int(result), outcome);
+    QCOMPARE(opened.size(), desktop >= 0 ? 1 : 0);
+    if (desktop >= 0)
+        QCOMPARE(opened[0].toLocalFile(), page);
+    if (message.isEmpty()) {
+        QVERIFY(catcher.text.isEmpty());
+    } else {
+        // The message names the viewer and the document.
+        QVERIFY2(catcher.text.startsWith(message + page), qPrintable(catcher.text));
+        QVERIFY(catcher.text.contains(QStringLiteral("Kelvaro's own document window")));
+    }
+    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Help);
+    if (outcome == int(DocumentLauncher::Outcome::DesktopHandler)) {
+        QVERIFY(!window);
+    } else {
+        QVERIFY(window);
+        QCOMPARE(window->BrowserDocument->source().toLocalFile(), page);
+        QVERIFY(window->BrowserDocument->toPlainText().contains(QStringLiteral("Helpful words")));
+        QCOMPARE(main.activeChild(), window);
+    }
+    QVERIFY(!QFile::exists(QStringLiteral("pwned")));
+    QVERIFY(!QApplication::overrideCursor());
+}
+
+// Paths that a shell would split or run: the viewer gets the document's
+// address as one argument, exactly, and nothing else runs.
+void TestLauncher::hostilePathsReachTheViewerWhole()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString folder = sandbox.path() + QStringLiteral("a b'\"; $(touch pwned) `touch pwned`/");
+    ProgramFolder::setPathForTesting(folder);
+    QVERIFY(writeFile(folder + QStringLiteral("kjvnotes.htm")));
+    const QString record = sandbox.filePath(QStringLiteral("arguments.txt"));
+    const QString viewer = writeViewerScript(
+        sandbox.filePath(QStringLiteral("my \"viewer\"; $(touch pwned)/view.sh")), record);
+    TFormMain main;
+    quieten(main);
+    main.edithtmlviewer->setText(viewer);
+    MessageCatcher catcher;
+    main.AbouttheKingJamesVersion1Click();
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(record), 5000);
+    QCOMPARE(recordedArguments(record),
+             QStringList({QStringLiteral("1"),
+                          QStringLiteral("file://") + folder + QStringLiteral("kjvnotes.htm")}));
+    QVERIFY(catcher.text.isEmpty());
+    QVERIFY(!QFile::exists(sandbox.filePath(QStringLiteral("pwned"))));
+    QVERIFY(!QFile::exists(QStringLiteral("pwned")));
+}
+
+// One window per kind, reused; Back, Forward, Find and zoom inside it.
+void TestLauncher::builtInWindowPerKind()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString folder = sandbox.path();
+    QVERIFY(writeFile(folder + "ebd/one.htm", "<html><head><title>One</title></head><body>"
+                                              "<p>First <a href=\"two.htm\">two</a></p>"
+                                              "<p>needle here</p></body></html>"));
+    QVERIFY(writeFile(folder + "ebd/two.htm",
+                      "<html><head><title>Two</title></head><body><p>Second</p></body></html>"));
+    // The chapter's anchor far down its book's page.
+    QVERIFY(writeFile(folder + "mhc/john.htm",
+                      "<html><body>" + QByteArray("<p>Comment</p>").repeated(300) +
+                          "<h2 id=\"3\">Chapter 3</h2>" + QByteArray("<p>More</p>").repeated(300) +
+                          "</body></html>"));
+    QVERIFY(writeFile(folder + "help/index.htm", "<html><body><p>Help</p></body></html>"));
+    TFormMain main;
+    quieten(main);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
+    DocumentLauncher::open(folder + "ebd/one.htm");
+    DocumentLauncher::open(folder + "mhc/john.htm#3");
+    DocumentLauncher::open(folder + "help/index.htm");
+    DocumentLauncher::open(folder + "ebd/two.htm");
+    QCOMPARE(main.mdiArea()->subWindowList().size(), 3);
+    TFormDocument *dictionary = TFormDocument::windowOf(TFormDocument::Kind::Dictionary);
+    QVERIFY(dictionary);
+    QCOMPARE(main.activeChild(), dictionary);
+    QCOMPARE(dictionary->windowTitle(), QStringLiteral("Easton's Bible Dictionary - Two"));
+    QTextBrowser *commentary =
+        TFormDocument::windowOf(TFormDocument::Kind::Commentary)->BrowserDocument;
+    QCOMPARE(commentary->source().fragment(), QStringLiteral("3"));
+    QTRY_VERIFY(commentary->verticalScrollBar()->value() > 0);
+    // The "Print Chapter" of the main menu is for readers.
+    QVERIFY(!main.Print1->isEnabled());
+
+    QTextBrowser *browser = dictionary->BrowserDocument;
+    QVERIFY(dictionary->Back1->isEnabled());
+    QTest::keyClick(browser, Qt::Key_Left, Qt::AltModifier);
+    QCOMPARE(browser->source().fileName(), QStringLiteral("one.htm"));
+    QVERIFY(dictionary->Forward1->isEnabled());
+    QTest::keyClick(browser, Qt::Key_Right, Qt::AltModifier);
+    QCOMPARE(browser->source().fileName(), QStringLiteral("two.htm"));
+    dictionary->Back1Click();
+
+    // Ctrl+F in the window goes to its find box, not to the verse search.
+    QTest::keyClick(browser, Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(dictionary->EditFind->hasFocus());
+    QTest::keyClicks(dictionary->EditFind, QStringLiteral("needle"));
+    QTest::keyClick(dictionary->EditFind, Qt::Key_Return);
+    QCOMPARE(browser->textCursor().selectedText(), QStringLiteral("needle"));
+    QVERIFY(dictionary->LabelFound->text().isEmpty());
+    QTest::keyClick(browser, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("needle"));
+    // The main window's Edit menu acts on the page too.
+    main.SelectAll1->trigger();
+    main.Copy1->trigger();
+    QVERIFY(QGuiApplication::clipboard()->text().contains(QStringLiteral("First two")));
+    QPrinter printer;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(sandbox.filePath(QStringLiteral("page.pdf")));
+    dictionary->printTo(&printer);
+    QVERIFY(QFileInfo(printer.outputFileName()).size() > 0);
+    dictionary->EditFind->setText(QStringLiteral("nowhere at all"));
+    QVERIFY(!dictionary->FindNext());
+    QCOMPARE(dictionary->LabelFound->text(), QStringLiteral("Not found"));
+    QCOMPARE(main.mdiArea()->subWindowList().size(), 3);
+
+    const qreal size = browser->font().pointSizeF();
+    QTest::keyClick(browser, Qt::Key_Plus, Qt::ControlModifier);
+    QVERIFY(browser->font().pointSizeF() > size);
+    dictionary->ZoomOut1Click();
+    QCOMPARE(browser->font().pointSizeF(), size);
+
+    // Tab walks to the link; Enter follows it.
+    browser->setFocus();
+    QTest::keyClick(browser, Qt::Key_Tab);
+    QCOMPARE(browser->textCursor().selectedText(), QStringLiteral("two"));
+    QTest::keyClick(browser, Qt::Key_Return);
+    QCOMPARE(browser->source().fileName(), QStringLiteral("two.htm"));
+}
+
+// A verse link of a shipped dictionary page, followed from the keyboard,
+// opens a reader at that verse; a link to no verse is reported.
+void TestLauncher::verseLinkOpensReader()
+{
+    Sandbox sandbox(true);
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    quieten(main);
+    main.show();
+    main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
+    DocumentLauncher::open(sandbox.path() + QStringLiteral("ebd/abdi.htm"));
+    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Dictionary);
+    QVERIFY(window);
+    QTextBrowser *browser = window->BrowserDocument;
+    browser->setFocus();
+    // "My servant. (1.) 1 Chr. 6:44. ..."
+    QTest::keyClick(browser, Qt::Key_Tab);
+    QCOMPARE(browser->textCursor().selectedText(), QStringLiteral("1 Chr. 6:44"));
+    QTest::keyClick(browser, Qt::Key_Return);
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 13);
+    QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("6"));
+    QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("44"));
+    QCOMPARE(PendingReference.Book, 1);
+
+    const int windows = main.mdiArea()->subWindowList().size();
+    for (const char *link : {"kelvaro:John+3:99", "kelvaro:Xyz+1:1", "kelvaro:John+22:1"}) {
+        MessageCatcher catcher;
+        window->BrowserDocumentAnchorClicked(QUrl(QString::fromLatin1(link)));
+        QCOMPARE(catcher.text, QStringLiteral("The link %1 names no verse of the King James "
+                                              "Version.")
+                                   .arg(QLatin1String(link)));
+    }
+    QCOMPARE(main.mdiArea()->subWindowList().size(), windows);
+}
+
+void TestLauncher::unreadableDocumentsAreReported()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString fifo = sandbox.filePath(QStringLiteral("help/fifo.htm"));
+    QDir().mkpath(sandbox.filePath(QStringLiteral("help")));
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    TFormMain main;
+    quieten(main);
+    main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
+    {
+        MessageCatcher catcher;
+        DocumentLauncher::open(fifo);
+        QCOMPARE(catcher.text, fifo + QStringLiteral(" is not a document file."));
+    }
+    {
+        MessageCatcher catcher;
+        DocumentLauncher::open(sandbox.filePath(QStringLiteral("ebd/none.htm")));
+        QCOMPARE(catcher.text, QStringLiteral("The file ") +
+                                   sandbox.filePath(QStringLiteral("ebd/none.htm")) +
+                                   QStringLiteral(" does not exist."));
+    }
+    QVERIFY(main.mdiArea()->subWindowList().isEmpty());
+}
+
+// A link clicked in a browser: the desktop starts the program with it, and
+// the running program opens a reader at the verse.
+void TestLauncher::browserLinkReachesTheRunningProgram()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString program = sandbox.filePath(QStringLiteral("kelvaro"));
+    QVERIFY(QFile::copy(Sandbox::programDir() + QStringLiteral("/kelvaro"), program));
+    TFormMain main;
+    quieten(main);
+    SingleInstance running;
+    QCOMPARE(running.acquire(ProgramFolder::dataPath()), SingleInstance::Outcome::Acquired);
+
+    QProcess desktop;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("DISPLAY"));
+    desktop.setProcessEnvironment(environment);
+    desktop.start(program, {QStringLiteral("kelvaro://Rom+8:28/")});
+    QVERIFY(desktop.waitForFinished(20000));
+    QCOMPARE(desktop.exitCode(), 0);
+    QFile param(sandbox.filePath(QStringLiteral("param.txt")));
+    QVERIFY(param.open(QIODevice::ReadOnly));
+    QCOMPARE(param.readAll(), QByteArray("Rom+8:28\r\n"));
+    param.close();
+
+    main.TimerParameterFileTimer();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 45);
+    QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("8"));
+    QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("28"));
+}
+
+void TestLauncher::commandLineLinks_data()
+{
+    QTest::addColumn<QString>("argument");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("link") << "kelvaro:John+3:16"
+                          << "John+3:16";
+    QTest::newRow("browser's slashes") << "kelvaro://1John+4:8/"
+                                       << "1John+4:8";
+    QTest::newRow("escaped") << "KELVARO:Ps+23%3A1"
+                             << "Ps+23:1";
+    QTest::newRow("reference list") << "John+3:16,Rom+8:28"
+                                    << "John+3:16,Rom+8:28";
+    QTest::newRow("other scheme") << "file:///tmp/x"
+                                  << "file:///tmp/x";
+}
+
+void TestLauncher::commandLineLinks()
+{
+    QFETCH(QString, argument);
+    QFETCH(QString, list);
+    QCOMPARE(ReferenceUrl::toReferenceList(argument), list);
 }
 
 QTEST_MAIN(TestLauncher)

@@ -179,7 +179,7 @@ void MainWindowTest::hasTheMenusAndToolBar()
     QCOMPARE(tools, (QStringList{"Open", "Search", "Copybtn", "Printbtn", "Options"}));
     QCOMPARE(hints, (QStringList{"Open New Window", "Find Verses", "Copy to Clipboard",
                                  "Print Chapter", "Options"}));
-    QCOMPARE(main->edithtmlviewer->text(), QStringLiteral("iexplore.exe"));
+    QCOMPARE(main->edithtmlviewer->text(), QStringLiteral("<built-in>"));
 }
 
 void MainWindowTest::emptySessionOpensGenesis()

@@ -195,14 +195,71 @@ private slots:
         m_holders->viewer->setText(QStringLiteral("/usr/bin/firefox"));
         d.show();
         QTest::mouseClick(d.ButtonRestore, Qt::LeftButton);
-        QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("iexplore.exe"));
+        QCOMPARE(d.ComboBoxViewer->currentText(), QStringLiteral("Built-in"));
         d.ButtonCancelClick();
         QCOMPARE(m_holders->viewer->text(), QStringLiteral("/usr/bin/firefox"));
         d.show();
         QCOMPARE(d.FilenameEdit1->text(), QStringLiteral("/usr/bin/firefox"));
         d.ButtonRestoreClick();
         d.ButtonOKClick();
-        QCOMPARE(m_holders->viewer->text(), QStringLiteral("iexplore.exe"));
+        QCOMPARE(m_holders->viewer->text(), QStringLiteral("<built-in>"));
+    }
+
+    // The stored text, the choice the dialog shows for it, and the text that
+    // "OK" stores back.
+    void viewerChoices_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("entry");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("saved");
+        QTest::newRow("older default") << "iexplore.exe"
+                                       << "Built-in"
+                                       << ""
+                                       << "<built-in>";
+        QTest::newRow("older path") << "C:\\Program Files\\Internet Explorer\\IEXPLORE.EXE"
+                                    << "Built-in"
+                                    << ""
+                                    << "<built-in>";
+        QTest::newRow("empty") << ""
+                               << "Built-in"
+                               << ""
+                               << "<built-in>";
+        QTest::newRow("built-in") << "<built-in>"
+                                  << "Built-in"
+                                  << ""
+                                  << "<built-in>";
+        QTest::newRow("desktop") << "<desktop>"
+                                 << "The desktop's default browser"
+                                 << ""
+                                 << "<desktop>";
+        QTest::newRow("program quoted") << "\"/opt/my viewer/view\""
+                                        << "The program named below"
+                                        << "\"/opt/my viewer/view\""
+                                        << "\"/opt/my viewer/view\"";
+    }
+
+    void viewerChoices()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, entry);
+        QFETCH(QString, program);
+        QFETCH(QString, saved);
+        TFormOptions &d = dialog();
+        m_holders->viewer->setText(stored);
+        d.show();
+        d.PageControl1->setCurrentWidget(d.TabViewer);
+        QCOMPARE(d.ComboBoxViewer->currentText(), entry);
+        QCOMPARE(d.FilenameEdit1->text(), program);
+        d.ButtonOKClick();
+        QCOMPARE(m_holders->viewer->text(), saved);
+
+        // A program typed into the box is the program chosen.
+        d.show();
+        QTest::keyClicks(d.FilenameEdit1, QStringLiteral("/usr/bin/my browser"));
+        QCOMPARE(d.ComboBoxViewer->currentText(), QStringLiteral("The program named below"));
+        d.ButtonOKClick();
+        QCOMPARE(m_holders->viewer->text(), program + QStringLiteral("/usr/bin/my browser"));
     }
 
     void keptThroughTheDialog()

@@ -61,7 +61,7 @@ EXPECTED_SETTINGS = {
     "PanelSampleVerse_FontPitch": "fpDefault",
     "PanelSampleVerse_FontStyle": "[fsBold]",
     "SpeedBar1_Align": "alTop",
-    "edithtmlviewer_Text": "iexplore.exe",
+    "edithtmlviewer_Text": "<built-in>",
     "EditFirstTime_Text": "False",
 }
 
