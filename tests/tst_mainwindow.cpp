@@ -18,6 +18,7 @@
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -142,6 +143,8 @@ private slots:
     void storedSessionOutlivesAFailedRestore_data();
     void storedSessionOutlivesAFailedRestore();
     void restoreOpensAtMostAHundredReaders();
+    void referenceBoxGoesWhereTyped_data();
+    void referenceBoxGoesWhereTyped();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -786,4 +789,71 @@ void MainWindowTest::deadInstanceNeverBlocksAStart()
 }
 
 QTEST_MAIN(MainWindowTest)
+void MainWindowTest::referenceBoxGoesWhereTyped_data()
+{
+    QTest::addColumn<int>("readersBefore");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("marked");
+    QTest::newRow("active reader goes there")
+        << 1 << "John 3:16" << false << QStringList{"John 3:16"} << QString() << 0;
+    QTest::newRow("Shift+Enter opens another")
+        << 1 << "jude 3" << true << QStringList{"Genesis 1:1", "Jude 1:3"} << QString() << 0;
+    QTest::newRow("a new reader when none is open")
+        << 0 << "Psalm 23" << false << QStringList{"Psalms 23:1"} << QString() << 0;
+    QTest::newRow("a range is marked")
+        << 1 << "1 Cor 13:4-7" << false << QStringList{"1 Corinthians 13:4"} << QString() << 1;
+    QTest::newRow("no such book")
+        << 1 << "Hezekiah 3" << false << QStringList{"Genesis 1:1"}
+        << "No book called Hezekiah" << 0;
+    QTest::newRow("no such chapter")
+        << 1 << "John 22:1" << false << QStringList{"Genesis 1:1"} << "John has 21 chapters" << 0;
+    QTest::newRow("no such verse")
+        << 1 << "John 3:99" << true << QStringList{"Genesis 1:1"} << "John 3 has 36 verses" << 0;
+    QTest::newRow("hostile text")
+        << 1 << QString(10000, QLatin1Char('9')) << false << QStringList{"Genesis 1:1"}
+        << "A reference is at most 100 characters long" << 0;
+}
+
+// Ctrl+L, the reference and Enter, as a person types them; what cannot be
+// shown is said beside the box and no reader moves.
+void MainWindowTest::referenceBoxGoesWhereTyped()
+{
+    QFETCH(int, readersBefore);
+    QFETCH(QString, typed);
+    QFETCH(bool, shift);
+    QFETCH(QStringList, captions);
+    QFETCH(QString, message);
+    QFETCH(int, marked);
+    MessageLog log;
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    if (readersBefore == 0)
+        main->mdiArea()->closeAllSubWindows();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), readersBefore);
+    main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main.get()));
+
+    QTest::keyClick(main.get(), Qt::Key_L, Qt::ControlModifier);
+    QLineEdit *box = main->ReferenceBox1->EditReference;
+    QTRY_VERIFY(box->hasFocus());
+    box->setText(typed);
+    QTest::keyClick(box, Qt::Key_Return, shift ? Qt::ShiftModifier : Qt::NoModifier);
+
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), captions);
+    QCOMPARE(main->ReferenceBox1->LabelReferenceMessage->text(), message);
+    QCOMPARE(box->accessibleDescription(), message);
+    QVERIFY(log.texts.isEmpty());
+    auto *reader = qobject_cast<TFormBook *>(main->activeChild());
+    QVERIFY(reader);
+    QCOMPARE(reader->RxRichEdit1->extraSelections().size(), marked);
+    if (message.isEmpty()) {
+        QVERIFY(reader->RxRichEdit1->hasFocus());
+        // A jump in a reader that was open is one step back.
+        QCOMPARE(reader->history().canGoBack(), readersBefore == 1 && !shift);
+    }
+}
+
 #include "tst_mainwindow.moc"
