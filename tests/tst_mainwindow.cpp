@@ -144,6 +144,8 @@ private slots:
     void storedSessionOutlivesAFailedRestore();
     void restoreOpensAtMostAHundredReaders();
     void referenceBoxGoesWhereTyped_data();
+    void restoreKeepsPlacesAndSizes_data();
+    void restoreKeepsPlacesAndSizes();
     void referenceBoxGoesWhereTyped();
 
 private:
@@ -805,16 +807,15 @@ void MainWindowTest::referenceBoxGoesWhereTyped_data()
         << 0 << "Psalm 23" << false << QStringList{"Psalms 23:1"} << QString() << 0;
     QTest::newRow("a range is marked")
         << 1 << "1 Cor 13:4-7" << false << QStringList{"1 Corinthians 13:4"} << QString() << 1;
-    QTest::newRow("no such book")
-        << 1 << "Hezekiah 3" << false << QStringList{"Genesis 1:1"}
-        << "No book called Hezekiah" << 0;
+    QTest::newRow("no such book") << 1 << "Hezekiah 3" << false << QStringList{"Genesis 1:1"}
+                                  << "No book called Hezekiah" << 0;
     QTest::newRow("no such chapter")
         << 1 << "John 22:1" << false << QStringList{"Genesis 1:1"} << "John has 21 chapters" << 0;
     QTest::newRow("no such verse")
         << 1 << "John 3:99" << true << QStringList{"Genesis 1:1"} << "John 3 has 36 verses" << 0;
-    QTest::newRow("hostile text")
-        << 1 << QString(10000, QLatin1Char('9')) << false << QStringList{"Genesis 1:1"}
-        << "A reference is at most 100 characters long" << 0;
+    QTest::newRow("hostile text") << 1 << QString(10000, QLatin1Char('9')) << false
+                                  << QStringList{"Genesis 1:1"}
+                                  << "A reference is at most 100 characters long" << 0;
 }
 
 // Ctrl+L, the reference and Enter, as a person types them; what cannot be
@@ -854,6 +855,81 @@ void MainWindowTest::referenceBoxGoesWhereTyped()
         // A jump in a reader that was open is one step back.
         QCOMPARE(reader->history().canGoBack(), readersBefore == 1 && !shift);
     }
+}
+
+void MainWindowTest::restoreKeepsPlacesAndSizes_data()
+{
+    // Stored top, left, height, width; where the reader is expected, the
+    // area's size standing for "the far edge".
+    QTest::addColumn<QVariantList>("stored");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("placed and sized") << QVariantList{10, 20, 150, 200} << "20,10 200x150";
+    QTest::newRow("past the far edge")
+        << QVariantList{5000, 5000, 150, 200} << "right,bottom 200x150";
+    QTest::newRow("before the near edge") << QVariantList{-40, -70, 150, 200} << "0,0 200x150";
+    QTest::newRow("larger than the area") << QVariantList{0, 0, 99999, 2147483647} << "0,0 area";
+    QTest::newRow("maximized") << QVariantList{10, 20, -250, -400} << "maximized 20,10 400x250";
+    QTest::newRow("no usable size") << QVariantList{0, 0, 0, 0} << "default";
+    QTest::newRow("blank size") << QVariantList{QVariant(), QVariant(), QVariant(), QVariant()}
+                                << "default";
+    QTest::newRow("one size negative") << QVariantList{10, 20, -150, 200} << "default";
+}
+
+// A reader comes back where it stood, inside the client area; rows without
+// usable bounds (those of an older session) take the default place.
+void MainWindowTest::restoreKeepsPlacesAndSizes()
+{
+    QFETCH(QVariantList, stored);
+    QFETCH(QString, expected);
+    QSize defaultSize;
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        defaultSize = main->mdiArea()->subWindowList().first()->size();
+        main->mdiArea()->closeAllSubWindows();
+        Table &table = main->TableSettings();
+        table.beginTransaction();
+        table.emptyTable();
+        table.append();
+        const char *fields[] = {"top", "left", "height", "width"};
+        table.setField(QStringLiteral("order"), 0);
+        table.setField(QStringLiteral("book"), 43);
+        table.setField(QStringLiteral("chapter"), 3);
+        table.setField(QStringLiteral("verse"), 16);
+        for (int i = 0; i < 4; ++i)
+            table.setField(QString::fromLatin1(fields[i]), stored.at(i));
+        table.post();
+        table.commit();
+        table.close();
+    }
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QMdiSubWindow *window = main->mdiArea()->subWindowList().first();
+    QCOMPARE(window->widget()->windowTitle(), QStringLiteral("John 3:16"));
+    const QSize area = main->mdiArea()->viewport()->size();
+    if (expected == QLatin1String("default")) {
+        QVERIFY(!window->isMaximized());
+        QCOMPARE(window->geometry(), QRect(QPoint(0, 0), defaultSize));
+        return;
+    }
+    QCOMPARE(window->isMaximized(), expected.startsWith(QLatin1String("maximized")));
+    if (window->isMaximized()) {
+        QCOMPARE(window->geometry(), QRect(QPoint(0, 0), area));
+        window->showNormal();
+        expected = expected.section(QLatin1Char(' '), 1);
+    }
+    QRect want;
+    if (expected == QLatin1String("0,0 area"))
+        want = QRect(QPoint(0, 0), area);
+    else if (expected.startsWith(QLatin1String("right,bottom")))
+        want = QRect(QPoint(area.width() - 200, area.height() - 150), QSize(200, 150));
+    else if (expected == QLatin1String("0,0 200x150"))
+        want = QRect(0, 0, 200, 150);
+    else if (expected == QLatin1String("20,10 400x250"))
+        want = QRect(20, 10, 400, 250);
+    else
+        want = QRect(20, 10, 200, 150);
+    QCOMPARE(window->geometry(), want);
 }
 
 #include "tst_mainwindow.moc"
