@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/commandlinereference.h"
 #include "app/formmain.h"
 #include "app/parameterfile.h"
 #include "app/programfolder.h"
@@ -27,8 +28,14 @@ int main(int argc, char *argv[])
     const QString dataFolder = ProgramFolder::dataPath();
     QString handOffError;
     if (argc > 1) {
-        if (ParameterFile::appendArgument(dataFolder, QString::fromLocal8Bit(argv[1]),
-                                          &handOffError)) {
+        // Arguments that name no passage are told here and never handed over.
+        const CommandLineReference::Outcome reference =
+            CommandLineReference::fromArguments(argc, argv);
+        if (!reference.error.isEmpty()) {
+            printError(reference.error);
+            return 2;
+        }
+        if (ParameterFile::appendArgument(dataFolder, reference.list, &handOffError)) {
             handOffError.clear();
         } else {
             printError(handOffError);

@@ -145,6 +145,8 @@ private slots:
     void restoreOpensAtMostAHundredReaders();
     void referenceBoxGoesWhereTyped_data();
     void restoreKeepsPlacesAndSizes_data();
+    void commandLineTakesReferences_data();
+    void commandLineTakesReferences();
     void restoreKeepsPlacesAndSizes();
     void referenceBoxGoesWhereTyped();
 
@@ -930,6 +932,73 @@ void MainWindowTest::restoreKeepsPlacesAndSizes()
     else
         want = QRect(20, 10, 200, 150);
     QCOMPARE(window->geometry(), want);
+}
+
+void MainWindowTest::commandLineTakesReferences_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("handedOver");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("two words") << QStringList{"John", "3:16"} << 0 << QByteArray("John+3:16\r\n")
+                               << QString();
+    QTest::newRow("one quoted") << QStringList{"1 Cor 13:4"} << 0 << QByteArray("1Cor+13:4\r\n")
+                                << QString();
+    QTest::newRow("one-chapter book")
+        << QStringList{"jude", "3"} << 0 << QByteArray("Jude+1:3\r\n") << QString();
+    QTest::newRow("chapter alone")
+        << QStringList{"Psalm", "23"} << 0 << QByteArray("Ps+23:1\r\n") << QString();
+    QTest::newRow("the design's list as it stands")
+        << QStringList{"Ps+23:,John+3:16,17", "ignored"} << 0
+        << QByteArray("Ps+23:,John+3:16,17\r\n") << QString();
+    QTest::newRow("no such book") << QStringList{"Hezekiah", "3"} << 2 << QByteArray()
+                                  << "kelvaro: No book called Hezekiah";
+    QTest::newRow("huge chapter") << QStringList{"John 99999999999:1"} << 2 << QByteArray()
+                                  << "kelvaro: John has 21 chapters";
+    QTest::newRow("no such verse")
+        << QStringList{"John", "3:37"} << 2 << QByteArray() << "kelvaro: John 3 has 36 verses";
+    QTest::newRow("no book") << QStringList{"0:0"} << 2 << QByteArray()
+                             << "kelvaro: Begin with the book, as in John 3:16";
+    QTest::newRow("broken list") << QStringList{"John+3:16 "} << 2 << QByteArray()
+                                 << "kelvaro: '16 ' is not a valid integer value";
+    QTest::newRow("control character") << QStringList{"John\n3:16"} << 2 << QByteArray()
+                                       << "kelvaro: A reference cannot hold control characters";
+    QTest::newRow("10,000 characters")
+        << QStringList{QString(10000, QLatin1Char('x'))} << 2 << QByteArray()
+        << "kelvaro: A reference is at most 100 characters long";
+}
+
+// A second start with a reference hands it over in the design's form; an
+// argument that names no passage is told on standard error, ends with 2 and
+// leaves no param.txt behind.
+void MainWindowTest::commandLineTakesReferences()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, handedOver);
+    QFETCH(QString, error);
+    const QString program = m_sandbox->filePath(QStringLiteral("kelvaro"));
+    QVERIFY(QFile::copy(Sandbox::programDir() + QStringLiteral("/kelvaro"), program));
+    SingleInstance running;
+    QCOMPARE(running.acquire(m_sandbox->path()), SingleInstance::Outcome::Acquired);
+
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    second.setProcessEnvironment(environment);
+    second.start(program, arguments);
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), exitCode);
+    QCOMPARE(QString::fromLocal8Bit(second.readAllStandardError()).trimmed(), error);
+    QFile param(m_sandbox->filePath(QStringLiteral("param.txt")));
+    if (handedOver.isEmpty()) {
+        QVERIFY(!param.exists());
+        return;
+    }
+    QVERIFY(param.open(QIODevice::ReadOnly));
+    QCOMPARE(param.readAll(), handedOver);
 }
 
 #include "tst_mainwindow.moc"
