@@ -8,6 +8,7 @@
 #include "app/referencebox.h"
 #include "reader/formbook.h"
 
+#include <QAccessibleWidget>
 #include <QAction>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -17,10 +18,25 @@
 namespace {
 // A screen reader names the bar by this instead of its section caption.
 const char *const kToolBarAccessibleName = "Main tool bar";
+
+// Qt names a tool bar by its caption whatever name it was given; this bar
+// is heard by the name it was given.
+QAccessibleInterface *namedToolBarAccessible(const QString &className, QObject *object)
+{
+    auto *bar = qobject_cast<QToolBar *>(object);
+    if (className != QLatin1String("QToolBar") || !bar || bar->accessibleName().isEmpty())
+        return nullptr;
+    return new QAccessibleWidget(bar, QAccessible::ToolBar, bar->accessibleName());
+}
 } // namespace
 
 void TFormMain::createReferenceBox()
 {
+    static const bool accessibleInstalled = [] {
+        QAccessible::installFactory(namedToolBarAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleInstalled);
     SpeedBar1->setAccessibleName(QString::fromLatin1(kToolBarAccessibleName));
     SpeedBar1->addSeparator();
     ReferenceBox1 = new ReferenceBox(SpeedBar1);
