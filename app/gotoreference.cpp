@@ -42,6 +42,7 @@ void TFormMain::createReferenceBox()
     ReferenceBox1 = new ReferenceBox(SpeedBar1);
     SpeedBar1->addWidget(ReferenceBox1);
     connect(ReferenceBox1, &ReferenceBox::referenceChosen, this, &TFormMain::openReference);
+    connect(SpeedBar1, &QToolBar::orientationChanged, ReferenceBox1, &ReferenceBox::setOrientation);
 }
 
 void TFormMain::GoToReference1Click()

@@ -12,6 +12,8 @@
 namespace {
 const int kBoxWidth = 160;
 const int kMessageWidth = 260;
+// Beside a bar at the left or right edge: as narrow as the box.
+const int kUprightWidth = 120;
 const int kVisibleCompletions = 10;
 const char *const kPlaceholder = "Go to, e.g. John 3:16";
 const char *const kHint =
@@ -56,6 +58,17 @@ ReferenceBox::ReferenceBox(QWidget *parent)
 }
 
 ReferenceBox::~ReferenceBox() = default;
+
+void ReferenceBox::setOrientation(Qt::Orientation orientation)
+{
+    const bool upright = orientation == Qt::Vertical;
+    auto *box = static_cast<QBoxLayout *>(layout());
+    box->setDirection(upright ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    EditReference->setFixedWidth(upright ? kUprightWidth : kBoxWidth);
+    LabelReferenceMessage->setMinimumWidth(upright ? 0 : kMessageWidth);
+    LabelReferenceMessage->setMaximumWidth(upright ? kUprightWidth : QWIDGETSIZE_MAX);
+    LabelReferenceMessage->setWordWrap(upright);
+}
 
 void ReferenceBox::focusBox()
 {

@@ -27,6 +27,8 @@ public:
     // Reads the box as if Enter (or Shift+Enter) had been pressed.
     void submit(bool newReader);
     void showMessage(const QString &message);
+    // On a bar at the left or right edge the message goes under the box.
+    void setOrientation(Qt::Orientation orientation);
 
 signals:
     void referenceChosen(const ReferenceParser::Reference &reference, bool newReader);
