@@ -137,7 +137,14 @@ void TFormBook::setHistoryButtonStates()
 // is already shown.
 void TFormBook::showPlace(const ReaderPlace &place)
 {
-    ++m_jumpDepth;
+    // A table that fails part-way still leaves the place following the
+    // reading afterwards.
+    struct Depth
+    {
+        int &depth;
+        explicit Depth(int &d) : depth(d) { ++depth; }
+        ~Depth() { --depth; }
+    } depth(m_jumpDepth);
     if (ComboBoxBook->currentIndex() != place.Book - 1 ||
         ComboBoxChapter->currentIndex() != place.Chapter - 1) {
         if (ComboBoxBook->currentIndex() != place.Book - 1) {
@@ -150,12 +157,15 @@ void TFormBook::showPlace(const ReaderPlace &place)
     ComboBoxVerse->setCurrentIndex(place.Verse - 1);
     MoveCaretOnVerseChange = true;
     ComboBoxVerseChange();
-    --m_jumpDepth;
 }
 
 void TFormBook::goTo(int book, int chapter, int verse)
 {
     const Jump jump(*this);
+    // A new place asked for: the last range asked for is no longer marked,
+    // even within the same chapter.
+    m_markedVerses.clear();
+    refreshExtraSelections();
     showPlace({book, chapter, verse});
 }
 

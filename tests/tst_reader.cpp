@@ -601,6 +601,10 @@ void ReaderTest::marksARangeOfVerses()
         QCOMPARE(text.count(QChar::ParagraphSeparator), last - first);
         QVERIFY(marks.first().format.background().color() !=
                 reader->RxRichEdit1->palette().color(QPalette::Base));
+        // Another place asked for in the chapter, or another chapter, ends it.
+        reader->goTo(46, 13, 2);
+        QVERIFY(reader->RxRichEdit1->extraSelections().isEmpty());
+        reader->markVerses(first, last);
         reader->RxSpeedButtonNext->click();
         QVERIFY(reader->RxRichEdit1->extraSelections().isEmpty());
     }
