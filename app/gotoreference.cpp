@@ -42,6 +42,10 @@ void TFormMain::createReferenceBox()
     ReferenceBox1 = new ReferenceBox(SpeedBar1);
     SpeedBar1->addWidget(ReferenceBox1);
     connect(ReferenceBox1, &ReferenceBox::referenceChosen, this, &TFormMain::openReference);
+    connect(ReferenceBox1, &ReferenceBox::escaped, this, [this] {
+        if (TFormBook *reader = activeReader())
+            reader->RxRichEdit1->setFocus(Qt::ShortcutFocusReason);
+    });
     connect(SpeedBar1, &QToolBar::orientationChanged, ReferenceBox1, &ReferenceBox::setOrientation);
 }
 

@@ -105,6 +105,11 @@ bool ReferenceBox::eventFilter(QObject *watched, QEvent *event)
             submit(key->modifiers().testFlag(Qt::ShiftModifier));
             return true;
         }
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier) {
+            showMessage(QString());
+            emit escaped();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

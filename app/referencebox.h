@@ -32,6 +32,8 @@ public:
 
 signals:
     void referenceChosen(const ReferenceParser::Reference &reference, bool newReader);
+    // Escape: the person goes back to reading.
+    void escaped();
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
