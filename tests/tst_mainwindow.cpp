@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -143,6 +144,8 @@ private slots:
     void storedSessionOutlivesAFailedRestore_data();
     void storedSessionOutlivesAFailedRestore();
     void restoreOpensAtMostAHundredReaders();
+    void referenceBoxCompletesBookNames_data();
+    void referenceBoxCompletesBookNames();
     void referenceBoxGoesWhereTyped_data();
     void restoreKeepsPlacesAndSizes_data();
     void commandLineTakesReferences_data();
@@ -1005,6 +1008,38 @@ void MainWindowTest::commandLineTakesReferences()
     }
     QVERIFY(param.open(QIODevice::ReadOnly));
     QCOMPARE(param.readAll(), handedOver);
+}
+
+void MainWindowTest::referenceBoxCompletesBookNames_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("numbered book") << "1 co" << QStringList{"1 Corinthians"};
+    QTest::newRow("any case") << "jo" << QStringList{"Joshua", "Job", "Joel", "Jonah", "John"};
+    QTest::newRow("several words") << "song" << QStringList{"Song of Solomon"};
+    QTest::newRow("chapter typed") << "John 3" << QStringList{};
+}
+
+// The box is on the Edit menu with Ctrl+L and offers the book names that
+// begin with what is typed.
+void MainWindowTest::referenceBoxCompletesBookNames()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, offered);
+    auto main = startMainWindow();
+    QCOMPARE(main->GoToReference1->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    QVERIFY(main->menuBar()
+                ->findChild<QMenu *>(QStringLiteral("Edit1"))
+                ->actions()
+                .contains(main->GoToReference1));
+    QCompleter *completer = main->ReferenceBox1->EditReference->completer();
+    QVERIFY(completer);
+    completer->setCompletionPrefix(typed);
+    QStringList names;
+    for (bool more = completer->setCurrentRow(0); more;
+         more = completer->setCurrentRow(completer->currentRow() + 1))
+        names.append(completer->currentCompletion());
+    QCOMPARE(names, offered);
 }
 
 #include "tst_mainwindow.moc"
