@@ -231,7 +231,13 @@ Result parse(const QString &text, const VerseCount &verses)
                 QStringLiteral("Write the reference with the letters A to Z and the digits 0 "
                                "to 9"));
     }
-    const QString trimmed = text.trimmed();
+    // A pasted no-break or other wide blank counts as a blank.
+    QString blanks = text;
+    for (QChar &c : blanks) {
+        if (c.isSpace())
+            c = QLatin1Char(' ');
+    }
+    const QString trimmed = blanks.trimmed();
     if (trimmed.isEmpty())
         return failure(example());
 

@@ -450,6 +450,10 @@ void TestScriptureData::referenceForms_data()
         {"Deuter 6:4", 5, 6, 4, 4},
         {"Rev 22:21", 66, 22, 21, 21},
         {"Genesis", 1, 1, 1, 1},
+        {"1st Cor 13", 46, 13, 1, 1},
+        {"III John 4", 64, 1, 4, 4},
+        {"1Co.13.4", 46, 13, 4, 4},
+        {"Rom\u00a08:28", 45, 8, 28, 28},
     };
     for (const auto &row : rows)
         QTest::newRow(row.text) << QString::fromUtf8(row.text) << row.book << row.chapter
