@@ -3,6 +3,7 @@
 // reader windows at PendingReference.
 #pragma once
 
+#include "reader/readerhistory.h"
 #include "scripture/referenceparser.h"
 
 #include <QElapsedTimer>
@@ -161,5 +162,8 @@ private:
     // not be read, or no reader they name could open): the next save leaves
     // them as they are.
     bool m_keepStoredSession = false;
+    // The histories of the readers the last save closed, in the order of
+    // their rows: the readers rebuilt by the next restore take them over.
+    QList<ReaderHistory> m_carriedHistories;
     bool m_shownOnce = false;
 };

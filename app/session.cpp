@@ -201,6 +201,11 @@ void TFormMain::SaveandCloseBooks()
         m_tableSettings->rollback();
         throw;
     }
+    m_carriedHistories.clear();
+    for (QMdiSubWindow *window : readers) {
+        auto *reader = qobject_cast<TFormBook *>(window->widget());
+        m_carriedHistories.append(reader ? reader->history() : ReaderHistory());
+    }
     for (QMdiSubWindow *window : readers)
         window->close();
 }
@@ -259,17 +264,23 @@ void TFormMain::restoreSession()
     // told once.
     QString failure;
     int opened = 0;
-    for (const Place &place : std::as_const(places)) {
+    for (int index = 0; index < places.size(); ++index) {
+        const Place &place = places.at(index);
         try {
             openAt(place.book, place.chapter, place.verse);
-            if (QMdiSubWindow *window = m_mdiArea->currentSubWindow())
+            if (QMdiSubWindow *window = m_mdiArea->currentSubWindow()) {
                 applyBounds(m_mdiArea, window, place.bounds);
+                auto *reader = qobject_cast<TFormBook *>(window->widget());
+                if (reader && index < m_carriedHistories.size())
+                    reader->setHistory(m_carriedHistories.at(index));
+            }
             ++opened;
         } catch (const std::exception &error) {
             if (failure.isEmpty())
                 failure = QString::fromUtf8(error.what());
         }
     }
+    m_carriedHistories.clear();
     if (!failure.isEmpty()) {
         ErrorReport::show(failure);
         // Genesis would fail the same way.

@@ -86,6 +86,8 @@ public:
     void markVerses(int first, int last);
     ReaderPlace currentPlace() const;
     const ReaderHistory &history() const { return m_history; }
+    // A reader rebuilt in place of another takes over its history.
+    void setHistory(const ReaderHistory &history);
 
 public slots:
     void ComboBoxBookChange();

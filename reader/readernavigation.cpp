@@ -127,6 +127,12 @@ ReaderPlace TFormBook::currentPlace() const
             ComboBoxVerse->currentIndex() + 1};
 }
 
+void TFormBook::setHistory(const ReaderHistory &history)
+{
+    m_history = history;
+    setHistoryButtonStates();
+}
+
 void TFormBook::setHistoryButtonStates()
 {
     RxSpeedButtonBack->setEnabled(m_history.canGoBack());

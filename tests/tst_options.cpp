@@ -543,6 +543,9 @@ private slots:
             return windows;
         };
         const QList<Layout> before = layout();
+        // The reader in use had jumped: it can still go back afterwards.
+        main.activeReader()->goTo(43, 3, 16);
+        main.activeReader()->RxSpeedButtonBackClick();
 
         TFormOptions *options = main.FormOptions();
         options->show();
@@ -556,6 +559,8 @@ private slots:
             QCOMPARE(after.at(i).maximized, before.at(i).maximized);
             QCOMPARE(after.at(i).bounds, before.at(i).bounds);
         }
+        QVERIFY(main.activeReader()->history().canGoForward());
+        QVERIFY(!main.activeReader()->history().canGoBack());
         main.close();
     }
 };
