@@ -1008,8 +1008,8 @@ void MainWindowTest::referenceBoxCompletesBookNames_data()
     QTest::newRow("chapter typed") << "John 3" << QStringList{};
 }
 
-// The box is on the Edit menu with Ctrl+L and offers the book names that
-// begin with what is typed.
+// The box is on the Edit menu with Ctrl+L, fits a bar at any edge, and
+// offers the book names that begin with what is typed.
 void MainWindowTest::referenceBoxCompletesBookNames()
 {
     QFETCH(QString, typed);
@@ -1020,6 +1020,11 @@ void MainWindowTest::referenceBoxCompletesBookNames()
                 ->findChild<QMenu *>(QStringLiteral("Edit1"))
                 ->actions()
                 .contains(main->GoToReference1));
+    // On a bar at the side the box stands upright rather than widening it.
+    main->addToolBar(Qt::LeftToolBarArea, main->SpeedBar1);
+    QTRY_VERIFY(main->ReferenceBox1->sizeHint().width() < 200);
+    main->addToolBar(Qt::TopToolBarArea, main->SpeedBar1);
+    QTRY_VERIFY(main->ReferenceBox1->sizeHint().width() > 400);
     QCompleter *completer = main->ReferenceBox1->EditReference->completer();
     QVERIFY(completer);
     completer->setCompletionPrefix(typed);
