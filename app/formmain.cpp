@@ -213,6 +213,8 @@ void TFormMain::createActions()
          &TFormMain::SelectAll1Click},
         {&TFormMain::Find1, "Find1", "&Find Verses...", QKeySequence(Qt::CTRL | Qt::Key_F),
          &TFormMain::Find1Click},
+        {&TFormMain::GoToReference1, "GoToReference1", "&Go to Reference...",
+         QKeySequence(Qt::CTRL | Qt::Key_L), &TFormMain::GoToReference1Click},
         {&TFormMain::Options1, "Options1", "&Options", QKeySequence(), &TFormMain::Options1Click},
         {&TFormMain::Vertical1, "Vertical1", "&Vertical", QKeySequence(),
          &TFormMain::Vertical1Click},
@@ -271,6 +273,7 @@ void TFormMain::createMenus()
     edit->addAction(SelectAll1);
     edit->addSeparator()->setObjectName(QStringLiteral("N5"));
     edit->addAction(Find1);
+    edit->addAction(GoToReference1);
 
     QMenu *tools = menuBar()->addMenu(QStringLiteral("&Tools"));
     tools->setObjectName(QStringLiteral("Tools1"));
@@ -355,6 +358,7 @@ void TFormMain::createToolBar()
             button->setFixedSize(kToolButtonSize);
         }
     }
+    createReferenceBox();
 }
 
 void TFormMain::createTimers()

@@ -3,6 +3,9 @@
 // reader windows at PendingReference.
 #pragma once
 
+#include "reader/readerhistory.h"
+#include "scripture/referenceparser.h"
+
 #include <QElapsedTimer>
 #include <QMainWindow>
 #include <memory>
@@ -14,6 +17,7 @@ class QMdiSubWindow;
 class QMenu;
 class QTimer;
 class QToolBar;
+class ReferenceBox;
 class SamplePanel;
 class SampleFont;
 class Table;
@@ -50,6 +54,7 @@ public:
     QLineEdit *edithtmlviewer = nullptr;
     QLineEdit *EditFirstTime = nullptr;
     QToolBar *SpeedBar1 = nullptr;
+    ReferenceBox *ReferenceBox1 = nullptr;
 
     QTimer *TimerStartup = nullptr;
     QTimer *TimerOpenBook = nullptr;
@@ -64,6 +69,7 @@ public:
     QAction *Copy1 = nullptr;
     QAction *SelectAll1 = nullptr;
     QAction *Find1 = nullptr;
+    QAction *GoToReference1 = nullptr;
     QAction *Options1 = nullptr;
     QAction *Vertical1 = nullptr;
     QAction *Horizonal1 = nullptr;
@@ -90,6 +96,11 @@ public slots:
     void Copy1Click();
     void SelectAll1Click();
     void Find1Click();
+    void GoToReference1Click();
+    // Shows a reference in the reader used last (a jump it can go back
+    // from), or in a new reader when newReader is set or none is open; a
+    // range is marked.
+    void openReference(const ReferenceParser::Reference &reference, bool newReader);
     void Options1Click();
     void Vertical1Click();
     void Horizonal1Click();
@@ -122,6 +133,7 @@ private:
     void createActions();
     void createMenus();
     void createToolBar();
+    void createReferenceBox();
     void createTimers();
     void updateMenus();
     void restoreSession();
@@ -150,5 +162,8 @@ private:
     // not be read, or no reader they name could open): the next save leaves
     // them as they are.
     bool m_keepStoredSession = false;
+    // The histories of the readers the last save closed, in the order of
+    // their rows: the readers rebuilt by the next restore take them over.
+    QList<ReaderHistory> m_carriedHistories;
     bool m_shownOnce = false;
 };

@@ -1,8 +1,8 @@
 #include "app/application.h"
+#include "app/commandlinereference.h"
 #include "app/formmain.h"
 #include "app/parameterfile.h"
 #include "app/programfolder.h"
-#include "app/referenceurl.h"
 #include "app/singleinstance.h"
 #include "scripture/dataset.h"
 
@@ -28,9 +28,14 @@ int main(int argc, char *argv[])
     const QString dataFolder = ProgramFolder::dataPath();
     QString handOffError;
     if (argc > 1) {
-        // A verse link from a browser ("kelvaro:John+3:16") is a reference list.
-        const QString list = ReferenceUrl::toReferenceList(QString::fromLocal8Bit(argv[1]));
-        if (ParameterFile::appendArgument(dataFolder, list, &handOffError)) {
+        // Arguments that name no passage are told here and never handed over.
+        const CommandLineReference::Outcome reference =
+            CommandLineReference::fromArguments(argc, argv);
+        if (!reference.error.isEmpty()) {
+            printError(reference.error);
+            return 2;
+        }
+        if (ParameterFile::appendArgument(dataFolder, reference.list, &handOffError)) {
             handOffError.clear();
         } else {
             printError(handOffError);

@@ -43,6 +43,63 @@ qint32 placeNumber(const Table &table, const char *field)
     return value.asInteger();
 }
 
+// Where a reader stood. A maximized reader is written with its normal
+// bounds and its height and width negated: no window has a negative size,
+// and versions that do not read the bounds pass over them.
+struct Bounds
+{
+    QRect rect;
+    bool maximized = false;
+    bool usable = false;
+};
+
+// Smallest size taken back: a row with less (a blank, a zero) is from a
+// session without usable sizes, and the reader takes the default place.
+const QSize kSmallestRestoredSize(40, 30);
+
+Bounds storedBounds(const Table &table)
+{
+    Bounds bounds;
+    try {
+        const qint64 top = placeNumber(table, "top");
+        const qint64 left = placeNumber(table, "left");
+        qint64 height = placeNumber(table, "height");
+        qint64 width = placeNumber(table, "width");
+        bounds.maximized = height < 0 && width < 0;
+        if (bounds.maximized) {
+            height = -height;
+            width = -width;
+        }
+        // Values far outside any screen are brought into the area later.
+        auto near = [](qint64 value) {
+            return int(qBound(qint64(-100000), value, qint64(100000)));
+        };
+        bounds.rect = QRect(near(left), near(top), near(width), near(height));
+        bounds.usable =
+            width >= kSmallestRestoredSize.width() && height >= kSmallestRestoredSize.height();
+    } catch (const std::exception &) {
+        // No bounds: the default place.
+    }
+    return bounds;
+}
+
+// The stored bounds inside the client area: as large as fits, moved in
+// from any edge they reach past.
+void applyBounds(QMdiArea *area, QMdiSubWindow *window, const Bounds &bounds)
+{
+    const QSize space = area->viewport()->size();
+    if (!bounds.usable || space.isEmpty())
+        return;
+    if (window->isMaximized())
+        window->showNormal();
+    const QSize size = bounds.rect.size().boundedTo(space);
+    const QPoint at(qBound(0, bounds.rect.left(), space.width() - size.width()),
+                    qBound(0, bounds.rect.top(), space.height() - size.height()));
+    window->setGeometry(QRect(at, size));
+    if (bounds.maximized)
+        window->showMaximized();
+}
+
 // A missing session table is created empty with its integer fields, keyed by
 // its order; an existing one is never touched here.
 void createSettingsTableIfMissing(const QDir &folder)
@@ -120,7 +177,12 @@ void TFormMain::SaveandCloseBooks()
         int order = 0;
         for (QMdiSubWindow *window : readers) {
             auto *reader = qobject_cast<TFormBook *>(window->widget());
+            // A maximized reader is kept with the bounds it returns to.
+            const bool maximized = window->isMaximized();
+            if (maximized)
+                window->showNormal();
             const QRect bounds = window->geometry();
+            const int sign = maximized ? -1 : 1;
             m_tableSettings->append();
             m_tableSettings->setField(QStringLiteral("order"), order);
             m_tableSettings->setField(QStringLiteral("book"),
@@ -131,8 +193,8 @@ void TFormMain::SaveandCloseBooks()
                                       reader ? reader->ComboBoxVerse->currentIndex() + 1 : 0);
             m_tableSettings->setField(QStringLiteral("top"), bounds.top());
             m_tableSettings->setField(QStringLiteral("left"), bounds.left());
-            m_tableSettings->setField(QStringLiteral("height"), bounds.height());
-            m_tableSettings->setField(QStringLiteral("width"), bounds.width());
+            m_tableSettings->setField(QStringLiteral("height"), sign * bounds.height());
+            m_tableSettings->setField(QStringLiteral("width"), sign * bounds.width());
             m_tableSettings->post();
             ++order;
         }
@@ -140,6 +202,11 @@ void TFormMain::SaveandCloseBooks()
     } catch (...) {
         m_tableSettings->rollback();
         throw;
+    }
+    m_carriedHistories.clear();
+    for (QMdiSubWindow *window : readers) {
+        auto *reader = qobject_cast<TFormBook *>(window->widget());
+        m_carriedHistories.append(reader ? reader->history() : ReaderHistory());
     }
     for (QMdiSubWindow *window : readers)
         window->close();
@@ -164,6 +231,7 @@ void TFormMain::restoreSession()
         qint32 book;
         qint32 chapter;
         qint32 verse;
+        Bounds bounds;
     };
     QList<Place> places;
     bool tooMany = false;
@@ -178,7 +246,8 @@ void TFormMain::restoreSession()
                 try {
                     places.append({placeNumber(*m_tableSettings, "book"),
                                    placeNumber(*m_tableSettings, "chapter"),
-                                   placeNumber(*m_tableSettings, "verse")});
+                                   placeNumber(*m_tableSettings, "verse"),
+                                   storedBounds(*m_tableSettings)});
                 } catch (const std::exception &) {
                     // A row that cannot be read is passed over; the others open.
                 }
@@ -197,15 +266,23 @@ void TFormMain::restoreSession()
     // told once.
     QString failure;
     int opened = 0;
-    for (const Place &place : std::as_const(places)) {
+    for (int index = 0; index < places.size(); ++index) {
+        const Place &place = places.at(index);
         try {
             openAt(place.book, place.chapter, place.verse);
+            if (QMdiSubWindow *window = m_mdiArea->currentSubWindow()) {
+                applyBounds(m_mdiArea, window, place.bounds);
+                auto *reader = qobject_cast<TFormBook *>(window->widget());
+                if (reader && index < m_carriedHistories.size())
+                    reader->setHistory(m_carriedHistories.at(index));
+            }
             ++opened;
         } catch (const std::exception &error) {
             if (failure.isEmpty())
                 failure = QString::fromUtf8(error.what());
         }
     }
+    m_carriedHistories.clear();
     if (!failure.isEmpty()) {
         ErrorReport::show(failure);
         // Genesis would fail the same way.

@@ -78,6 +78,9 @@ void TFormBook::ComboBoxChapterChange()
             area->setUpdatesEnabled(false);
             QTextDocument *document = area->document();
             document->clear();
+            // A mark belongs to the chapter it was made in.
+            m_markedVerses.clear();
+            refreshExtraSelections();
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
             cursor = QTextCursor(document);
             cursor.beginEditBlock();

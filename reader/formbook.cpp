@@ -132,6 +132,7 @@ TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
 
     createControls();
     createActions();
+    createNavigation();
 
     // FormCreate: appearance, then the starting place.
     const TFormMain *main = TFormMain::instance();
@@ -188,9 +189,19 @@ void TFormBook::createControls()
     ComboBoxBook->addItems(BookCatalogue::names());
     // Only a user's pick raises the change operations; code that sets an
     // entry calls them itself.
-    connect(ComboBoxBook, &QComboBox::activated, this, &TFormBook::ComboBoxBookChange);
-    connect(ComboBoxChapter, &QComboBox::activated, this, &TFormBook::ComboBoxChapterChange);
-    connect(ComboBoxVerse, &QComboBox::activated, this, &TFormBook::ComboBoxVerseChange);
+    // Each pick is a jump: a step of the history.
+    connect(ComboBoxBook, &QComboBox::activated, this, [this] {
+        const Jump jump(*this);
+        ComboBoxBookChange();
+    });
+    connect(ComboBoxChapter, &QComboBox::activated, this, [this] {
+        const Jump jump(*this);
+        ComboBoxChapterChange();
+    });
+    connect(ComboBoxVerse, &QComboBox::activated, this, [this] {
+        const Jump jump(*this);
+        ComboBoxVerseChange();
+    });
     layout->addWidget(topStrip);
 
     auto *buttonStrip = new QWidget(this);
@@ -354,6 +365,7 @@ void TFormBook::ComboBoxVerseChange()
 
 void TFormBook::RxSpeedButtonPrevClick()
 {
+    const Jump jump(*this);
     if (ComboBoxChapter->currentIndex() > 0) {
         ComboBoxChapter->setCurrentIndex(ComboBoxChapter->currentIndex() - 1);
         ComboBoxChapterChange();
@@ -375,6 +387,7 @@ void TFormBook::PreviousChapter1Click()
 
 void TFormBook::RxSpeedButtonNextClick()
 {
+    const Jump jump(*this);
     if (ComboBoxChapter->currentIndex() < ComboBoxChapter->count() - 1) {
         ComboBoxChapter->setCurrentIndex(ComboBoxChapter->currentIndex() + 1);
         ComboBoxChapterChange();

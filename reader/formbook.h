@@ -4,6 +4,9 @@
 // and caption on the verse under the caret.
 #pragma once
 
+#include "reader/readerhistory.h"
+
+#include <QTextEdit>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -13,7 +16,6 @@ class QKeyEvent;
 class QLabel;
 class QMenu;
 class QStatusBar;
-class QTextEdit;
 class QTimer;
 class QToolButton;
 class QAction;
@@ -37,6 +39,8 @@ public:
     QToolButton *RxSpeedButtonEBD = nullptr;
     QToolButton *RxSpeedButtonMHC = nullptr;
     QToolButton *RxSpeedButtonJFB = nullptr;
+    QToolButton *RxSpeedButtonBack = nullptr;
+    QToolButton *RxSpeedButtonForward = nullptr;
     QTextEdit *RxRichEdit1 = nullptr;
     QMenu *RxPopupMenu1 = nullptr;
     QAction *CopyCtrlC1 = nullptr;
@@ -45,6 +49,8 @@ public:
     QAction *JFBCommentary1 = nullptr;
     QAction *PreviousChapter1 = nullptr;
     QAction *NextChapter1 = nullptr;
+    QAction *Back1 = nullptr;
+    QAction *Forward1 = nullptr;
     QStatusBar *StatusBar1 = nullptr;
     QLabel *StatusPanel[3] = {nullptr, nullptr, nullptr};
     QTimer *Timer1 = nullptr;
@@ -73,6 +79,16 @@ public:
     int bottomVisibleLine() const;
     int lineStartPosition(int line) const;
 
+    // Shows a place as a jump the person asked for: one step of the history.
+    void goTo(int book, int chapter, int verse);
+    // A highlight behind verses first to last of the chapter shown, until
+    // another chapter is shown.
+    void markVerses(int first, int last);
+    ReaderPlace currentPlace() const;
+    const ReaderHistory &history() const { return m_history; }
+    // A reader rebuilt in place of another takes over its history.
+    void setHistory(const ReaderHistory &history);
+
 public slots:
     void ComboBoxBookChange();
     void BuildComboChapter();
@@ -84,6 +100,8 @@ public slots:
     void RxSpeedButtonNextClick();
     void NextChapter1Click();
     void Timer1Timer();
+    void RxSpeedButtonBackClick();
+    void RxSpeedButtonForwardClick();
 
     // Links to the commentaries and the dictionary.
     void RxSpeedButtonMHCClick();
@@ -102,6 +120,25 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
+    // Held while a jump runs: the place left becomes a step back once the
+    // outermost jump ends somewhere else.
+    class Jump
+    {
+    public:
+        explicit Jump(TFormBook &reader);
+        ~Jump();
+        Jump(const Jump &) = delete;
+        Jump &operator=(const Jump &) = delete;
+
+    private:
+        TFormBook &m_reader;
+        ReaderPlace m_from;
+    };
+
+    void createNavigation();
+    void showPlace(const ReaderPlace &place);
+    void setHistoryButtonStates();
+    void refreshExtraSelections();
     void createControls();
     void createActions();
     void RxRichEdit1KeyDown(int key);
@@ -113,4 +150,9 @@ private:
     std::unique_ptr<Table> m_tableChapters;
     std::unique_ptr<Table> m_tableVerses;
     bool m_shownOnce = false;
+    ReaderHistory m_history;
+    // The place shown when no jump is running: where the next jump leaves.
+    ReaderPlace m_settledPlace;
+    int m_jumpDepth = 0;
+    QList<QTextEdit::ExtraSelection> m_markedVerses;
 };

@@ -3,6 +3,7 @@
 #include "app/busycursor.h"
 #include "app/pendingreference.h"
 #include "scripture/sqltext.h"
+#include "search/resultmenu.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
 
@@ -112,6 +113,7 @@ TFormSearch::TFormSearch(QWidget *parent) : QWidget(parent)
     setFont(designFont);
     resize(kWindowSize);
     createControls();
+    ResultMenu::attach(this);
     FormCreate();
 }
 

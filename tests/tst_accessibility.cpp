@@ -4,6 +4,7 @@
 #include "about/formabout.h"
 #include "app/formmain.h"
 #include "app/pendingreference.h"
+#include "app/referencebox.h"
 #include "dictionary/formebd.h"
 #include "documents/formdocument.h"
 #include "options/formoptions.h"
@@ -23,6 +24,7 @@
 #include <QTextBrowser>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 
 #include <memory>
@@ -132,6 +134,7 @@ private slots:
     void readerButtonsTellTheirKeys_data();
     void readerButtonsTellTheirKeys();
     void searchCountReachesTheResults();
+    void referenceBoxAndHistoryAreNamedAndReached();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -295,4 +298,30 @@ void AccessibilityTest::searchCountReachesTheResults()
 }
 
 QTEST_MAIN(AccessibilityTest)
+// The tool bar is named by what it is, not by its section caption; the
+// reference box and a reader's Back and Forward are named and on the Tab
+// path.
+void AccessibilityTest::referenceBoxAndHistoryAreNamedAndReached()
+{
+    QCOMPARE(accessibleName(m_main->SpeedBar1), QStringLiteral("Main tool bar"));
+    QLineEdit *box = m_main->ReferenceBox1->EditReference;
+    QCOMPARE(accessibleName(box), QStringLiteral("Go to reference"));
+    QTRY_VERIFY(m_main->activeReader());
+    TFormBook *reader = m_main->activeReader();
+    reader->goTo(43, 3, 16);
+    reader->RxSpeedButtonBack->click();
+    QCOMPARE(accessibleName(reader->RxSpeedButtonBack), QStringLiteral("Back"));
+    QCOMPARE(accessibleName(reader->RxSpeedButtonForward), QStringLiteral("Forward"));
+
+    QList<QWidget *> reached;
+    QWidget *widget = box;
+    do {
+        if ((widget->focusPolicy() & Qt::TabFocus) && widget->isVisible() && widget->isEnabled())
+            reached.append(widget);
+        widget = widget->nextInFocusChain();
+    } while (widget != box);
+    QVERIFY(reached.contains(box));
+    QVERIFY(reached.contains(reader->RxSpeedButtonForward));
+}
+
 #include "tst_accessibility.moc"

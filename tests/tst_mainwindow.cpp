@@ -3,6 +3,7 @@
 
 #include "app/formmain.h"
 #include "app/pendingreference.h"
+#include "app/referencebox.h"
 #include "app/singleinstance.h"
 #include "dictionary/formebd.h"
 #include "reader/formbook.h"
@@ -14,9 +15,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCompleter>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -141,6 +144,14 @@ private slots:
     void storedSessionOutlivesAFailedRestore_data();
     void storedSessionOutlivesAFailedRestore();
     void restoreOpensAtMostAHundredReaders();
+    void referenceBoxCompletesBookNames_data();
+    void referenceBoxCompletesBookNames();
+    void referenceBoxGoesWhereTyped_data();
+    void restoreKeepsPlacesAndSizes_data();
+    void commandLineTakesReferences_data();
+    void commandLineTakesReferences();
+    void restoreKeepsPlacesAndSizes();
+    void referenceBoxGoesWhereTyped();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -173,6 +184,10 @@ void MainWindowTest::hasTheMenusAndToolBar()
     QStringList tools;
     QStringList hints;
     for (QAction *action : main->SpeedBar1->actions()) {
+        // The reference box follows the buttons.
+        if (action->isSeparator() ||
+            main->SpeedBar1->widgetForAction(action) == static_cast<QWidget *>(main->ReferenceBox1))
+            continue;
         tools.append(action->objectName());
         hints.append(action->toolTip());
     }
@@ -781,4 +796,243 @@ void MainWindowTest::deadInstanceNeverBlocksAStart()
 }
 
 QTEST_MAIN(MainWindowTest)
+void MainWindowTest::referenceBoxGoesWhereTyped_data()
+{
+    QTest::addColumn<int>("readersBefore");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("shift");
+    QTest::addColumn<QStringList>("captions");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("marked");
+    QTest::newRow("active reader goes there")
+        << 1 << "John 3:16" << false << QStringList{"John 3:16"} << QString() << 0;
+    QTest::newRow("Shift+Enter opens another")
+        << 1 << "jude 3" << true << QStringList{"Genesis 1:1", "Jude 1:3"} << QString() << 0;
+    QTest::newRow("a new reader when none is open")
+        << 0 << "Psalm 23" << false << QStringList{"Psalms 23:1"} << QString() << 0;
+    QTest::newRow("a range is marked")
+        << 1 << "1 Cor 13:4-7" << false << QStringList{"1 Corinthians 13:4"} << QString() << 1;
+    QTest::newRow("no such book") << 1 << "Hezekiah 3" << false << QStringList{"Genesis 1:1"}
+                                  << "No book called Hezekiah" << 0;
+    QTest::newRow("no such verse")
+        << 1 << "John 3:99" << true << QStringList{"Genesis 1:1"} << "John 3 has 36 verses" << 0;
+    QTest::newRow("hostile text") << 1 << QString(10000, QLatin1Char('9')) << false
+                                  << QStringList{"Genesis 1:1"}
+                                  << "A reference is at most 100 characters long" << 0;
+}
+
+// Ctrl+L, the reference and Enter, as a person types them; what cannot be
+// shown is said beside the box and no reader moves.
+void MainWindowTest::referenceBoxGoesWhereTyped()
+{
+    QFETCH(int, readersBefore);
+    QFETCH(QString, typed);
+    QFETCH(bool, shift);
+    QFETCH(QStringList, captions);
+    QFETCH(QString, message);
+    QFETCH(int, marked);
+    MessageLog log;
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    if (readersBefore == 0)
+        main->mdiArea()->closeAllSubWindows();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), readersBefore);
+    main->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(main.get()));
+
+    QTest::keyClick(main.get(), Qt::Key_L, Qt::ControlModifier);
+    QLineEdit *box = main->ReferenceBox1->EditReference;
+    QTRY_VERIFY(box->hasFocus());
+    box->setText(typed);
+    QTest::keyClick(box, Qt::Key_Return, shift ? Qt::ShiftModifier : Qt::NoModifier);
+
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), captions);
+    QCOMPARE(main->ReferenceBox1->LabelReferenceMessage->text(), message);
+    QCOMPARE(box->accessibleDescription(), message);
+    QVERIFY(log.texts.isEmpty());
+    auto *reader = qobject_cast<TFormBook *>(main->activeChild());
+    QVERIFY(reader);
+    QCOMPARE(reader->RxRichEdit1->extraSelections().size(), marked);
+    if (!message.isEmpty()) {
+        // The box keeps the focus for another try; Escape goes back to reading.
+        QVERIFY(box->hasFocus());
+        QTest::keyClick(box, Qt::Key_Escape);
+        QVERIFY(main->ReferenceBox1->LabelReferenceMessage->text().isEmpty());
+        QVERIFY(reader->RxRichEdit1->hasFocus());
+    } else {
+        QVERIFY(reader->RxRichEdit1->hasFocus());
+        // A jump in a reader that was open is one step back.
+        QCOMPARE(reader->history().canGoBack(), readersBefore == 1 && !shift);
+    }
+}
+
+void MainWindowTest::restoreKeepsPlacesAndSizes_data()
+{
+    // Stored top, left, height, width; where the reader is expected, the
+    // area's size standing for "the far edge".
+    QTest::addColumn<QVariantList>("stored");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("placed and sized") << QVariantList{10, 20, 150, 200} << "20,10 200x150";
+    QTest::newRow("past the far edge")
+        << QVariantList{5000, 5000, 150, 200} << "right,bottom 200x150";
+    QTest::newRow("before the near edge") << QVariantList{-40, -70, 150, 200} << "0,0 200x150";
+    QTest::newRow("larger than the area") << QVariantList{0, 0, 99999, 2147483647} << "0,0 area";
+    QTest::newRow("maximized") << QVariantList{10, 20, -250, -400} << "maximized 20,10 400x250";
+    QTest::newRow("no usable size") << QVariantList{0, 0, 0, 0} << "default";
+    QTest::newRow("blank size") << QVariantList{QVariant(), QVariant(), QVariant(), QVariant()}
+                                << "default";
+    QTest::newRow("one size negative") << QVariantList{10, 20, -150, 200} << "default";
+}
+
+// A reader comes back where it stood, inside the client area; rows without
+// usable bounds (those of an older session) take the default place.
+void MainWindowTest::restoreKeepsPlacesAndSizes()
+{
+    QFETCH(QVariantList, stored);
+    QFETCH(QString, expected);
+    QSize defaultSize;
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        defaultSize = main->mdiArea()->subWindowList().first()->size();
+        main->mdiArea()->closeAllSubWindows();
+        Table &table = main->TableSettings();
+        table.beginTransaction();
+        table.emptyTable();
+        table.append();
+        const char *fields[] = {"top", "left", "height", "width"};
+        table.setField(QStringLiteral("order"), 0);
+        table.setField(QStringLiteral("book"), 43);
+        table.setField(QStringLiteral("chapter"), 3);
+        table.setField(QStringLiteral("verse"), 16);
+        for (int i = 0; i < 4; ++i)
+            table.setField(QString::fromLatin1(fields[i]), stored.at(i));
+        table.post();
+        table.commit();
+        table.close();
+    }
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QMdiSubWindow *window = main->mdiArea()->subWindowList().first();
+    QCOMPARE(window->widget()->windowTitle(), QStringLiteral("John 3:16"));
+    const QSize area = main->mdiArea()->viewport()->size();
+    if (expected == QLatin1String("default")) {
+        QVERIFY(!window->isMaximized());
+        QCOMPARE(window->geometry(), QRect(QPoint(0, 0), defaultSize));
+        return;
+    }
+    QCOMPARE(window->isMaximized(), expected.startsWith(QLatin1String("maximized")));
+    if (window->isMaximized()) {
+        QCOMPARE(window->geometry(), QRect(QPoint(0, 0), area));
+        window->showNormal();
+        expected = expected.section(QLatin1Char(' '), 1);
+    }
+    QRect want;
+    if (expected == QLatin1String("0,0 area"))
+        want = QRect(QPoint(0, 0), area);
+    else if (expected.startsWith(QLatin1String("right,bottom")))
+        want = QRect(QPoint(area.width() - 200, area.height() - 150), QSize(200, 150));
+    else if (expected == QLatin1String("0,0 200x150"))
+        want = QRect(0, 0, 200, 150);
+    else if (expected == QLatin1String("20,10 400x250"))
+        want = QRect(20, 10, 400, 250);
+    else
+        want = QRect(20, 10, 200, 150);
+    QCOMPARE(window->geometry(), want);
+}
+
+void MainWindowTest::commandLineTakesReferences_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("handedOver");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("two words") << QStringList{"John", "3:16"} << 0 << QByteArray("John+3:16\r\n")
+                               << QString();
+    QTest::newRow("one quoted") << QStringList{"1 Cor 13:4"} << 0 << QByteArray("1Cor+13:4\r\n")
+                                << QString();
+    QTest::newRow("the design's list as it stands")
+        << QStringList{"Ps+23:,John+3:16,17", "ignored"} << 0
+        << QByteArray("Ps+23:,John+3:16,17\r\n") << QString();
+    QTest::newRow("no such book") << QStringList{"Hezekiah", "3"} << 2 << QByteArray()
+                                  << "kelvaro: No book called Hezekiah";
+    QTest::newRow("no such verse")
+        << QStringList{"John", "3:37"} << 2 << QByteArray() << "kelvaro: John 3 has 36 verses";
+    QTest::newRow("broken list") << QStringList{"John+3:16 "} << 2 << QByteArray()
+                                 << "kelvaro: '16 ' is not a valid integer value";
+    QTest::newRow("10,000 characters")
+        << QStringList{QString(10000, QLatin1Char('x'))} << 2 << QByteArray()
+        << "kelvaro: A reference is at most 100 characters long";
+}
+
+// A second start with a reference hands it over in the design's form; an
+// argument that names no passage is told on standard error, ends with 2 and
+// leaves no param.txt behind.
+void MainWindowTest::commandLineTakesReferences()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, handedOver);
+    QFETCH(QString, error);
+    const QString program = m_sandbox->filePath(QStringLiteral("kelvaro"));
+    QVERIFY(QFile::copy(Sandbox::programDir() + QStringLiteral("/kelvaro"), program));
+    SingleInstance running;
+    QCOMPARE(running.acquire(m_sandbox->path()), SingleInstance::Outcome::Acquired);
+
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QString::fromLatin1(name));
+    second.setProcessEnvironment(environment);
+    second.start(program, arguments);
+    QVERIFY(second.waitForFinished(20000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), exitCode);
+    QCOMPARE(QString::fromLocal8Bit(second.readAllStandardError()).trimmed(), error);
+    QFile param(m_sandbox->filePath(QStringLiteral("param.txt")));
+    if (handedOver.isEmpty()) {
+        QVERIFY(!param.exists());
+        return;
+    }
+    QVERIFY(param.open(QIODevice::ReadOnly));
+    QCOMPARE(param.readAll(), handedOver);
+}
+
+void MainWindowTest::referenceBoxCompletesBookNames_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QStringList>("offered");
+    QTest::newRow("numbered book") << "1 co" << QStringList{"1 Corinthians"};
+    QTest::newRow("any case") << "jo" << QStringList{"Joshua", "Job", "Joel", "Jonah", "John"};
+    QTest::newRow("several words") << "song" << QStringList{"Song of Solomon"};
+    QTest::newRow("chapter typed") << "John 3" << QStringList{};
+}
+
+// The box is on the Edit menu with Ctrl+L, fits a bar at any edge, and
+// offers the book names that begin with what is typed.
+void MainWindowTest::referenceBoxCompletesBookNames()
+{
+    QFETCH(QString, typed);
+    QFETCH(QStringList, offered);
+    auto main = startMainWindow();
+    QCOMPARE(main->GoToReference1->shortcut(), QKeySequence(QStringLiteral("Ctrl+L")));
+    QVERIFY(main->menuBar()
+                ->findChild<QMenu *>(QStringLiteral("Edit1"))
+                ->actions()
+                .contains(main->GoToReference1));
+    // On a bar at the side the box stands upright rather than widening it.
+    main->addToolBar(Qt::LeftToolBarArea, main->SpeedBar1);
+    QTRY_VERIFY(main->ReferenceBox1->sizeHint().width() < 200);
+    main->addToolBar(Qt::TopToolBarArea, main->SpeedBar1);
+    QTRY_VERIFY(main->ReferenceBox1->sizeHint().width() > 400);
+    QCompleter *completer = main->ReferenceBox1->EditReference->completer();
+    QVERIFY(completer);
+    completer->setCompletionPrefix(typed);
+    QStringList names;
+    for (bool more = completer->setCurrentRow(0); more;
+         more = completer->setCurrentRow(completer->currentRow() + 1))
+        names.append(completer->currentCompletion());
+    QCOMPARE(names, offered);
+}
+
 #include "tst_mainwindow.moc"

@@ -554,6 +554,72 @@ private slots:
         QTRY_COMPARE(readerPlaces(main), QList<Place>({{1, 1, 1}}));
         main.close();
     }
+
+    // OK rebuilds the readers in the same places, sizes and order: a tiled
+    // layout survives, and a maximized reader comes back maximized.
+    void okKeepsTheLayout_data()
+    {
+        QTest::addColumn<bool>("maximizeActive");
+        QTest::newRow("tiled") << false;
+        QTest::newRow("active maximized") << true;
+    }
+
+    void okKeepsTheLayout()
+    {
+        QFETCH(bool, maximizeActive);
+        Sandbox sandbox;
+        QVERIFY(sandbox.isValid());
+        {
+            std::unique_ptr<QSettings> store(FormStorage::openStore());
+            store->setValue(QStringLiteral("TFormMain/EditFirstTime_Text"), "False");
+        }
+        TFormMain main;
+        main.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&main));
+        QTRY_COMPARE(readerPlaces(main).size(), 1);
+        PendingReference = {43, 3, 16};
+        main.Open1Click();
+        PendingReference = {19, 23, 4};
+        main.Open1Click();
+        main.Vertical1Click();
+        if (maximizeActive)
+            main.mdiArea()->currentSubWindow()->showMaximized();
+        struct Layout
+        {
+            QString caption;
+            QRect bounds;
+            bool maximized;
+        };
+        auto layout = [&main] {
+            QList<Layout> windows;
+            for (QMdiSubWindow *window :
+                 main.mdiArea()->subWindowList(QMdiArea::ActivationHistoryOrder))
+                windows.append({window->widget()->windowTitle(),
+                                window->isMaximized() ? QRect() : window->geometry(),
+                                window->isMaximized()});
+            return windows;
+        };
+        const QList<Layout> before = layout();
+        // The reader in use had jumped: it can still go back afterwards.
+        main.activeReader()->goTo(43, 3, 16);
+        main.activeReader()->RxSpeedButtonBackClick();
+
+        TFormOptions *options = main.FormOptions();
+        options->show();
+        options->ButtonOKClick();
+        QTRY_VERIFY(!main.TimerStartup->isActive());
+        QTRY_COMPARE(readerPlaces(main).size(), 3);
+        const QList<Layout> after = layout();
+        QCOMPARE(after.size(), before.size());
+        for (int i = 0; i < before.size(); ++i) {
+            QCOMPARE(after.at(i).caption, before.at(i).caption);
+            QCOMPARE(after.at(i).maximized, before.at(i).maximized);
+            QCOMPARE(after.at(i).bounds, before.at(i).bounds);
+        }
+        QVERIFY(main.activeReader()->history().canGoForward());
+        QVERIFY(!main.activeReader()->history().canGoBack());
+        main.close();
+    }
 };
 
 QTEST_MAIN(TestOptions)

@@ -3,6 +3,7 @@
 
 #include "app/pendingreference.h"
 #include "reader/formbook.h"
+#include "reader/versemark.h"
 #include "scripture/dataset.h"
 #include "support/sandbox.h"
 
@@ -11,6 +12,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
@@ -103,6 +105,11 @@ private slots:
     void buttonLettersActFromEveryControl();
     void versePickMovesCaret();
     void damagedVerseTableIsToldOnce();
+    void historyStepsThroughJumps_data();
+    void historyStepsThroughJumps();
+    void marksARangeOfVerses_data();
+    void marksARangeOfVerses();
+    void verseMarkReadsOnEveryBackground();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -479,4 +486,154 @@ void ReaderTest::damagedVerseTableIsToldOnce()
 }
 
 QTEST_MAIN(ReaderTest)
+void ReaderTest::historyStepsThroughJumps_data()
+{
+    QTest::addColumn<QString>("steps");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<bool>("canGoBack");
+    QTest::addColumn<bool>("canGoForward");
+    QTest::newRow("back from a jump") << "goto 43 3 16; back"
+                                      << "Genesis 1:1" << false << true;
+    QTest::newRow("and forward again") << "goto 43 3 16; back; forward"
+                                       << "John 3:16" << true << false;
+    QTest::newRow("each chapter step") << "next; next; back"
+                                       << "Genesis 2:1" << true << true;
+    QTest::newRow("a new jump forgets forward")
+        << "goto 43 3 16; goto 45 8 28; back; goto 19 23 1; forward"
+        << "Psalms 23:1" << true << false;
+    QTest::newRow("previous chapter") << "goto 2 1 1; prev; back"
+                                      << "Exodus 1:1" << true << true;
+    QTest::newRow("selector pick, Alt+Left") << "pick 5; altleft"
+                                             << "Genesis 1:1" << false << true;
+    QTest::newRow("Alt+Right") << "pick 5; altleft; altright"
+                               << "Genesis 5:1" << true << false;
+    QTest::newRow("mouse buttons")
+        << "goto 43 3 16; goto 43 4 1; mouseback; mouseback; mouseforward"
+        << "John 3:16" << true << true;
+    QTest::newRow("the same place is no step") << "goto 1 1 1"
+                                               << "Genesis 1:1" << false << false;
+    QTest::newRow("back to the verse being read") << "goto 43 3 16; read 20; next; back"
+                                                  << "John 3:20" << true << true;
+    QTest::newRow("nothing to go back to") << "back; back"
+                                           << "Genesis 1:1" << false << false;
+}
+
+// Every jump the person makes is one step of the reader's own history.
+void ReaderTest::historyStepsThroughJumps()
+{
+    QFETCH(QString, steps);
+    QFETCH(QString, caption);
+    QFETCH(bool, canGoBack);
+    QFETCH(bool, canGoForward);
+    auto reader = openReader(1, 1, 1);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    for (const QString &step : steps.split(QLatin1Char(';'))) {
+        const QStringList words = step.simplified().split(QLatin1Char(' '));
+        const QString verb = words.first();
+        if (verb == QLatin1String("goto")) {
+            reader->goTo(words[1].toInt(), words[2].toInt(), words[3].toInt());
+        } else if (verb == QLatin1String("next")) {
+            reader->RxSpeedButtonNext->click();
+        } else if (verb == QLatin1String("prev")) {
+            reader->RxSpeedButtonPrev->click();
+        } else if (verb == QLatin1String("back")) {
+            reader->RxSpeedButtonBackClick();
+        } else if (verb == QLatin1String("forward")) {
+            reader->RxSpeedButtonForward->click();
+        } else if (verb == QLatin1String("pick")) {
+            reader->ComboBoxChapter->setCurrentIndex(words[1].toInt() - 1);
+            emit reader->ComboBoxChapter->activated(words[1].toInt() - 1);
+        } else if (verb == QLatin1String("altleft") || verb == QLatin1String("altright")) {
+            reader->RxRichEdit1->setFocus();
+            QTest::keyClick(reader->RxRichEdit1,
+                            verb == QLatin1String("altleft") ? Qt::Key_Left : Qt::Key_Right,
+                            Qt::AltModifier);
+        } else if (verb.startsWith(QLatin1String("mouse"))) {
+            QWidget *viewport = reader->RxRichEdit1->viewport();
+            const Qt::MouseButton button =
+                verb == QLatin1String("mouseback") ? Qt::BackButton : Qt::ForwardButton;
+            QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5),
+                              viewport->mapToGlobal(QPointF(5, 5)), button, button, Qt::NoModifier);
+            QApplication::sendEvent(viewport, &press);
+        } else if (verb == QLatin1String("read")) {
+            QTextCursor cursor(reader->RxRichEdit1->document());
+            cursor.setPosition(reader->VerseStarts[words[1].toInt() - 1]);
+            reader->RxRichEdit1->setTextCursor(cursor);
+            reader->Timer1Timer();
+        } else {
+            QFAIL(qPrintable(QStringLiteral("unknown step ") + step));
+        }
+    }
+    QCOMPARE(reader->windowTitle(), caption);
+    QCOMPARE(reader->RxSpeedButtonBack->isEnabled(), canGoBack);
+    QCOMPARE(reader->RxSpeedButtonForward->isEnabled(), canGoForward);
+}
+
+void ReaderTest::marksARangeOfVerses_data()
+{
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<bool>("marked");
+    QTest::newRow("4 to 7") << 4 << 7 << true;
+    QTest::newRow("one verse") << 13 << 13 << true;
+    QTest::newRow("verse 0") << 0 << 3 << false;
+    QTest::newRow("backwards") << 7 << 4 << false;
+    QTest::newRow("past the chapter") << 12 << 14 << false;
+}
+
+// The mark lies behind exactly the verses asked for and goes with the
+// chapter.
+void ReaderTest::marksARangeOfVerses()
+{
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(bool, marked);
+    auto reader = openReader(46, 13, 4);
+    reader->markVerses(first, last);
+    const QList<QTextEdit::ExtraSelection> marks = reader->RxRichEdit1->extraSelections();
+    QCOMPARE(marks.size(), marked ? 1 : 0);
+    if (marked) {
+        const QStringList verses = chapterVerses(m_sandbox->path(), 46, 13);
+        const QString text = marks.first().cursor.selectedText();
+        QCOMPARE(text.section(QChar::ParagraphSeparator, 0, 0), verses.at(first - 1));
+        QCOMPARE(text.section(QChar::ParagraphSeparator, -1), verses.at(last - 1));
+        QCOMPARE(text.count(QChar::ParagraphSeparator), last - first);
+        QVERIFY(marks.first().format.background().color() !=
+                reader->RxRichEdit1->palette().color(QPalette::Base));
+        // Another place asked for in the chapter, or another chapter, ends it.
+        reader->goTo(46, 13, 2);
+        QVERIFY(reader->RxRichEdit1->extraSelections().isEmpty());
+        reader->markVerses(first, last);
+        reader->RxSpeedButtonNext->click();
+        QVERIFY(reader->RxRichEdit1->extraSelections().isEmpty());
+    }
+}
+
+// On each of the named backgrounds the band shows, and the text keeps on it
+// the contrast it had, up to what reads well.
+void ReaderTest::verseMarkReadsOnEveryBackground()
+{
+    const QColor named[] = {Qt::black,     Qt::darkRed,     Qt::darkGreen, Qt::darkYellow,
+                            Qt::darkBlue,  Qt::darkMagenta, Qt::darkCyan,  Qt::gray,
+                            Qt::lightGray, Qt::red,         Qt::green,     Qt::yellow,
+                            Qt::blue,      Qt::magenta,     Qt::cyan,      Qt::white};
+    for (const QColor &background : named) {
+        for (const QColor &text : {QColor(Qt::black), QColor(Qt::white), QColor(Qt::darkBlue)}) {
+            // Colours that do not read on the page itself are not judged.
+            if (VerseMark::contrast(background, text) < 3)
+                continue;
+            const QColor mark = VerseMark::colour(background, text);
+            const QString colours = background.name() + QLatin1Char('/') + text.name();
+            QVERIFY2(VerseMark::contrast(mark, text) >=
+                         qMin(4.5, VerseMark::contrast(background, text)) - 0.01,
+                     qPrintable(colours));
+            const int shift = qAbs(mark.red() - background.red()) +
+                              qAbs(mark.green() - background.green()) +
+                              qAbs(mark.blue() - background.blue());
+            QVERIFY2(shift >= 20, qPrintable(colours));
+        }
+    }
+}
+
 #include "tst_reader.moc"

@@ -1,6 +1,8 @@
 // The shipped data as the program finds it: the tables of a built program
 // folder (read through plain QtSql, independent of the program's engine) and
 // the documents the reader and the dictionary hand to the viewer.
+#include "scripture/referenceparser.h"
+#include "scripture/versecounts.h"
 #include "support/sandbox.h"
 
 #include <QDir>
@@ -63,6 +65,11 @@ private slots:
     void commentaryDocuments();
     void referenceDocuments();
     void sessionTableShape();
+    void referenceForms_data();
+    void referenceForms();
+    void referenceFailures_data();
+    void referenceFailures();
+    void referenceBooksAgreeWithCatalogue();
 
 private:
     QSqlDatabase open(const QString &file);
@@ -399,6 +406,155 @@ void TestScriptureData::sessionTableShape()
     QCOMPARE(scalar(QStringLiteral("settings.db"),
                     "select count(*) from pragma_table_info('db') where name = 'order' and pk = 1"),
              1);
+}
+
+void TestScriptureData::referenceForms_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("book");
+    QTest::addColumn<int>("chapter");
+    QTest::addColumn<int>("verse");
+    QTest::addColumn<int>("lastVerse");
+    const struct
+    {
+        const char *text;
+        int book, chapter, verse, last;
+    } rows[] = {
+        {"John 3:16", 43, 3, 16, 16},
+        {"jn 3.16", 43, 3, 16, 16},
+        {"JHN3:16", 43, 3, 16, 16},
+        {"  John  3 : 16  ", 43, 3, 16, 16},
+        {"1co13", 46, 13, 1, 1},
+        {"1 Cor 13:4-7", 46, 13, 4, 7},
+        {"1 Cor. 13:4 - 7", 46, 13, 4, 7},
+        {"I Cor 13:4", 46, 13, 4, 4},
+        {"First Corinthians 13", 46, 13, 1, 1},
+        {"1 Corinthians 2", 46, 2, 1, 1},
+        {"II Kings 2:11", 12, 2, 11, 11},
+        {"3 jn 4", 64, 1, 4, 4},
+        {"Psalm 23", 19, 23, 1, 1},
+        {"psalms 119:176", 19, 119, 176, 176},
+        {"Ps 1", 19, 1, 1, 1},
+        {"Psa 91.1", 19, 91, 1, 1},
+        {"Song 2:4", 22, 2, 4, 4},
+        {"Song of Solomon 2:4", 22, 2, 4, 4},
+        {"song of songs 1", 22, 1, 1, 1},
+        {"Canticles 8:6", 22, 8, 6, 6},
+        {"Phil 4:13", 50, 4, 13, 13},
+        {"Philippians 4", 50, 4, 1, 1},
+        {"Phlm 1", 57, 1, 1, 1},
+        {"Philemon 10", 57, 1, 10, 10},
+        {"Jude 3", 65, 1, 3, 3},
+        {"Jude 1:3", 65, 1, 3, 3},
+        {"Isa 53", 23, 53, 1, 1},
+        {"Deuter 6:4", 5, 6, 4, 4},
+        {"Rev 22:21", 66, 22, 21, 21},
+        {"Genesis", 1, 1, 1, 1},
+        {"1st Cor 13", 46, 13, 1, 1},
+        {"III John 4", 64, 1, 4, 4},
+        {"1Co.13.4", 46, 13, 4, 4},
+        {"Rom\u00a08:28", 45, 8, 28, 28},
+    };
+    for (const auto &row : rows)
+        QTest::newRow(row.text) << QString::fromUtf8(row.text) << row.book << row.chapter
+                                << row.verse << row.last;
+}
+
+void TestScriptureData::referenceForms()
+{
+    QFETCH(QString, text);
+    VerseCounts counts;
+    const ReferenceParser::Result result =
+        ReferenceParser::parse(text, [&counts](int b, int c) { return counts(b, c); });
+    QVERIFY2(result.ok, qPrintable(result.message));
+    QFETCH(int, book);
+    QFETCH(int, chapter);
+    QFETCH(int, verse);
+    QFETCH(int, lastVerse);
+    QCOMPARE(result.reference.Book, book);
+    QCOMPARE(result.reference.Chapter, chapter);
+    QCOMPARE(result.reference.Verse, verse);
+    QCOMPARE(result.reference.LastVerse, lastVerse);
+}
+
+void TestScriptureData::referenceFailures_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("unknown book") << "Hezekiah 3:1"
+                                  << "No book called Hezekiah";
+    QTest::newRow("chapter past the end") << "John 22"
+                                          << "John has 21 chapters";
+    QTest::newRow("chapter 0") << "John 0:1"
+                               << "John has 21 chapters";
+    QTest::newRow("huge chapter") << "John 99999999999:1"
+                                  << "John has 21 chapters";
+    QTest::newRow("verse past the end") << "John 3:37"
+                                        << "John 3 has 36 verses";
+    QTest::newRow("verse 0") << "John 3:0"
+                             << "John 3 has 36 verses";
+    QTest::newRow("range past the end") << "John 3:16-40"
+                                        << "John 3 has 36 verses";
+    QTest::newRow("one-chapter book") << "Jude 26"
+                                      << "Jude has 25 verses";
+    QTest::newRow("one-chapter book's chapter") << "Jude 2:1"
+                                                << "Jude has 1 chapter";
+    QTest::newRow("backward range") << "1 Cor 13:7-4"
+                                    << "A range runs forward, as in 1 Corinthians 13:4-7";
+    QTest::newRow("ambiguous") << "Phi 1"
+                               << "Phi could be Philippians or Philemon";
+    QTest::newRow("no book") << "0:0"
+                             << "Begin with the book, as in John 3:16";
+    QTest::newRow("empty") << "  "
+                           << "Type a book, a chapter and a verse, such as John 3:16";
+    QTest::newRow("not a form")
+        << "John 3:16-4:2"
+        << "\"John 3:16-4:2\" is not a reference. Type a book, a chapter and a verse, such as "
+           "John 3:16";
+    QTest::newRow("too long") << QString(10000, QLatin1Char('J'))
+                              << "A reference is at most 100 characters long";
+    QTest::newRow("control character")
+        << QStringLiteral("John 3\u0007:16") << "A reference cannot hold control characters";
+    QTest::newRow("line break") << "John\n3:16"
+                                << "A reference cannot hold control characters";
+    QTest::newRow("unicode digits")
+        << QStringLiteral("John \u0663:16")
+        << "Write the reference with the letters A to Z and the digits 0 to 9";
+    QTest::newRow("unicode letters")
+        << QStringLiteral("J\u00f6hn 3:16")
+        << "Write the reference with the letters A to Z and the digits 0 to 9";
+    QTest::newRow("long unknown book")
+        << "Abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyz 1"
+        << QStringLiteral("No book called Abcdefghijklmnopqrstuvwxyzabcdefghijklmn\u2026");
+}
+
+void TestScriptureData::referenceFailures()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, message);
+    VerseCounts counts;
+    const ReferenceParser::Result result =
+        ReferenceParser::parse(text, [&counts](int b, int c) { return counts(b, c); });
+    QVERIFY(!result.ok);
+    QCOMPARE(result.message, message);
+}
+
+// The hand-off names a book by the catalogue's abbreviation, and the chapter
+// check counts as the catalogue does.
+void TestScriptureData::referenceBooksAgreeWithCatalogue()
+{
+    QSqlQuery q(open(QStringLiteral("Chapters.db")));
+    QVERIFY(q.exec("select book, BookAbbr, ChapterCount, BookName from db order by book"));
+    int books = 0;
+    while (q.next()) {
+        const int book = q.value(0).toInt();
+        QCOMPARE(ReferenceParser::catalogueAbbreviation(book), q.value(1).toString());
+        QCOMPARE(ReferenceParser::chapterCount(book), q.value(2).toInt());
+        const ReferenceParser::Result named = ReferenceParser::parse(q.value(3).toString());
+        QVERIFY2(named.ok && named.reference.Book == book, qPrintable(q.value(3).toString()));
+        ++books;
+    }
+    QCOMPARE(books, 66);
 }
 
 QTEST_GUILESS_MAIN(TestScriptureData)

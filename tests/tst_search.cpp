@@ -18,9 +18,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QPainter>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QSqlDatabase>
@@ -150,6 +151,7 @@ private slots:
     void cellDrawsAsTheStyleInEveryState();
     void readerOpensAtDoubleClickedVerse();
     void altLetterStartsTheFocusedSearch();
+    void resultMenuOpensInTheActiveReader();
 
 private:
     bool tablesReady() const { return m_sandbox && m_verses.size() > 30000; }
@@ -922,9 +924,9 @@ void TestSearch::cellDrawsAsTheStyleInEveryState_data()
     QTest::addColumn<bool>("list");
     QTest::addColumn<QString>("text");
     QTest::addColumn<int>("state");
-    const QString texts[] = {QStringLiteral("Genesis"), QStringLiteral("12"),
-                             QStringLiteral("And God formed man of the dust of the ground. ")
-                                 .repeated(4)};
+    const QString texts[] = {
+        QStringLiteral("Genesis"), QStringLiteral("12"),
+        QStringLiteral("And God formed man of the dust of the ground. ").repeated(4)};
     const int focused = int(QStyle::State_HasFocus | QStyle::State_KeyboardFocusChange);
     const std::pair<const char *, int> states[] = {
         {"normal", 0},
@@ -1064,4 +1066,42 @@ void TestSearch::altLetterStartsTheFocusedSearch()
 }
 
 QTEST_MAIN(TestSearch)
+// The result's context menu shows the verse in the reader in use, as one
+// step of its history, rather than opening another reader.
+void TestSearch::resultMenuOpensInTheActiveReader()
+{
+    REQUIRE_TABLES();
+    TFormMain main;
+    main.show();
+    main.EditFirstTime->setText(QStringLiteral("False"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTRY_VERIFY(!main.TimerStartup->isActive());
+    QCOMPARE(main.findChildren<TFormBook *>().size(), 1);
+    TFormBook *reader = main.findChild<TFormBook *>();
+    main.Find1->trigger();
+    auto *form = qobject_cast<TFormSearch *>(main.activeChild());
+    QVERIFY(form);
+    search(*form, {QStringLiteral("is my shepherd"), QStringLiteral("want")});
+    QCOMPARE(form->StringGridResults->rowCount(), 2);
+
+    ResultsGrid *grid = form->StringGridResults;
+    const QRect cell = grid->visualRect(grid->model()->index(0, 3));
+    emit grid->customContextMenuRequested(cell.center());
+    auto *menu = form->findChild<QMenu *>(QStringLiteral("ResultPopupMenu"));
+    QVERIFY(menu);
+    QTRY_VERIFY(menu->isVisible());
+    QStringList captions;
+    for (QAction *action : menu->actions())
+        captions.append(action->text());
+    QCOMPARE(captions, (QStringList{"Open in new reader", "Open in active reader"}));
+    menu->actions().at(1)->trigger();
+    menu->hide();
+
+    QCOMPARE(main.findChildren<TFormBook *>().size(), 1);
+    QCOMPARE(main.activeReader(), reader);
+    QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 23:1"));
+    QVERIFY(reader->history().canGoBack());
+    QVERIFY(!OpenBookRequest);
+}
+
 #include "tst_search.moc"
