@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/commandline.h"
 #include "app/formmain.h"
 #include "app/parameterfile.h"
 #include "app/programfolder.h"
@@ -18,6 +19,10 @@ void printError(const QString &message)
 
 int main(int argc, char *argv[])
 {
+    // Before the display, the hand-off file and the lock are touched.
+    if (const int status = CommandLine::takeOptions(argc, argv); status >= 0)
+        return status;
+
     // The user's data folder is named after the application.
     QCoreApplication::setApplicationName(QStringLiteral("Kelvaro"));
 
