@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/comeforward.h"
 #include "app/commandline.h"
 #include "app/formmain.h"
 #include "app/parameterfile.h"
@@ -47,6 +48,10 @@ int main(int argc, char *argv[])
     } else {
         switch (instance.acquire(dataFolder)) {
         case SingleInstance::Outcome::Running:
+            // A plain start hands over an empty list, so that the running
+            // window still comes forward.
+            if (argc <= 1 && !ComeForward::ask(dataFolder, &handOffError))
+                printError(handOffError);
             return handOffError.isEmpty() ? 0 : 1;
         case SingleInstance::Outcome::Unavailable:
             // Better two instances than none: the take-over of param.txt is a
