@@ -60,9 +60,11 @@ Reading read(const QStringList &arguments)
 {
     Reading reading;
     bool optionsEnded = false;
-    for (const QString &argument : arguments) {
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
         if (optionsEnded || !isOption(argument)) {
             reading.arguments.append(argument);
+            reading.positions.append(i);
         } else if (argument == QLatin1String("--")) {
             optionsEnded = true;
         } else if (argument == QLatin1String("-h") || argument == QLatin1String("--help")) {
@@ -71,6 +73,12 @@ Reading read(const QStringList &arguments)
         } else if (argument == QLatin1String("-V") || argument == QLatin1String("--version")) {
             reading.action = Reading::Version;
             return reading;
+        } else if ((argument == QLatin1String("-session") ||
+                    argument == QLatin1String("--session")) &&
+                   i + 1 < arguments.size()) {
+            // A session manager restarting Kelvaro at login names its session
+            // so (Qt's restart command); Kelvaro reopens its own readers.
+            ++i;
         } else {
             reading.action = Reading::Unknown;
             reading.message =
@@ -112,15 +120,8 @@ int takeOptions(int &argc, char **argv, std::FILE *out, std::FILE *err)
     // What remains keeps its own bytes: the reference list is read from argv
     // again, in the locale's encoding.
     int kept = 1;
-    bool optionsEnded = false;
-    for (int i = 1; i < argc; ++i) {
-        const QString argument = QString::fromLocal8Bit(argv[i]);
-        if (!optionsEnded && argument == QLatin1String("--")) {
-            optionsEnded = true;
-            continue;
-        }
-        argv[kept++] = argv[i];
-    }
+    for (const qsizetype position : reading.positions)
+        argv[kept++] = argv[position + 1];
     argc = kept;
     argv[argc] = nullptr;
     return -1;

@@ -24,11 +24,13 @@ struct Reading
     // The arguments without the program name, the options and the first
     // "--": the reference list first.
     QStringList arguments;
+    QList<qsizetype> positions; // of each of arguments, in the command line
     QString message;
 };
 
 // Options may stand anywhere before "--"; after it every argument is a
 // reference list, even one that begins with "-". A lone "-" is no option.
+// The session manager's "-session NAME" is passed over.
 Reading read(const QStringList &arguments);
 
 QString helpText();

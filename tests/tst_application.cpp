@@ -138,6 +138,8 @@ void ApplicationTest::optionsAnswerWithoutDisplayOrFiles_data()
         << "kelvaro: unknown option '--bogus'\nTry 'kelvaro --help' for more information.\n";
     QTest::newRow("unknown short option")
         << QStringList{"-x"} << 2 << QString() << "kelvaro: unknown option '-x'\n";
+    QTest::newRow("session without a name")
+        << QStringList{"-session"} << 2 << QString() << "kelvaro: unknown option '-session'\n";
     QTest::newRow("help with a value")
         << QStringList{"--help=all"} << 2 << QString() << "kelvaro: unknown option '--help=all'\n";
     QTest::newRow("unknown option after a reference")
@@ -207,6 +209,10 @@ void ApplicationTest::optionsEndAtDoubleDash_data()
         << QStringList{"John+3:16", "--", "--help"} << QStringList{"John+3:16", "--help"};
     QTest::newRow("a second dash-dash is an argument")
         << QStringList{"--", "--"} << QStringList{"--"};
+    QTest::newRow("a session manager's restart")
+        << QStringList{"-session", "10abc", "John+3:16"} << QStringList{"John+3:16"};
+    QTest::newRow("a session after dash-dash")
+        << QStringList{"--", "-session", "x"} << QStringList{"-session", "x"};
 }
 
 void ApplicationTest::optionsEndAtDoubleDash()
