@@ -11,7 +11,6 @@ Usage: come_forward.py --program-dir BUILD/kelvaro --window-manager PATH
 """
 
 import argparse
-import configparser
 import os
 import re
 import signal
@@ -45,10 +44,8 @@ def check(condition, message):
 
 
 def startup_wm_class():
-    entry = configparser.ConfigParser(interpolation=None)
-    entry.optionxform = str
-    entry.read(DESKTOP_ENTRY, encoding="utf-8")
-    return entry["Desktop Entry"]["StartupWMClass"]
+    with open(DESKTOP_ENTRY, encoding="utf-8") as entry:
+        return re.search(r"^StartupWMClass=(.*)$", entry.read(), re.M).group(1)
 
 
 def active_window(session):
@@ -151,15 +148,8 @@ def main():
         scenario(session, scripture)
     except (Failure, Watchdog) as failure:
         print("FAIL: %s" % failure)
-        if session and session.display:
-            try:
-                print("visible windows: %s" % session.window_names())
-            except Exception as error:
-                print("no more to tell about the screen: %s" % error)
         if session:
             session.print_logs()
-            if options.keep:
-                print("kept: %s" % session.root)
         return 1
     finally:
         signal.alarm(0)
