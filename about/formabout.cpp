@@ -33,13 +33,15 @@ constexpr int kTitleFontHeight = 21;
 constexpr QRect kLabel10(50, 25, 73, 17);
 const char *const kVersionText = "Version " KELVARO_VERSION;
 constexpr QRect kLabel6(212, 4, 165, 33);
-const char *const kCreditText = "Kelvaro Project, example.org";
+const char *const kCreditText = "The Kelvaro developers";
 constexpr QRect kPanel1(8, 52, 369, 59);
 constexpr QRect kLabel7(8, 12, 353, 41);
 const char *const kMottoText =
     "All scripture is given by inspiration of God, and is profitable for doctrine, for reproof, "
     "for correction, for instruction in righteousness.  (2 Timothy 3:16)";
 constexpr QRect kLabel8(12, 120, 365, 34);
+const char *const kTermsText = "Free software under the GNU General Public License, version 3 or "
+                               "later. The Bible texts are in the public domain.";
 constexpr QRect kRxLabel2(76, 158, 225, 13);
 constexpr QRect kRxLabel3(76, 174, 229, 13);
 constexpr QRect kLabel9(0, 196, 385, 20);
@@ -88,12 +90,15 @@ void openWithBusyCursor(const QUrl &url)
 }
 } // namespace
 
-const QString TFormAbout::WebAddress = QStringLiteral("https://kelvaro.example.org/");
-const QString TFormAbout::EmailAddress = QStringLiteral("kelvaro@example.org");
+// Kelvaro has no web page or mail address of its own yet; the links appear
+// once it has.
+const QString TFormAbout::WebAddress;
+const QString TFormAbout::EmailAddress;
 
-TFormAbout::TFormAbout(QWidget *parent)
+TFormAbout::TFormAbout(QWidget *parent, const QString &webAddress, const QString &emailAddress)
     : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      m_webAddress(webAddress), m_emailAddress(emailAddress)
 {
     setObjectName(QStringLiteral("FormAbout"));
     setWindowTitle(QString::fromLatin1(kCaption));
@@ -127,7 +132,7 @@ TFormAbout::TFormAbout(QWidget *parent)
     Label7->setWordWrap(true);
     Label7->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 
-    Label8 = makeLabel(this, "Label8", kLabel8, QString());
+    Label8 = makeLabel(this, "Label8", kLabel8, QString::fromLatin1(kTermsText));
     Label8->setWordWrap(true);
 
     const auto makeLink = [this](const char *name, const QRect &geometry, const QString &text) {
@@ -142,8 +147,11 @@ TFormAbout::TFormAbout(QWidget *parent)
         connect(link, &LinkLabel::mouseLeave, this, &TFormAbout::RxLabel3MouseEnter);
         return link;
     };
-    RxLabel2 = makeLink("RxLabel2", kRxLabel2, WebAddress);
-    RxLabel3 = makeLink("RxLabel3", kRxLabel3, EmailAddress);
+    RxLabel2 = makeLink("RxLabel2", kRxLabel2, m_webAddress);
+    RxLabel3 = makeLink("RxLabel3", kRxLabel3, m_emailAddress);
+    // Hidden, a link is out of the focus chain too.
+    RxLabel2->setVisible(!m_webAddress.isEmpty());
+    RxLabel3->setVisible(!m_emailAddress.isEmpty());
     connect(RxLabel2, &LinkLabel::clicked, this, &TFormAbout::RxLabel2Click);
     connect(RxLabel3, &LinkLabel::clicked, this, &TFormAbout::RxLabel3Click);
 
@@ -164,12 +172,14 @@ TFormAbout::TFormAbout(QWidget *parent)
 
 void TFormAbout::RxLabel2Click()
 {
-    openWithBusyCursor(QUrl(WebAddress));
+    if (!m_webAddress.isEmpty())
+        openWithBusyCursor(QUrl(m_webAddress));
 }
 
 void TFormAbout::RxLabel3Click()
 {
-    openWithBusyCursor(QUrl(QStringLiteral("mailto:") + EmailAddress));
+    if (!m_emailAddress.isEmpty())
+        openWithBusyCursor(QUrl(QStringLiteral("mailto:") + m_emailAddress));
 }
 
 void TFormAbout::RxLabel3MouseEnter()

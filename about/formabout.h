@@ -14,7 +14,9 @@ class TFormAbout : public QDialog
 {
     Q_OBJECT
 public:
-    explicit TFormAbout(QWidget *parent = nullptr);
+    // The publisher's addresses: a link whose address is empty is not shown.
+    explicit TFormAbout(QWidget *parent = nullptr, const QString &webAddress = WebAddress,
+                        const QString &emailAddress = EmailAddress);
 
     static const QString WebAddress;
     static const QString EmailAddress;
@@ -51,6 +53,9 @@ protected:
 
 private:
     void centre(const QMargins &frame);
+
+    QString m_webAddress;
+    QString m_emailAddress;
 
     QMargins m_frame;
     bool m_frameGuessed = false;

@@ -11,6 +11,8 @@ KelvaroApplication::KelvaroApplication(int &argc, char **argv) : QApplication(ar
     // ("Information — Kelvaro"), and the captions are the windows' own.
     setApplicationName(QStringLiteral("Kelvaro"));
     setApplicationVersion(QStringLiteral(KELVARO_VERSION));
+    // Docks and task bars match the windows to the desktop entry by it.
+    setDesktopFileName(QStringLiteral("org.kelvaro.Kelvaro"));
     setWindowIcon(Artwork::appIcon());
 }
 

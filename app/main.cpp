@@ -1,4 +1,6 @@
 #include "app/application.h"
+#include "app/comeforward.h"
+#include "app/commandline.h"
 #include "app/commandlinereference.h"
 #include "app/formmain.h"
 #include "app/parameterfile.h"
@@ -19,6 +21,10 @@ void printError(const QString &message)
 
 int main(int argc, char *argv[])
 {
+    // Before the display, the hand-off file and the lock are touched.
+    if (const int status = CommandLine::takeOptions(argc, argv); status >= 0)
+        return status;
+
     // The user's data folder is named after the application.
     QCoreApplication::setApplicationName(QStringLiteral("Kelvaro"));
 
@@ -49,6 +55,10 @@ int main(int argc, char *argv[])
     } else {
         switch (instance.acquire(dataFolder)) {
         case SingleInstance::Outcome::Running:
+            // A plain start hands over an empty list, so that the running
+            // window still comes forward.
+            if (argc <= 1 && !ComeForward::ask(dataFolder, &handOffError))
+                printError(handOffError);
             return handOffError.isEmpty() ? 0 : 1;
         case SingleInstance::Outcome::Unavailable:
             // Better two instances than none: the take-over of param.txt is a

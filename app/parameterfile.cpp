@@ -1,6 +1,7 @@
 #include "app/parameterfile.h"
 
 #include "app/application.h"
+#include "app/comeforward.h"
 #include "app/formmain.h"
 #include "app/parameterinbox.h"
 #include "app/parameterparser.h"
@@ -80,6 +81,8 @@ void TFormMain::TimerParameterFileTimer()
         throw std::runtime_error(takeOver.message.toStdString());
     if (takeOver.status != ParameterFile::TakeOver::Taken)
         return;
+    // A later start asked for the window, with passages or without.
+    ComeForward::bringForward(this);
 
     if (!takeOver.notice.isEmpty())
         ErrorReport::show(takeOver.notice);

@@ -16,7 +16,7 @@ packages=(
     # the reference search tool measured by the benchmarks
     diatheke sword-text-kjv
     # the desktop icons and the Debian package (scripts/package.sh, .ci/run)
-    qt6-svg-dev dpkg-dev file lintian desktop-file-utils appstream
+    qt6-svg-dev dpkg-dev debhelper file lintian desktop-file-utils appstream
 )
 # Callers may ask for more (scripts/bench.sh: the peers it measures).
 # shellcheck disable=SC2206

@@ -19,6 +19,9 @@ namespace {
 const QColor kNavy(0, 0, 128);
 const QColor kBlue(0, 0, 255);
 const QColor kMaroon(128, 0, 0);
+// Addresses of a publisher that has them, in the domain kept for tests.
+const QString kWeb = QStringLiteral("https://kelvaro.test/");
+const QString kMail = QStringLiteral("kelvaro@kelvaro.test");
 
 QColor textColour(const QWidget *widget)
 {
@@ -57,6 +60,7 @@ private slots:
     void linksOpenWhatTheyShow();
     void linksFollowFromTheKeyboard_data();
     void linksFollowFromTheKeyboard();
+    void linksWithoutAnAddressAreLeftOut();
     void enterClosesEscapeDoesNot();
     void reusedAndCentredEachTime();
     void centredWithItsFrame_data();
@@ -65,7 +69,7 @@ private slots:
 
 void TestAbout::textsAndGeometry()
 {
-    TFormAbout about;
+    TFormAbout about(nullptr, kWeb, kMail);
     QCOMPARE(about.windowTitle(), QStringLiteral("About..."));
     QCOMPARE(about.size(), QSize(385, 216));
     QCOMPARE(about.minimumSize(), about.maximumSize());
@@ -84,16 +88,18 @@ void TestAbout::textsAndGeometry()
     const QList<Expected> controls = {
         {about.Image1, QRect(8, 4, 33, 33), QString()},
         {about.RxLabel1, QRect(48, 0, 173, 25), QStringLiteral("Kelvaro")},
-        {about.Label10, QRect(50, 25, 73, 17), QStringLiteral("Version 1.0.1")},
-        {about.Label6, QRect(212, 4, 165, 33), QStringLiteral("Kelvaro Project, example.org")},
+        {about.Label10, QRect(50, 25, 73, 17), QStringLiteral("Version 1.0.2")},
+        {about.Label6, QRect(212, 4, 165, 33), QStringLiteral("The Kelvaro developers")},
         {about.Panel1, QRect(8, 52, 369, 59), QString()},
         {about.Label7, QRect(8, 12, 353, 41),
          QStringLiteral("All scripture is given by inspiration of God, and is profitable for "
                         "doctrine, for reproof, for correction, for instruction in "
                         "righteousness.  (2 Timothy 3:16)")},
-        {about.Label8, QRect(12, 120, 365, 34), QString()},
-        {about.RxLabel2, QRect(76, 158, 225, 13), QStringLiteral("https://kelvaro.example.org/")},
-        {about.RxLabel3, QRect(76, 174, 229, 13), QStringLiteral("kelvaro@example.org")},
+        {about.Label8, QRect(12, 120, 365, 34),
+         QStringLiteral("Free software under the GNU General Public License, version 3 or later. "
+                        "The Bible texts are in the public domain.")},
+        {about.RxLabel2, QRect(76, 158, 225, 13), kWeb},
+        {about.RxLabel3, QRect(76, 174, 229, 13), kMail},
         {about.Label9, QRect(0, 196, 385, 20), QStringLiteral("May God Bless You!")},
         {about.Button1, QRect(312, 184, 69, 29), QStringLiteral("Close")},
     };
@@ -123,7 +129,7 @@ void TestAbout::textsAndGeometry()
 
 void TestAbout::hoverColours()
 {
-    TFormAbout about;
+    TFormAbout about(nullptr, kWeb, kMail);
     about.show();
     enter(about.RxLabel2);
     QCOMPARE(textColour(about.RxLabel2), kBlue);
@@ -148,7 +154,7 @@ void TestAbout::linksOpenWhatTheyShow()
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
-    TFormAbout about;
+    TFormAbout about(nullptr, kWeb, kMail);
     about.show();
     QTest::mouseClick(about.RxLabel2, Qt::LeftButton);
     QTest::mouseClick(about.RxLabel3, Qt::LeftButton);
@@ -158,6 +164,35 @@ void TestAbout::linksOpenWhatTheyShow()
                                         QUrl(QStringLiteral("mailto:") + about.RxLabel3->text())}));
     QVERIFY(!QGuiApplication::overrideCursor());
     about.close();
+}
+
+// Without an address of its own a link is left out: not shown, not in the
+// focus chain, opening nothing.
+void TestAbout::linksWithoutAnAddressAreLeftOut()
+{
+    UrlCatcher catcher;
+    QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+    QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
+    TFormAbout about(nullptr, QString(), QString());
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    QVERIFY(about.RxLabel2->isHidden() && about.RxLabel3->isHidden());
+    about.activateWindow();
+    QTRY_COMPARE(QApplication::focusWidget(), about.Button1);
+    QTest::keyClick(about.Button1, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), about.Button1);
+    about.RxLabel2Click();
+    about.RxLabel3Click();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+    QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+    QCOMPARE(catcher.urls, QList<QUrl>());
+    QVERIFY(!QGuiApplication::overrideCursor());
+    about.close();
+
+    // The program's own window names no placeholder address.
+    TFormAbout shipped;
+    for (const QLabel *label : shipped.findChildren<QLabel *>())
+        QVERIFY2(!label->text().contains(QLatin1String("example")), qPrintable(label->text()));
 }
 
 void TestAbout::linksFollowFromTheKeyboard_data()
@@ -176,7 +211,7 @@ void TestAbout::linksFollowFromTheKeyboard()
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &catcher, "open");
-    TFormAbout about;
+    TFormAbout about(nullptr, kWeb, kMail);
     about.show();
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     about.activateWindow();

@@ -1,5 +1,6 @@
 // The param.txt hand-off: the reference-list parser on its own, the
 // take-over of the file, and readers opened by the main window's timer.
+#include "app/comeforward.h"
 #include "app/formmain.h"
 #include "app/parameterfile.h"
 #include "app/parameterinbox.h"
@@ -123,6 +124,10 @@ private slots:
     void timerReportsBadNumberAndRecovers();
     void timerCapsRunawayLists();
     void timerBoundsBookLookups();
+    void askingToComeForwardKeepsTheList_data();
+    void askingToComeForwardKeepsTheList();
+    void takeOverBringsTheWindowForward_data();
+    void takeOverBringsTheWindowForward();
 
 private:
 };
@@ -610,6 +615,86 @@ void TestParameterFile::timerBoundsBookLookups()
     }
     QVERIFY2(message.contains(sandbox.filePath("~param.txt")), qPrintable(message));
     QVERIFY(readers(main).isEmpty());
+}
+
+// A plain later start hands over an empty list: the file appears if it was
+// missing, a waiting list is left as it is, and what is no plain file is
+// named without waiting on it.
+void TestParameterFile::askingToComeForwardKeepsTheList_data()
+{
+    QTest::addColumn<QString>("inTheWay");
+    QTest::addColumn<QByteArray>("waiting");
+    QTest::addColumn<bool>("asked");
+    QTest::newRow("no list") << QString() << QByteArray() << true;
+    QTest::newRow("a list waiting") << "file" << QByteArray("John+3:16\r\n") << true;
+    QTest::newRow("a folder") << "folder" << QByteArray() << false;
+    QTest::newRow("a FIFO") << "fifo" << QByteArray() << false;
+}
+
+void TestParameterFile::askingToComeForwardKeepsTheList()
+{
+    QFETCH(QString, inTheWay);
+    QFETCH(QByteArray, waiting);
+    QFETCH(bool, asked);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    const QString inbox = folder + "param.txt";
+    if (inTheWay == "file")
+        QVERIFY(writeFile(inbox, waiting));
+    else if (inTheWay == "folder")
+        QVERIFY(QDir(folder).mkdir("param.txt"));
+    else if (inTheWay == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(inbox).constData(), 0600), 0);
+
+    QString error;
+    QCOMPARE(ComeForward::ask(folder, &error), asked);
+    if (!asked) {
+        QVERIFY2(error.contains(inbox), qPrintable(error));
+        return;
+    }
+    QVERIFY(QFileInfo(inbox).isFile());
+    QCOMPARE(readFile(inbox), waiting);
+    ParameterFile::Inbox taker;
+    QCOMPARE(taker.takeOver(folder).lines.size(), waiting.isEmpty() ? 0 : 1);
+}
+
+// Every take-over restores a minimized main window, maximized as it was;
+// an empty list opens no reader, a reference opens one, active.
+void TestParameterFile::takeOverBringsTheWindowForward_data()
+{
+    QTest::addColumn<QByteArray>("list");
+    QTest::addColumn<int>("readerCount");
+    QTest::newRow("plain start") << QByteArray() << 0;
+    QTest::newRow("with a reference") << QByteArray("Rom+8:28\r\n") << 1;
+}
+
+void TestParameterFile::takeOverBringsTheWindowForward()
+{
+    QFETCH(QByteArray, list);
+    QFETCH(int, readerCount);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    main.show();
+    main.setWindowState(Qt::WindowMaximized | Qt::WindowMinimized);
+    QVERIFY(main.isMinimized());
+
+    QVERIFY(writeFile(sandbox.filePath("param.txt"), list));
+    main.TimerParameterFileTimer();
+    QVERIFY(!main.isMinimized());
+    QVERIFY(main.isMaximized());
+    QVERIFY(main.isVisible());
+    const QList<TFormBook *> opened = readers(main);
+    QCOMPARE(opened.size(), readerCount);
+    if (readerCount)
+        QCOMPARE(main.activeChild(), opened.last());
+
+    // Nothing handed over: the window is left where the person put it.
+    main.setWindowState(Qt::WindowMinimized);
+    main.TimerParameterFileTimer();
+    QVERIFY(main.isMinimized());
 }
 
 QTEST_MAIN(TestParameterFile)
