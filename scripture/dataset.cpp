@@ -309,6 +309,17 @@ qint32 textToInteger(const QString &text)
 
 qint32 FieldValue::asInteger() const
 {
+    if (m_source.isEmpty())
+        return toInteger();
+    try {
+        return toInteger();
+    } catch (const EngineError &error) {
+        throw EngineError(error.message() + QStringLiteral(": ") + m_source);
+    }
+}
+
+qint32 FieldValue::toInteger() const
+{
     if (m_value.isNull())
         return 0;
     switch (m_value.typeId()) {
@@ -433,7 +444,7 @@ FieldValue Cursor::fieldByName(const QString &name) const
         throw EngineError(withSource(QStringLiteral("Field '%1' not found").arg(name)));
     if (m_pos < 0 || m_pos >= m_rows.size())
         throw EngineError(withSource(QStringLiteral("No current record")));
-    return FieldValue(m_rows.at(m_pos, column));
+    return FieldValue(m_rows.at(m_pos, column), source());
 }
 
 QString Cursor::withSource(const QString &message) const
@@ -602,9 +613,15 @@ void Table::open()
 {
     if (m_active)
         return;
-    m_schema = Engine::attach(m_tableName, m_access);
-    readStructure();
-    refresh();
+    try {
+        m_schema = Engine::attach(m_tableName, m_access);
+        readStructure();
+        refresh();
+    } catch (const EngineError &error) {
+        m_openError = error.message();
+        throw;
+    }
+    m_openError.clear();
     m_active = true;
 }
 
@@ -791,6 +808,8 @@ void Table::fetch()
 
 void Table::findNearest(const QString &key)
 {
+    if (!m_active && !m_openError.isEmpty())
+        throw EngineError(m_openError);
     if (!m_active)
         throw EngineError(withSource(QStringLiteral("Table is not open")));
     ensureFetched();

@@ -15,6 +15,8 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
 
@@ -130,6 +132,8 @@ private slots:
     void timerCapsRunawayLists();
     void timerCapIsPerLine();
     void timerBoundsBookLookups();
+    void timerNamesTheDamagedCatalogue_data();
+    void timerNamesTheDamagedCatalogue();
 
 private:
 };
@@ -779,6 +783,54 @@ void TestParameterFile::timerBoundsBookLookups()
         message = QString::fromUtf8(error.what());
     }
     QVERIFY2(message.contains(sandbox.filePath("~param.txt")), qPrintable(message));
+    QVERIFY(readers(main).isEmpty());
+}
+
+// A catalogue that cannot answer is named with the real cause: the missing
+// index, or the file whose abbreviations name two books.
+void TestParameterFile::timerNamesTheDamagedCatalogue_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no abbreviation index")
+        << QStringList{"drop index IDX_BookAbbr"} << "IDX_BookAbbr";
+    QTest::newRow("two books, one abbreviation")
+        << QStringList{"drop index IDX_BookAbbr",
+                       "create index IDX_BookAbbr on db (BookAbbr collate nocase)",
+                       "update db set BookAbbr = 'John' where Book = 1"}
+        << "inconsistent: the abbreviation \"John\" names both book";
+}
+
+void TestParameterFile::timerNamesTheDamagedCatalogue()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(QString, cause);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString path = sandbox.filePath("Chapters.db");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "catalogue");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString &statement : statements)
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    QSqlDatabase::removeDatabase("catalogue");
+    Engine::reset();
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    QVERIFY(writeFile(sandbox.filePath("param.txt"), "John+3:16\r\n"));
+    QString message;
+    try {
+        main.TimerParameterFileTimer();
+    } catch (const std::runtime_error &error) {
+        message = QString::fromUtf8(error.what());
+    }
+    QVERIFY2(message.contains(cause) && message.contains(QDir::toNativeSeparators(path)),
+             qPrintable(message));
     QVERIFY(readers(main).isEmpty());
 }
 
