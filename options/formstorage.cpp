@@ -72,19 +72,14 @@ QSize primaryScreenSize()
     return screen ? screen->size() : QSize(0, 0);
 }
 
-struct InvalidType
-{
-    QString name;
-};
-
-// A placement or version value: missing gives no text, anything but text
-// stops the restore.
+// A placement or version value: missing gives no text, and so does one that
+// is not text (told once, by restore).
 QString readPlacementText(const StoredGroup &store, const QString &name, bool *found)
 {
     QString text;
     switch (readValue(store, name, &text)) {
     case Read::NotText:
-        throw InvalidType{name};
+        break;
     case Read::Text:
         *found = true;
         return text;
@@ -216,18 +211,27 @@ void FormStorage::restore()
     if (m_restoreTried)
         return;
     m_restoreTried = true;
-    const StoredGroup store = StoreFile::readGroup(storeFileName(), subkeyName());
-    try {
-        bool found = false;
-        const QString version = readPlacementText(store, FormVersionName, &found);
-        if (toInteger(trimmed(version)) >= 0) {
-            if (!restorePlacement(store))
-                return;
-            restoreSettings(store);
-        }
-    } catch (const InvalidType &invalid) {
-        report(QStringLiteral("Invalid data type for '%1'").arg(invalid.name));
-        return;
+    const QString fileName = storeFileName();
+    const StoredGroup store = StoreFile::readGroup(fileName, subkeyName());
+    // A value of another type, as QSettings may write it, is no reason to
+    // drop the others or to stop saving: it is told once, its default used,
+    // and the next save writes it as text.
+    QStringList typed;
+    for (const StoreFile::Value &value : store) {
+        if (!value.isText)
+            typed.append(value.name + QLatin1Char('=') + value.text);
+    }
+    if (!typed.isEmpty()) {
+        report(QStringLiteral("The settings file %1 holds values that are not text: %2. Their "
+                              "defaults are used, and they are written as text at the next save.")
+                   .arg(QDir::toNativeSeparators(fileName), typed.join(QStringLiteral(", "))));
+    }
+    bool found = false;
+    const QString version = readPlacementText(store, FormVersionName, &found);
+    if (toInteger(trimmed(version)) >= 0) {
+        if (!restorePlacement(store))
+            return;
+        restoreSettings(store);
     }
     m_restored = true;
 }
