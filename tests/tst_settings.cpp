@@ -23,6 +23,9 @@
 #include <limits>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
 
 using namespace StoredValues;
 
@@ -75,9 +78,8 @@ void writeValues(const QList<QPair<QString, QVariant>> &values)
 
 QString storeFileName()
 {
-    return QStringLiteral("config/Software/") +
-           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
-           QStringLiteral(".ini");
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return QStringLiteral("config/") + base + QLatin1Char('/') + base + QStringLiteral(".ini");
 }
 
 // The file as a person leaves it after editing it by hand.
@@ -710,7 +712,7 @@ private slots:
         QCOMPARE(w.book(), FontValue::headingDefault());
         w.storage->save(false);
         QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages.first().startsWith("Failed to create key TFormMain in " +
+        QVERIFY2(m_messages.first().startsWith("Could not save the settings to " +
                                                QDir::toNativeSeparators(path)),
                  qPrintable(m_messages.first()));
         QVERIFY(!w.storage->saveCompleted());
@@ -798,6 +800,116 @@ private slots:
         QVERIFY(w.storage->saveCompleted());
         QVERIFY(m_messages.isEmpty());
         QVERIFY(!QFileInfo::exists(lock.fileName()));
+    }
+
+    // Whatever the umask, the store and its folder are the owner's alone; a
+    // store that is a planted link or another user's file is neither read
+    // nor written, and the person is told why.
+    void storeIsPrivate_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("umask 000") << "umask" << QString();
+        QTest::newRow("planted link") << "link"
+                                      << "it is a symbolic link";
+        QTest::newRow("another user's file") << "owner"
+                                             << "it belongs to another user";
+    }
+    void storeIsPrivate()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, reason);
+        const QString path = m_sandbox->filePath(storeFileName());
+        const QString planted = m_sandbox->filePath("planted.ini");
+        const QByteArray plantedText = "[TFormMain]\nedithtmlviewer_Text=/tmp/evil\n";
+        const auto modeOf = [](const QString &name) {
+            struct stat status;
+            return ::lstat(QFile::encodeName(name).constData(), &status) == 0
+                       ? int(status.st_mode & 07777)
+                       : -1;
+        };
+        if (obstacle == "link") {
+            QVERIFY(writeStoreFile(planted, plantedText));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QVERIFY(QFile::link(planted, path));
+        } else if (obstacle == "owner") {
+            QVERIFY(writeStoreFile(path, plantedText));
+            if (::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
+                QSKIP("files cannot be given to another user here");
+        }
+        const mode_t umask = ::umask(obstacle == "umask" ? 0 : 022);
+        {
+            Window w;
+            w.storage->restore();
+            QCOMPARE(w.holders.edithtmlviewer->text(), QStringLiteral("iexplore.exe"));
+            w.storage->save(false);
+        }
+        ::umask(umask);
+        if (reason.isEmpty()) {
+            QVERIFY(m_messages.isEmpty());
+            QCOMPARE(modeOf(path), 0600);
+            QCOMPARE(modeOf(QFileInfo(path).path()), 0700);
+            QCOMPARE(QFileInfo(path).dir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                     QDir::Hidden),
+                     QStringList{QFileInfo(path).fileName()});
+            return;
+        }
+        QCOMPARE(m_messages.size(), 2);
+        const QString shown = QDir::toNativeSeparators(path);
+        QVERIFY2(m_messages[0].contains(shown) && m_messages[0].contains(reason),
+                 qPrintable(m_messages[0]));
+        QVERIFY2(m_messages[1].startsWith("Could not save the settings to " + shown) &&
+                     m_messages[1].contains(reason),
+                 qPrintable(m_messages[1]));
+        QFile left(obstacle == "link" ? planted : path);
+        QVERIFY(left.open(QIODevice::ReadOnly));
+        QCOMPARE(left.readAll(), plantedText);
+    }
+
+    // The store of earlier versions (Software/<name>.ini) is read while the
+    // new one is missing, and only then.
+    void formerStoreIsReadOnce()
+    {
+        const QString former = FormStorage::formerStoreFileName();
+        QVERIFY(former.contains("/Software/"));
+        QVERIFY(writeStoreFile(former, "[TFormMain]\nedithtmlviewer_Text=firefox\n"
+                                       "EditFirstTime_Text=False\n"));
+        {
+            Window w;
+            w.storage->restore();
+            QCOMPARE(w.holders.edithtmlviewer->text(), QStringLiteral("firefox"));
+            QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("False"));
+            w.holders.edithtmlviewer->setText(QStringLiteral("chromium"));
+            w.storage->save(false);
+        }
+        QVERIFY(QFileInfo(m_sandbox->filePath(storeFileName())).isFile());
+        Window again;
+        again.storage->restore();
+        QCOMPARE(again.holders.edithtmlviewer->text(), QStringLiteral("chromium"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // A save killed half-way leaves its scratch folder and its unfinished
+    // copy; the next start removes them, and the scratch folders that
+    // earlier versions left in the temporary folder.
+    void killedSaveLeavesNothingForLong()
+    {
+        const QString path = m_sandbox->filePath(storeFileName());
+        QVERIFY(writeStoreFile(path + ".scratch-Ab12Cd/store.ini", "x"));
+        QVERIFY(writeStoreFile(path + ".Xy34Zw", "[TFormMain]\n"));
+        QTemporaryDir old(QDir::tempPath() + "/" + QCoreApplication::applicationName() + "-XXXXXX");
+        QVERIFY(writeStoreFile(old.filePath("store.ini"), "x"));
+        const timeval hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        QCOMPARE(::utimes(QFile::encodeName(old.path()).constData(), hourAgo), 0);
+        QTemporaryDir running(QDir::tempPath() + "/" + QCoreApplication::applicationName() +
+                              "-XXXXXX");
+        QVERIFY(writeStoreFile(running.filePath("store.ini"), "x"));
+        Window w;
+        w.storage->restore();
+        QVERIFY(!QFileInfo::exists(path + ".scratch-Ab12Cd"));
+        QVERIFY(!QFileInfo::exists(path + ".Xy34Zw"));
+        QVERIFY(!QFileInfo::exists(old.path()));
+        QVERIFY(QFileInfo::exists(running.path()));
     }
 
     // A malformed file written by hand: what can be read applies.
