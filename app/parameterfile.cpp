@@ -82,6 +82,14 @@ bool appendArgument(const QString &folder, const QString &text, QString *error)
     };
     if (folder.isEmpty())
         return fail(QStringLiteral("there is no folder for the user's files"));
+    // A read-only home is told as such, not as a missing file.
+    if (!QFileInfo(folder).isDir()) {
+        const QString problem = ProgramFolder::dataFolderProblem();
+        return fail(!problem.isEmpty() && folder == ProgramFolder::dataPath()
+                        ? problem
+                        : QStringLiteral("the folder %1 does not exist")
+                              .arg(QDir::toNativeSeparators(folder)));
+    }
     if (text.count(QLatin1Char(',')) >= MaxReadersPerLine)
         return fail(QStringLiteral("it names more than %1 passages; hand them over in "
                                    "several lists")

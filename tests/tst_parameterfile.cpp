@@ -6,6 +6,7 @@
 #include "app/parameterparser.h"
 #include "app/pendingreference.h"
 #include "app/privatefile.h"
+#include "app/singleinstance.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
 #include "support/sandbox.h"
@@ -126,6 +127,8 @@ private slots:
     void senderIsRefused_data();
     void senderIsRefused();
     void filesAreOwnerOnly();
+    void instanceLockInRuntimeFolder_data();
+    void instanceLockInRuntimeFolder();
 
     void timerOpensReaders();
     void timerReportsBadNumberAndRecovers();
@@ -670,6 +673,49 @@ void TestParameterFile::filesAreOwnerOnly()
     ParameterFile::Inbox inbox;
     QCOMPARE(inbox.takeOver(folder).lines, QStringList{"John+3:16"});
     QCOMPARE(modeOf(folder + "~param.txt"), 0400);
+}
+
+// The instance lock lives in the user's runtime folder, one per data
+// folder; the data folder keeps it where there is no private runtime folder.
+void TestParameterFile::instanceLockInRuntimeFolder_data()
+{
+    QTest::addColumn<QString>("runtime"); // "set", "unset", "shared"
+    QTest::newRow("XDG_RUNTIME_DIR") << "set";
+    QTest::newRow("unset") << "unset";
+    QTest::newRow("open to others") << "shared";
+}
+
+void TestParameterFile::instanceLockInRuntimeFolder()
+{
+    QFETCH(QString, runtime);
+    QTemporaryDir data;
+    QTemporaryDir runtimeDir;
+    const QString folder = data.path() + QDir::separator();
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    if (runtime == "unset")
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
+    QVERIFY(QFile::setPermissions(runtimeDir.path(),
+                                  runtime == "shared"
+                                      ? QFile::Permissions(0x7777)
+                                      : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString lock = SingleInstance::lockPath(folder);
+    SingleInstance first;
+    SingleInstance second;
+    const SingleInstance::Outcome firstOutcome = first.acquire(folder);
+    const SingleInstance::Outcome secondOutcome = second.acquire(folder);
+    if (wasSet)
+        qputenv("XDG_RUNTIME_DIR", saved);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    QCOMPARE(firstOutcome, SingleInstance::Outcome::Acquired);
+    QCOMPARE(secondOutcome, SingleInstance::Outcome::Running);
+    QCOMPARE(QFileInfo(lock).path(),
+             runtime == "set" ? QFileInfo(runtimeDir.path()).filePath() : data.path());
+    QVERIFY(QFileInfo(lock).isFile());
+    QCOMPARE(int(QFileInfo(lock).permissions() & 0x0077), 0);
 }
 
 void TestParameterFile::timerOpensReaders()
