@@ -947,14 +947,38 @@ void Query::open()
         QRegularExpression::CaseInsensitiveOption);
     const QString bare = unquotedText(sql);
     m_files.clear();
+    QStringList schemas;
     for (auto it = tableFile.globalMatch(bare); it.hasNext();) {
         const QString schema = Engine::attach(it.next().captured(1), Table::Access::ReadOnly);
         const QString path = QDir::toNativeSeparators(t_connection.attached.value(schema).path);
-        if (!m_files.contains(path))
+        if (!m_files.contains(path)) {
             m_files.append(path);
+            schemas.append(schema);
+        }
     }
 
-    readResultOf(sql);
+    try {
+        readResultOf(sql);
+    } catch (const EngineError &error) {
+        // A statement over several files fails as a whole; when some of
+        // them are damaged, those are the ones to name.
+        const QString all = QStringLiteral(": ") + source();
+        QString message = error.message();
+        if (schemas.size() < 2 || !message.endsWith(all))
+            throw;
+        QStringList damaged;
+        for (int i = 0; i < schemas.size(); ++i) {
+            QSqlQuery check(database());
+            if (!check.exec(QStringLiteral("PRAGMA %1.quick_check(1)")
+                                .arg(quoteIdentifier(schemas.at(i)))) ||
+                !check.next() || check.value(0).toString() != QLatin1String("ok"))
+                damaged.append(m_files.at(i));
+        }
+        if (damaged.isEmpty() || damaged.size() == m_files.size())
+            throw;
+        message.chop(all.size());
+        throw EngineError(message + QStringLiteral(": ") + damaged.join(QStringLiteral(", ")));
+    }
     m_active = true;
 }
 

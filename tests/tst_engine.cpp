@@ -129,6 +129,7 @@ private slots:
     void quotedFileNamesAreNotTables();
     void missingTableFileIsNamedAndNotCreated();
     void damagedTableFileIsNamed();
+    void damagedFileOfAJoinIsNamedAlone();
     void everyErrorNamesItsFile_data();
     void everyErrorNamesItsFile();
     void nameInOtherLetterCaseFindsFile();
@@ -751,6 +752,29 @@ void TestEngine::missingTableFileIsNamedAndNotCreated()
              QStringList());
     Engine::reset();
     QDir::setCurrent(previous);
+}
+
+// The search joins kjvbible.db with chapters.db: when the verse table is
+// damaged, the healthy catalogue is not blamed.
+void TestEngine::damagedFileOfAJoinIsNamedAlone()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString bible = sandbox.filePath(QStringLiteral("kjvbible.db"));
+    QFile::setPermissions(bible, QFile::ReadOwner | QFile::WriteOwner);
+    QFile damaged(bible);
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    damaged.seek(8192);
+    QVERIFY(damaged.write(QByteArray(int(damaged.size()) - 8192, '\xff')) > 0);
+    damaged.close();
+    Engine::reset();
+    Query query;
+    for (const QString &line : keywordStatement(QStringLiteral("faith"), QStringLiteral("Faith"),
+                                                QStringLiteral("FAITH")))
+        query.addLine(line);
+    const QString error = messageOf([&] { query.open(); });
+    QVERIFY2(error.contains(QDir::toNativeSeparators(bible)), qPrintable(error));
+    QVERIFY2(!error.contains(QStringLiteral("hapters.db")), qPrintable(error));
 }
 
 void TestEngine::damagedTableFileIsNamed()
