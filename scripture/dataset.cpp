@@ -159,12 +159,19 @@ void detach(Connection &c, const QString &schema)
 }
 
 // Takes the file's lock for good: in exclusive locking mode SQLite keeps the
-// lock of the first write until the file is detached, and only a write's
-// lock keeps other processes from reading. Rewriting the header's user
-// version is the smallest write that leaves the rows alone.
+// lock of the first write transaction until the file is detached, and only
+// a write's lock keeps other processes from reading. An exclusive
+// transaction that changes nothing takes that lock without writing a byte,
+// so opening the session table leaves the file as it was; within a
+// transaction already open, rewriting the header's user version is the
+// smallest write that leaves the rows alone.
 void lockExclusively(QSqlQuery &query, const QString &quotedSchema)
 {
     execOrThrow(query, QStringLiteral("PRAGMA %1.locking_mode=EXCLUSIVE").arg(quotedSchema));
+    if (query.exec(QStringLiteral("BEGIN EXCLUSIVE"))) {
+        execOrThrow(query, QStringLiteral("COMMIT"));
+        return;
+    }
     execOrThrow(query, QStringLiteral("PRAGMA %1.user_version").arg(quotedSchema));
     const qlonglong version = query.next() ? query.value(0).toLongLong() : 0;
     execOrThrow(query, QStringLiteral("PRAGMA %1.user_version=%2").arg(quotedSchema).arg(version));

@@ -943,6 +943,13 @@ void TestEngine::exclusiveTableLocksOutOthers()
     QVERIFY(sandbox.isValid());
     const QString path = sandbox.filePath(QStringLiteral("settings.db"));
     QVERIFY(runOnFile(path, {QStringLiteral("select count(*) from db")}).isEmpty());
+    // Read before the lock is taken: closing a descriptor of the file would
+    // drop this process's locks on it.
+    const auto contents = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
 
     Table settings(QStringLiteral("settings.db"));
     settings.setAccess(Table::Access::Exclusive);
@@ -975,6 +982,8 @@ void TestEngine::exclusiveTableLocksOutOthers()
 
     Engine::reset();
     QVERIFY(runOnFile(path, {QStringLiteral("select count(*) from db")}).isEmpty());
+    // Taking the lock wrote nothing: start-up leaves the file as it was.
+    QCOMPARE(contents(), before);
 }
 
 void TestEngine::sessionSaveWritesInOrderAndRollsBack()
