@@ -866,6 +866,26 @@ private slots:
         QCOMPARE(left.readAll(), plantedText);
     }
 
+    // A home where the store's folder cannot be made is told with the
+    // cause, in plain words, not as a missing file or a registry key.
+    void unwritableFolderIsToldPlainly()
+    {
+        const QString config = m_sandbox->filePath("config");
+        QVERIFY(QDir(config).removeRecursively());
+        QVERIFY(writeStoreFile(config, "not a folder"));
+        Window w;
+        w.storage->restore();
+        w.storage->save(false);
+        QCOMPARE(m_messages.size(), 1);
+        const QString &message = m_messages.first();
+        QVERIFY2(
+            message.startsWith("Could not save the settings to " +
+                               QDir::toNativeSeparators(m_sandbox->filePath(storeFileName()))) &&
+                message.contains("cannot be created") && !message.contains("No such file") &&
+                !message.contains("key"),
+            qPrintable(message));
+    }
+
     // The store of earlier versions (Software/<name>.ini) is read while the
     // new one is missing, and only then.
     void formerStoreIsReadOnce()
