@@ -92,6 +92,13 @@ bool makeFolder(const QString &folder, QString *reason)
         }
         return false;
     }
+    // The program's own folder, made by an earlier version under a looser
+    // umask, is closed to others too.
+    struct stat leaf;
+    const QByteArray name = QFile::encodeName(absolute);
+    if (::stat(name.constData(), &leaf) == 0 && leaf.st_uid == ::geteuid() &&
+        (leaf.st_mode & 077) != 0)
+        ::chmod(name.constData(), leaf.st_mode & 0700);
     return true;
 }
 

@@ -14,7 +14,8 @@ namespace PrivateFile {
 // -1 with *reason saying in plain words why the file was refused.
 int open(const QString &path, int flags, QString *reason);
 // Creates folder and any missing parent, each new one owner-only (0700);
-// an existing folder is left as it is. Returns false with *reason.
+// folder itself, if it is the user's, is closed to others even when it was
+// there before. Returns false with *reason.
 bool makeFolder(const QString &folder, QString *reason = nullptr);
 // Makes a file the program created owner-only (0600).
 void restrict(const QString &path);

@@ -673,6 +673,10 @@ void TestParameterFile::filesAreOwnerOnly()
     ParameterFile::Inbox inbox;
     QCOMPARE(inbox.takeOver(folder).lines, QStringList{"John+3:16"});
     QCOMPARE(modeOf(folder + "~param.txt"), 0400);
+    // A folder an earlier version left open is closed.
+    QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7755)));
+    QVERIFY(PrivateFile::makeFolder(folder));
+    QCOMPARE(modeOf(folder), 0700);
 }
 
 // The instance lock lives in the user's runtime folder, one per data
