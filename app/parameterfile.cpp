@@ -6,10 +6,12 @@
 #include "app/parameterinbox.h"
 #include "app/parameterparser.h"
 #include "app/pendingreference.h"
+#include "app/privatefile.h"
 #include "app/programfolder.h"
 #include "scripture/dataset.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
@@ -17,9 +19,58 @@
 #include <cstring>
 #include <stdexcept>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+namespace {
+// How long a sender waits for a take-over in progress.
+constexpr int kLockWaitMs = 5000;
+
+std::function<void()> &beforeLockHook()
+{
+    static std::function<void()> hook;
+    return hook;
+}
+
+struct Descriptor
+{
+    int fd = -1;
+    ~Descriptor()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+bool lockWithin(int fd, int milliseconds)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if ((errno != EWOULDBLOCK && errno != EINTR) || waited.elapsed() > milliseconds)
+            return false;
+        ::usleep(2000);
+    }
+}
+
+// Thrown by the reader opener when one line reaches its cap: the rest of
+// that line is dropped and the next line read.
+struct LineCapReached
+{
+    QString message;
+};
+} // namespace
+
 namespace ParameterFile {
+void setBeforeLockHookForTesting(std::function<void()> hook)
+{
+    beforeLockHook() = std::move(hook);
+}
+
 bool appendArgument(const QString &folder, const QString &text, QString *error)
 {
     const QString path = folder + QStringLiteral("param.txt");
@@ -32,30 +83,60 @@ bool appendArgument(const QString &folder, const QString &text, QString *error)
     };
     if (folder.isEmpty())
         return fail(QStringLiteral("there is no folder for the user's files"));
-    // Opening a FIFO for writing would wait for a reader for ever.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile())
-        return fail(QStringLiteral("not a regular file"));
-
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
-        return fail(file.errorString());
+    // A read-only home is told as such, not as a missing file.
+    if (!QFileInfo(folder).isDir()) {
+        const QString problem = ProgramFolder::dataFolderProblem();
+        return fail(!problem.isEmpty() && folder == ProgramFolder::dataPath()
+                        ? problem
+                        : QStringLiteral("the folder %1 does not exist")
+                              .arg(QDir::toNativeSeparators(folder)));
+    }
+    if (text.count(QLatin1Char(',')) >= MaxReadersPerLine)
+        return fail(QStringLiteral("it names more than %1 passages; hand them over in "
+                                   "several lists")
+                        .arg(MaxReadersPerLine));
     // One write of the whole line: appends of other instances cannot land
     // inside it, and on a full disk it is either all there or taken back.
     const QByteArray line = text.toLocal8Bit() + "\r\n";
-    const ssize_t written = ::write(file.handle(), line.constData(), size_t(line.size()));
-    if (written == line.size())
-        return true;
-    const QString reason = written < 0 ? QString::fromLocal8Bit(std::strerror(errno))
-                                       : QStringLiteral("the disk is full");
-    if (written > 0) {
-        const off_t end = ::lseek(file.handle(), 0, SEEK_CUR);
-        if (end < written || ::ftruncate(file.handle(), end - written) != 0) {
-            return fail(reason + QStringLiteral("; part of the line could not be taken back: %1")
-                                     .arg(QString::fromLocal8Bit(std::strerror(errno))));
+    const QByteArray name = QFile::encodeName(path);
+    for (;;) {
+        // Opening a FIFO for writing would wait for a reader for ever.
+        struct stat existing;
+        if (::lstat(name.constData(), &existing) == 0 && !S_ISREG(existing.st_mode) &&
+            !S_ISLNK(existing.st_mode))
+            return fail(QStringLiteral("not a regular file"));
+        QString reason;
+        Descriptor file;
+        file.fd = PrivateFile::open(path, O_WRONLY | O_APPEND | O_CREAT, &reason);
+        if (file.fd < 0)
+            return fail(reason);
+        if (beforeLockHook())
+            beforeLockHook()();
+        if (!lockWithin(file.fd, kLockWaitMs))
+            return fail(QStringLiteral("the running Kelvaro holds it locked"));
+        // A take-over renamed the file between the open and the lock: the
+        // line belongs in the fresh inbox.
+        struct stat opened;
+        struct stat named;
+        if (::fstat(file.fd, &opened) != 0 || ::lstat(name.constData(), &named) != 0 ||
+            opened.st_dev != named.st_dev || opened.st_ino != named.st_ino)
+            continue;
+        if ((opened.st_mode & 07777) != 0600)
+            ::fchmod(file.fd, 0600);
+        if (opened.st_size + line.size() > MaxBytesPerTakeOver)
+            return fail(QStringLiteral("the lists handed over before have not been taken yet; "
+                                       "try again when Kelvaro has opened them"));
+        const ssize_t written = ::write(file.fd, line.constData(), size_t(line.size()));
+        if (written == line.size())
+            return true;
+        const QString failure =
+            written < 0 ? PrivateFile::reasonOf(errno) : QStringLiteral("the disk is full");
+        if (written > 0 && ::ftruncate(file.fd, opened.st_size) != 0) {
+            return fail(failure + QStringLiteral("; part of the line could not be taken back: %1")
+                                      .arg(PrivateFile::reasonOf(errno)));
         }
+        return fail(failure);
     }
-    return fail(reason);
 }
 } // namespace ParameterFile
 
@@ -90,27 +171,46 @@ void TFormMain::TimerParameterFileTimer()
     Table &chapters = TableChapters();
     int lookups = 0;
     const auto lookup = [&chapters, &lookups, &takeOver](const QString &token) {
-        if (lookups == ParameterFile::MaxBookLookupsPerTakeOver) {
-            throw std::runtime_error(
-                QStringLiteral("The reference list %1 names more than %2 books; the rest of it "
+        if (lookups == ParameterFile::MaxBookLookupsPerLine) {
+            throw LineCapReached{
+                QStringLiteral("A reference list in %1 names more than %2 books; the rest of it "
                                "was not read.")
                     .arg(takeOver.path)
-                    .arg(ParameterFile::MaxBookLookupsPerTakeOver)
-                    .toStdString());
+                    .arg(ParameterFile::MaxBookLookupsPerLine)};
         }
         ++lookups;
         chapters.findNearest(token);
-        return chapters.fieldByName(QStringLiteral("Book")).asInteger();
+        const qint32 book = chapters.fieldByName(QStringLiteral("Book")).asInteger();
+        // Two books under one abbreviation would make the search land on
+        // either of them in silence.
+        const QString abbreviation = chapters.fieldByName(QStringLiteral("BookAbbr")).asString();
+        if (abbreviation.compare(token, Qt::CaseInsensitive) == 0) {
+            chapters.next();
+            if (!chapters.eof() && chapters.fieldByName(QStringLiteral("BookAbbr"))
+                                           .asString()
+                                           .compare(abbreviation, Qt::CaseInsensitive) == 0) {
+                const qint32 other = chapters.fieldByName(QStringLiteral("Book")).asInteger();
+                if (other != book) {
+                    throw std::runtime_error(
+                        QStringLiteral("The book catalogue %1 is inconsistent: the abbreviation "
+                                       "\"%2\" names both book %3 and book %4.")
+                            .arg(QDir::toNativeSeparators(chapters.filePath()), abbreviation)
+                            .arg(book)
+                            .arg(other)
+                            .toStdString());
+                }
+            }
+        }
+        return book;
     };
     int opened = 0;
     const auto open = [this, &opened, &takeOver](const ParameterParser::Reference &reference) {
-        if (opened == ParameterFile::MaxReadersPerTakeOver) {
-            throw std::runtime_error(
-                QStringLiteral("The reference list %1 names more than %2 passages; only the "
-                               "first %2 were opened.")
+        if (opened == ParameterFile::MaxReadersPerLine) {
+            throw LineCapReached{
+                QStringLiteral("A reference list in %1 names more than %2 passages; only the "
+                               "first %2 of it were opened.")
                     .arg(takeOver.path)
-                    .arg(ParameterFile::MaxReadersPerTakeOver)
-                    .toStdString());
+                    .arg(ParameterFile::MaxReadersPerLine)};
         }
         ++opened;
         PendingReference.Book = reference.Book;
@@ -118,5 +218,20 @@ void TFormMain::TimerParameterFileTimer()
         PendingReference.Verse = reference.Verse;
         Open1Click();
     };
-    ParameterParser::parse(takeOver.lines, lookup, open);
+    // Each line is one sender's list: one that runs away is cut, and the
+    // lines of the other senders are still opened.
+    ParameterParser::Parser parser(lookup, open);
+    QString capped;
+    for (const QString &line : takeOver.lines) {
+        opened = 0;
+        lookups = 0;
+        try {
+            parser.parseLine(line);
+        } catch (const LineCapReached &cap) {
+            if (capped.isEmpty())
+                capped = cap.message;
+        }
+    }
+    if (!capped.isEmpty())
+        throw std::runtime_error(capped.toStdString());
 }

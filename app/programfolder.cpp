@@ -1,5 +1,7 @@
 #include "programfolder.h"
 
+#include "app/privatefile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,12 @@ QString &overridden()
 {
     static QString folder;
     return folder;
+}
+
+QString &folderProblem()
+{
+    static QString problem;
+    return problem;
 }
 
 QString withTrailingSeparator(const QString &folder)
@@ -55,8 +63,16 @@ QString dataPath()
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     if (folder.isEmpty())
         return QString();
-    QDir().mkpath(folder);
+    // Owner-only: the session and the reference lists are nobody else's. A
+    // folder that cannot be created is told by whoever writes into it.
+    folderProblem().clear();
+    PrivateFile::makeFolder(folder, &folderProblem());
     return withTrailingSeparator(folder);
+}
+
+QString dataFolderProblem()
+{
+    return folderProblem();
 }
 
 QString provideDataFile(const QString &name)
@@ -71,6 +87,11 @@ QString provideDataFile(const QString &name)
     const QString shipped = path() + name;
     if (!QFileInfo(shipped).isFile())
         return QString();
+    // A read-only home is told as such, not as a missing file.
+    QString reason;
+    if (!PrivateFile::makeFolder(data, &reason))
+        return QStringLiteral("%1 cannot be created: %2")
+            .arg(QDir::toNativeSeparators(target), reason);
     // QFile::copy writes a temporary file and renames it, so a killed start
     // leaves no half copy behind.
     QFile source(shipped);

@@ -24,6 +24,9 @@ bool isInstalled();
 // place for the user's files (no home folder). An installed copy's folder
 // is created on first use. Needs the application name set.
 QString dataPath();
+// Why the last dataPath() could not create the data folder ("the folder ...
+// cannot be created: the file system is read-only"); empty when it could.
+QString dataFolderProblem();
 // Copies the shipped file of the program folder into the data folder when
 // it is not there yet. Returns an empty text on success, else a message
 // naming the file.

@@ -1,5 +1,6 @@
 #include "singleinstance.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 
@@ -8,6 +9,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 SingleInstance::~SingleInstance()
@@ -16,9 +18,32 @@ SingleInstance::~SingleInstance()
         ::close(m_fd);
 }
 
+QString SingleInstance::runtimeFolder()
+{
+    const QByteArray folder = qgetenv("XDG_RUNTIME_DIR");
+    struct stat status;
+    // Only a folder of the user's that nobody else may enter keeps the lock
+    // out of other hands.
+    if (!folder.startsWith('/') || ::stat(folder.constData(), &status) != 0 ||
+        !S_ISDIR(status.st_mode) || status.st_uid != ::geteuid() || (status.st_mode & 077) != 0)
+        return QString();
+    QString path = QFile::decodeName(folder);
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path;
+}
+
 QString SingleInstance::lockPath(const QString &folder)
 {
-    return folder + QStringLiteral("Kelvaro.lock");
+    const QString runtime = runtimeFolder();
+    if (runtime.isEmpty())
+        return folder + QStringLiteral("Kelvaro.lock");
+    // Each data folder has its instance: a portable copy runs beside the
+    // installed one.
+    const QByteArray digest =
+        QCryptographicHash::hash(QFile::encodeName(folder), QCryptographicHash::Sha256).toHex();
+    return runtime + QStringLiteral("Kelvaro-") + QString::fromLatin1(digest.left(16)) +
+           QStringLiteral(".lock");
 }
 
 SingleInstance::Outcome SingleInstance::acquire(const QString &folder)

@@ -72,19 +72,14 @@ QSize primaryScreenSize()
     return screen ? screen->size() : QSize(0, 0);
 }
 
-struct InvalidType
-{
-    QString name;
-};
-
-// A placement or version value: missing gives no text, anything but text
-// stops the restore.
+// A placement or version value: missing gives no text, and so does one that
+// is not text (told once, by restore).
 QString readPlacementText(const StoredGroup &store, const QString &name, bool *found)
 {
     QString text;
     switch (readValue(store, name, &text)) {
     case Read::NotText:
-        throw InvalidType{name};
+        break;
     case Read::Text:
         *found = true;
         return text;
@@ -176,10 +171,18 @@ QString FormStorage::subkeyName()
 
 QSettings *FormStorage::openStore()
 {
-    // <user configuration>/Software/<base name>.ini, group TFormMain: the
-    // same path as the registry key, one level per folder.
-    return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Software"),
-                         QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    // <user configuration>/<base name>/<base name>.ini, group TFormMain:
+    // the program's own folder, where Linux keeps a program's settings.
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return new QSettings(QSettings::IniFormat, QSettings::UserScope, base, base);
+}
+
+QString FormStorage::formerStoreFileName()
+{
+    // Earlier versions kept the key path as folders: Software/<base name>.ini.
+    const QSettings former(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Software"),
+                           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+    return former.fileName();
 }
 
 QList<QPair<QString, QString>> FormStorage::settingTexts(const Holders &h, int pixelsPerInch)
@@ -216,18 +219,38 @@ void FormStorage::restore()
     if (m_restoreTried)
         return;
     m_restoreTried = true;
-    const StoredGroup store = StoreFile::readGroup(storeFileName(), subkeyName());
-    try {
-        bool found = false;
-        const QString version = readPlacementText(store, FormVersionName, &found);
-        if (toInteger(trimmed(version)) >= 0) {
-            if (!restorePlacement(store))
-                return;
-            restoreSettings(store);
-        }
-    } catch (const InvalidType &invalid) {
-        report(QStringLiteral("Invalid data type for '%1'").arg(invalid.name));
-        return;
+    QString fileName = storeFileName();
+    StoreFile::removeLeftovers(fileName);
+    // The store of an earlier version is read once, while there is no
+    // store of this one; the first save writes it in the new place.
+    if (!QFileInfo::exists(fileName) && !QFileInfo(fileName).isSymLink() &&
+        QFileInfo(formerStoreFileName()).isFile())
+        fileName = formerStoreFileName();
+    QString refused;
+    const StoredGroup store = StoreFile::readGroup(fileName, subkeyName(), &refused);
+    if (!refused.isEmpty()) {
+        report(QStringLiteral("Could not read the settings from %1: %2. The defaults are used.")
+                   .arg(QDir::toNativeSeparators(fileName), refused));
+    }
+    // A value of another type, as QSettings may write it, is no reason to
+    // drop the others or to stop saving: it is told once, its default used,
+    // and the next save writes it as text.
+    QStringList typed;
+    for (const StoreFile::Value &value : store) {
+        if (!value.isText)
+            typed.append(value.name + QLatin1Char('=') + value.text);
+    }
+    if (!typed.isEmpty()) {
+        report(QStringLiteral("The settings file %1 holds values that are not text: %2. Their "
+                              "defaults are used, and they are written as text at the next save.")
+                   .arg(QDir::toNativeSeparators(fileName), typed.join(QStringLiteral(", "))));
+    }
+    bool found = false;
+    const QString version = readPlacementText(store, FormVersionName, &found);
+    if (toInteger(trimmed(version)) >= 0) {
+        if (!restorePlacement(store))
+            return;
+        restoreSettings(store);
     }
     m_restored = true;
 }
@@ -411,8 +434,8 @@ void FormStorage::save(bool atDestruction)
         // The save is tried again as the window is destroyed, but the person
         // hears of the failure once.
         if (!m_saveReported)
-            report(QStringLiteral("Failed to create key %1 in %2: %3")
-                       .arg(subkeyName(), QDir::toNativeSeparators(path), error));
+            report(QStringLiteral("Could not save the settings to %1: %2")
+                       .arg(QDir::toNativeSeparators(path), error));
         m_saveReported = true;
         return;
     }

@@ -52,6 +52,8 @@ public:
     static QList<QPair<QString, QString>> settingTexts(const Holders &holders, int pixelsPerInch);
     // The store itself; the caller owns it.
     static QSettings *openStore();
+    // Where earlier versions kept the store; read while the store is missing.
+    static QString formerStoreFileName();
     static QString storeKeyPath(); // Software\<base name>
     static QString subkeyName();   // TFormMain
 

@@ -1,6 +1,11 @@
 #include "options/storefile.h"
 
+#include "app/privatefile.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
@@ -10,7 +15,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -110,6 +117,53 @@ bool isForeign(const QString &path)
     return (info.exists() || info.isSymLink()) && !info.isFile();
 }
 
+// Everything a save creates (the lock, the scratch folder, the new copy)
+// is owner-only, whatever the umask the program was started with.
+class OwnerOnly
+{
+public:
+    OwnerOnly() : m_saved(::umask(077)) {}
+    ~OwnerOnly() { ::umask(m_saved); }
+    OwnerOnly(const OwnerOnly &) = delete;
+    OwnerOnly &operator=(const OwnerOnly &) = delete;
+
+private:
+    mode_t m_saved;
+};
+
+// The scratch folder of a save: beside the store, so that a killed save
+// leaves it where the next start finds it.
+QString scratchTemplate(const QString &path)
+{
+    return path + QStringLiteral(".scratch-XXXXXX");
+}
+
+// What earlier versions left in the temporary folder: QTemporaryDir's
+// "<application name>-XXXXXX" holding a store.ini, old enough that no save
+// can still be running in it.
+void removeOldScratchFolders()
+{
+    const QString prefix = QCoreApplication::applicationName() + QLatin1Char('-');
+    if (prefix.size() < 2)
+        return;
+    const QDateTime old = QDateTime::currentDateTime().addSecs(-600);
+    const QDir temporary(QDir::tempPath());
+    const QFileInfoList folders =
+        temporary.entryInfoList({prefix + QStringLiteral("??????")}, QDir::Dirs | QDir::Hidden);
+    for (const QFileInfo &folder : folders) {
+        if (folder.isSymLink() || folder.ownerId() != ::geteuid() || folder.lastModified() > old)
+            continue;
+        const QStringList entries =
+            QDir(folder.filePath())
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+        bool ours = true;
+        for (const QString &entry : entries)
+            ours = ours && entry.startsWith(QLatin1String("store.ini"));
+        if (ours)
+            QDir(folder.filePath()).removeRecursively();
+    }
+}
+
 // QLockFile only counts a lock as stale once it is 30 s old unless it names
 // a dead process; one left empty or garbled by a killed writer names none.
 bool takeLock(QLockFile &lock, const QString &lockPath, QString *error)
@@ -148,7 +202,7 @@ bool composeText(const QString &path, const QString &group,
     // more than this program knows.
     if (old.status() == QSettings::AccessError)
         return fail(error, QStringLiteral("the file cannot be read"));
-    QTemporaryDir scratch;
+    QTemporaryDir scratch(scratchTemplate(path));
     if (!scratch.isValid())
         return fail(error, QStringLiteral("no scratch folder: %1").arg(scratch.errorString()));
     const QString scratchPath = scratch.filePath(QStringLiteral("store.ini"));
@@ -360,14 +414,58 @@ QList<Value> groupValues(const QByteArray &contents, const QString &group)
     return values;
 }
 
-QList<Value> readGroup(const QString &fileName, const QString &group)
+QList<Value> readGroup(const QString &fileName, const QString &group, QString *refused)
 {
-    if (!QFileInfo(fileName).isFile())
+    // A folder or a FIFO in the store's place is told by the save, which
+    // cannot replace it either.
+    const QFileInfo info(fileName);
+    if (!info.isSymLink() && !info.isFile())
         return {};
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
+    QString reason;
+    const int fd = PrivateFile::open(fileName, O_RDONLY, &reason);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0) {
+            ::close(fd);
+            reason = file.errorString();
+        }
+        if (refused)
+            *refused = reason;
         return {};
-    return groupValues(file.readAll(), group);
+    }
+    const QByteArray contents = file.readAll();
+    if (file.error() != QFileDevice::NoError && refused)
+        *refused = file.errorString();
+    return groupValues(contents, group);
+}
+
+void removeLeftovers(const QString &path)
+{
+    removeOldScratchFolders();
+    const QFileInfo store(path);
+    if (!store.dir().exists())
+        return;
+    QLockFile lock(path + QStringLiteral(".lock"));
+    {
+        OwnerOnly ownerOnly;
+        if (!lock.tryLock(0))
+            return;
+    }
+    // Under the store's lock no save is running: every scratch folder and
+    // unfinished copy (QSaveFile's "<name>.XXXXXX") is a killed save's.
+    const QString name = store.fileName();
+    const QFileInfoList entries = store.dir().entryInfoList(
+        {name + QStringLiteral(".??????"), name + QStringLiteral(".scratch-??????")},
+        QDir::Files | QDir::Dirs | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (entry.isSymLink() || entry.ownerId() != ::geteuid() ||
+            entry.fileName() == name + QStringLiteral(".lock"))
+            continue;
+        if (entry.isDir())
+            QDir(entry.filePath()).removeRecursively();
+        else
+            QFile::remove(entry.filePath());
+    }
 }
 
 const Value *find(const QList<Value> &values, const QString &name)
@@ -388,11 +486,19 @@ bool write(const QString &path, const QString &group, const QList<QPair<QString,
            QString *error)
 {
     const QString folder = QFileInfo(path).absolutePath();
-    if (!QDir().mkpath(folder))
-        return fail(error, QStringLiteral("the folder %1 cannot be created")
-                               .arg(QDir::toNativeSeparators(folder)));
+    QString reason;
+    if (!PrivateFile::makeFolder(folder, &reason))
+        return fail(error, reason);
+    struct stat status;
+    if (::lstat(QFile::encodeName(path).constData(), &status) == 0) {
+        if (S_ISLNK(status.st_mode))
+            return fail(error, QStringLiteral("it is a symbolic link"));
+        if (status.st_uid != ::geteuid())
+            return fail(error, QStringLiteral("it belongs to another user"));
+    }
     if (isForeign(path))
         return fail(error, QStringLiteral("it is not a file"));
+    OwnerOnly ownerOnly;
     const QString lockPath = path + QStringLiteral(".lock");
     QLockFile lock(lockPath);
     if (!takeLock(lock, lockPath, error))
@@ -405,8 +511,9 @@ bool write(const QString &path, const QString &group, const QList<QPair<QString,
     // The old file stays until the new one is complete and synced: a write
     // the disk only refuses at write-back shows at fsync, not at write().
     QSaveFile file(path);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        return fail(error, file.errorString());
+        return fail(error, errno != 0 ? PrivateFile::reasonOf(errno) : file.errorString());
     if (file.write(text) != text.size() || !file.flush())
         return fail(error, file.errorString());
     if (syncToDisk(file.handle()) != 0) {
@@ -414,6 +521,8 @@ bool write(const QString &path, const QString &group, const QList<QPair<QString,
         file.cancelWriting();
         return fail(error, QString::fromLocal8Bit(std::strerror(code)));
     }
+    // The mode of a store written by an earlier version is not kept.
+    ::fchmod(file.handle(), 0600);
     if (!file.commit())
         return fail(error, file.errorString());
     return true;

@@ -38,8 +38,16 @@ QString unescapedName(QByteArrayView raw);
 // Every value of the section named group, in file order.
 QList<Value> groupValues(const QByteArray &contents, const QString &group);
 // The same from a file; empty when it is missing, unreadable or not a
-// regular file (a pipe would block the program).
-QList<Value> readGroup(const QString &fileName, const QString &group);
+// regular file (a pipe would block the program). A file that is there but
+// refused (a symbolic link, another user's file, not a regular file, not
+// readable) gives the reason in *refused.
+QList<Value> readGroup(const QString &fileName, const QString &group, QString *refused = nullptr);
+
+// Removes what a killed save left beside the store at path (its scratch
+// folders and unfinished copies), and the scratch folders that earlier
+// versions left in the temporary folder. Does nothing while another
+// process holds the store's lock.
+void removeLeftovers(const QString &path);
 
 // The last of the values with that name in any letter case, as a later line
 // wins over an earlier one; null when there is none.
@@ -47,8 +55,9 @@ const Value *find(const QList<Value> &values, const QString &name);
 
 // Writes values (name, text) into group of the INI file at path, keeping
 // every other value of the file and dropping other spellings of the names
-// written. Returns false with the reason in *error when the file was left as
-// it was.
+// written. The folder and the file are made owner-only; a store that is a
+// symbolic link or belongs to another user is refused. Returns false with the reason in *error when
+// the file was left as it was.
 bool write(const QString &path, const QString &group, const QList<QPair<QString, QString>> &values,
            QString *error);
 

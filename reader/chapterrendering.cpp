@@ -153,6 +153,7 @@ void TFormBook::ComboBoxChapterChange()
             LastCaretPos = 0;
             area->setUpdatesEnabled(true);
         }
+        StatusPanel[0]->setText(QStringLiteral("Not loaded"));
         ErrorReport::showLater(QString::fromUtf8(error.what()));
     }
     if (cursorSet)

@@ -1,5 +1,6 @@
 #include "formbook.h"
 
+#include "app/application.h"
 #include "app/busycursor.h"
 #include "app/formmain.h"
 #include "app/pendingreference.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
@@ -36,6 +38,28 @@ const int kStatusPanelWidths[3] = {80, 120, 100};
 const char *const kStatusPanelTexts[3] = {"Done", "Chapter Count: 999", "Verse Count: 999"};
 const int kTickInterval = 200;
 const int kSelectorRows = 10;
+
+// The list entry of a 1-based number; none (-1) for a number below 1, which
+// also keeps the most negative number from wrapping.
+int entryOf(qint32 number)
+{
+    return number >= 1 ? number - 1 : -1;
+}
+
+// The count a catalogue table gives, or -1 (told once the load has unwound)
+// when it is more than the text can hold: a damaged or hostile table must
+// not have the reader build a list without end.
+int checkedCount(const Table &table, const QString &field, int most, const QString &what)
+{
+    const int count = table.fieldByName(field).asInteger();
+    if (count >= 1 && count <= most)
+        return count;
+    ErrorReport::showLater(
+        QStringLiteral("%1 gives %2 as the %3 of %4; it must be 1 to %5. The table is damaged.")
+            .arg(QDir::toNativeSeparators(table.filePath()), QString::number(count), field, what,
+                 QString::number(most)));
+    return -1;
+}
 
 struct Selector
 {
@@ -147,11 +171,11 @@ TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
     RxRichEdit1->document()->setDefaultFont(textFont.toQFont());
     RxRichEdit1->setFont(textFont.toQFont());
 
-    ComboBoxBook->setCurrentIndex(PendingReference.Book - 1);
+    ComboBoxBook->setCurrentIndex(entryOf(PendingReference.Book));
     BuildComboChapter();
-    ComboBoxChapter->setCurrentIndex(PendingReference.Chapter - 1);
+    ComboBoxChapter->setCurrentIndex(entryOf(PendingReference.Chapter));
     ComboBoxChapterChange();
-    ComboBoxVerse->setCurrentIndex(PendingReference.Verse - 1);
+    ComboBoxVerse->setCurrentIndex(entryOf(PendingReference.Verse));
     ComboBoxVerseChange();
     PendingReference = {1, 1, 1};
     StudyCommands::attachReader(this);
@@ -313,7 +337,10 @@ void TFormBook::BuildComboChapter()
     if (m_tableChapters->isEmpty())
         return;
     m_tableChapters->first();
-    const int count = m_tableChapters->fieldByName(QStringLiteral("ChapterCount")).asInteger();
+    const int count = checkedCount(*m_tableChapters, QStringLiteral("ChapterCount"), MaxChapters,
+                                   ComboBoxBook->currentText());
+    if (count < 1)
+        return;
     QStringList entries;
     entries.reserve(count);
     for (int i = 1; i <= count; ++i)
@@ -330,7 +357,11 @@ void TFormBook::BuildComboVerse()
     if (m_tableVerses->isEmpty())
         return;
     m_tableVerses->first();
-    const int count = m_tableVerses->fieldByName(QStringLiteral("VerseCount")).asInteger();
+    const int count = checkedCount(*m_tableVerses, QStringLiteral("VerseCount"), MaxVerses,
+                                   ComboBoxBook->currentText() + QLatin1Char(' ') +
+                                       ComboBoxChapter->currentText());
+    if (count < 1)
+        return;
     QStringList entries;
     entries.reserve(count);
     for (int i = 1; i <= count; ++i)

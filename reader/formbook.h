@@ -30,6 +30,8 @@ public:
     ~TFormBook() override;
 
     static constexpr int MaxVerses = 176;
+    // The longest book of the text (Psalms) has 150 chapters.
+    static constexpr int MaxChapters = 150;
 
     QComboBox *ComboBoxBook = nullptr;
     QComboBox *ComboBoxChapter = nullptr;

@@ -159,12 +159,19 @@ void detach(Connection &c, const QString &schema)
 }
 
 // Takes the file's lock for good: in exclusive locking mode SQLite keeps the
-// lock of the first write until the file is detached, and only a write's
-// lock keeps other processes from reading. Rewriting the header's user
-// version is the smallest write that leaves the rows alone.
+// lock of the first write transaction until the file is detached, and only
+// a write's lock keeps other processes from reading. An exclusive
+// transaction that changes nothing takes that lock without writing a byte,
+// so opening the session table leaves the file as it was; within a
+// transaction already open, rewriting the header's user version is the
+// smallest write that leaves the rows alone.
 void lockExclusively(QSqlQuery &query, const QString &quotedSchema)
 {
     execOrThrow(query, QStringLiteral("PRAGMA %1.locking_mode=EXCLUSIVE").arg(quotedSchema));
+    if (query.exec(QStringLiteral("BEGIN EXCLUSIVE"))) {
+        execOrThrow(query, QStringLiteral("COMMIT"));
+        return;
+    }
     execOrThrow(query, QStringLiteral("PRAGMA %1.user_version").arg(quotedSchema));
     const qlonglong version = query.next() ? query.value(0).toLongLong() : 0;
     execOrThrow(query, QStringLiteral("PRAGMA %1.user_version=%2").arg(quotedSchema).arg(version));
@@ -309,6 +316,17 @@ qint32 textToInteger(const QString &text)
 
 qint32 FieldValue::asInteger() const
 {
+    if (m_source.isEmpty())
+        return toInteger();
+    try {
+        return toInteger();
+    } catch (const EngineError &error) {
+        throw EngineError(error.message() + QStringLiteral(": ") + m_source);
+    }
+}
+
+qint32 FieldValue::toInteger() const
+{
     if (m_value.isNull())
         return 0;
     switch (m_value.typeId()) {
@@ -433,7 +451,7 @@ FieldValue Cursor::fieldByName(const QString &name) const
         throw EngineError(withSource(QStringLiteral("Field '%1' not found").arg(name)));
     if (m_pos < 0 || m_pos >= m_rows.size())
         throw EngineError(withSource(QStringLiteral("No current record")));
-    return FieldValue(m_rows.at(m_pos, column));
+    return FieldValue(m_rows.at(m_pos, column), source());
 }
 
 QString Cursor::withSource(const QString &message) const
@@ -602,9 +620,15 @@ void Table::open()
 {
     if (m_active)
         return;
-    m_schema = Engine::attach(m_tableName, m_access);
-    readStructure();
-    refresh();
+    try {
+        m_schema = Engine::attach(m_tableName, m_access);
+        readStructure();
+        refresh();
+    } catch (const EngineError &error) {
+        m_openError = error.message();
+        throw;
+    }
+    m_openError.clear();
     m_active = true;
 }
 
@@ -791,6 +815,8 @@ void Table::fetch()
 
 void Table::findNearest(const QString &key)
 {
+    if (!m_active && !m_openError.isEmpty())
+        throw EngineError(m_openError);
     if (!m_active)
         throw EngineError(withSource(QStringLiteral("Table is not open")));
     ensureFetched();
@@ -928,14 +954,38 @@ void Query::open()
         QRegularExpression::CaseInsensitiveOption);
     const QString bare = unquotedText(sql);
     m_files.clear();
+    QStringList schemas;
     for (auto it = tableFile.globalMatch(bare); it.hasNext();) {
         const QString schema = Engine::attach(it.next().captured(1), Table::Access::ReadOnly);
         const QString path = QDir::toNativeSeparators(t_connection.attached.value(schema).path);
-        if (!m_files.contains(path))
+        if (!m_files.contains(path)) {
             m_files.append(path);
+            schemas.append(schema);
+        }
     }
 
-    readResultOf(sql);
+    try {
+        readResultOf(sql);
+    } catch (const EngineError &error) {
+        // A statement over several files fails as a whole; when some of
+        // them are damaged, those are the ones to name.
+        const QString all = QStringLiteral(": ") + source();
+        QString message = error.message();
+        if (schemas.size() < 2 || !message.endsWith(all))
+            throw;
+        QStringList damaged;
+        for (int i = 0; i < schemas.size(); ++i) {
+            QSqlQuery check(database());
+            if (!check.exec(QStringLiteral("PRAGMA %1.quick_check(1)")
+                                .arg(quoteIdentifier(schemas.at(i)))) ||
+                !check.next() || check.value(0).toString() != QLatin1String("ok"))
+                damaged.append(m_files.at(i));
+        }
+        if (damaged.isEmpty() || damaged.size() == m_files.size())
+            throw;
+        message.chop(all.size());
+        throw EngineError(message + QStringLiteral(": ") + damaged.join(QStringLiteral(", ")));
+    }
     m_active = true;
 }
 

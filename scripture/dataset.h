@@ -36,13 +36,20 @@ class FieldValue
 public:
     FieldValue() = default;
     explicit FieldValue(QVariant value) : m_value(std::move(value)) {}
+    // source: the file the value was read from, named by a conversion error.
+    FieldValue(QVariant value, QString source)
+        : m_value(std::move(value)), m_source(std::move(source))
+    {
+    }
     qint32 asInteger() const;
     QString asString() const;
     bool isNull() const { return m_value.isNull(); }
     const QVariant &value() const { return m_value; }
 
 private:
+    qint32 toInteger() const;
     QVariant m_value;
+    QString m_source;
 };
 
 // A statement's result, every row's values one after another: one block for
@@ -174,6 +181,9 @@ private:
     QString m_filter;
     Access m_access = Access::ReadOnly;
     bool m_active = false;
+    // Why the last open failed: the real cause, when the table is used
+    // although it could not be opened.
+    QString m_openError;
     bool m_inTransaction = false;
     QVariantMap m_pendingRow;
     bool m_stale = true;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -28,6 +29,123 @@ std::size_t nextCharacter(std::string_view s, std::size_t i)
 }
 
 const std::size_t kNoMatch = std::string_view::npos;
+
+// SQLite's LIKE compares characters, not bytes: it reads each one as its
+// sqlite3Utf8Read does (a lead byte from 0xC0 takes every continuation byte
+// after it; an overlong form, a surrogate or U+FFFE/U+FFFF reads as U+FFFD;
+// any other byte is its own value) and compares the values. On valid UTF-8
+// that is byte comparison; a damaged text is matched on the values.
+char32_t readCharacter(const unsigned char *&s)
+{
+    static const unsigned char kLeadValue[] = {
+        0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06, 0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c,
+        0x0d, 0x0e, 0x0f, 0x10, 0x11, 0x12, 0x13, 0x14, 0x15, 0x16, 0x17, 0x18, 0x19,
+        0x1a, 0x1b, 0x1c, 0x1d, 0x1e, 0x1f, 0x00, 0x01, 0x02, 0x03, 0x04, 0x05, 0x06,
+        0x07, 0x08, 0x09, 0x0a, 0x0b, 0x0c, 0x0d, 0x0e, 0x0f, 0x00, 0x01, 0x02, 0x03,
+        0x04, 0x05, 0x06, 0x07, 0x00, 0x01, 0x02, 0x03, 0x00, 0x01, 0x00, 0x00};
+    char32_t c = *s++;
+    if (c < 0xC0)
+        return c;
+    c = kLeadValue[c - 0xC0];
+    while ((*s & 0xC0) == 0x80)
+        c = (c << 6) + (0x3F & *s++);
+    if (c < 0x80 || (c & 0xFFFFF800) == 0xD800 || (c & 0xFFFFFFFE) == 0xFFFE)
+        c = 0xFFFD;
+    return c;
+}
+
+// Is every character of the NUL-terminated text written in its one proper
+// UTF-8 form, so that comparing bytes is comparing characters?
+bool isProperUtf8(const char *text)
+{
+    const auto *s = reinterpret_cast<const unsigned char *>(text);
+    const unsigned char *end = s + std::strlen(text);
+    while (s < end) {
+        // Plain ASCII, the whole of a sound text, eight bytes at a time.
+        std::uint64_t word;
+        while (end - s >= std::ptrdiff_t(sizeof word)) {
+            std::memcpy(&word, s, sizeof word);
+            if (word & 0x8080808080808080ULL)
+                break;
+            s += sizeof word;
+        }
+        if (s == end)
+            break;
+        if (*s < 0x80) {
+            ++s;
+            continue;
+        }
+        const unsigned char *start = s;
+        const char32_t c = readCharacter(s);
+        // The one proper form of the value read, byte for byte.
+        unsigned char proper[4];
+        std::ptrdiff_t length = 0;
+        if (c < 0x80 || c > 0x10FFFF) {
+            return false;
+        } else if (c < 0x800) {
+            proper[length++] = static_cast<unsigned char>(0xC0 | (c >> 6));
+        } else if (c < 0x10000) {
+            proper[length++] = static_cast<unsigned char>(0xE0 | (c >> 12));
+            proper[length++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        } else {
+            proper[length++] = static_cast<unsigned char>(0xF0 | (c >> 18));
+            proper[length++] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+            proper[length++] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        }
+        proper[length++] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        if (s - start != length || std::memcmp(start, proper, std::size_t(length)) != 0)
+            return false;
+    }
+    return true;
+}
+
+std::u32string characters(const char *text)
+{
+    std::u32string result;
+    for (const auto *s = reinterpret_cast<const unsigned char *>(text); *s;)
+        result.push_back(readCharacter(s));
+    return result;
+}
+
+// The matcher on character values, for a pattern or subject that is not
+// proper UTF-8: pieces between "%"s placed leftmost, "_" one character.
+bool matchesCharacters(const char *patternText, const char *subjectText)
+{
+    const std::u32string pattern = characters(patternText);
+    const std::u32string subject = characters(subjectText);
+    std::vector<std::u32string> pieces(1);
+    for (const char32_t c : pattern) {
+        if (c == U'%')
+            pieces.emplace_back();
+        else
+            pieces.back().push_back(c);
+    }
+    const auto matchAt = [&subject](const std::u32string &piece, std::size_t at) {
+        if (at > subject.size() || subject.size() - at < piece.size())
+            return false;
+        for (std::size_t k = 0; k < piece.size(); ++k) {
+            if (piece[k] != U'_' && piece[k] != subject[at + k])
+                return false;
+        }
+        return true;
+    };
+    if (pieces.size() == 1)
+        return pieces.front().size() == subject.size() && matchAt(pieces.front(), 0);
+    if (!matchAt(pieces.front(), 0))
+        return false;
+    std::size_t position = pieces.front().size();
+    for (std::size_t i = 1; i + 1 < pieces.size(); ++i) {
+        const std::u32string &piece = pieces[i];
+        while (!matchAt(piece, position)) {
+            if (position >= subject.size())
+                return false;
+            ++position;
+        }
+        position += piece.size();
+    }
+    const std::u32string &last = pieces.back();
+    return subject.size() >= position + last.size() && matchAt(last, subject.size() - last.size());
+}
 
 // The text between two "%"s: literal bytes, with "_" for one character. It
 // always matches the same number of characters, which is what lets a match
@@ -176,6 +294,9 @@ struct Pattern
     std::vector<Run> runs; // a floating pattern's runs, in order
 
     explicit Pattern(std::string_view pattern)
+        : ascii(std::none_of(pattern.begin(), pattern.end(),
+                             [](char c) { return static_cast<unsigned char>(c) >= 0x80; })),
+          proper(isProperUtf8(std::string(pattern).c_str())), source(pattern)
     {
         std::size_t from = 0;
         for (;;) {
@@ -196,9 +317,19 @@ struct Pattern
         }
     }
 
+    // A pattern of ASCII alone compares only bytes that are whole characters
+    // however damaged the subject is (a longer form never reads as ASCII),
+    // so only other patterns need the subject checked. One that is not
+    // proper UTF-8 itself is always matched on character values.
+    bool ascii = true;
+    bool proper = true;
+    std::string source;
+
     // The subject ends at its first NUL, as SQLite reads it.
     bool matches(const char *subject) const
     {
+        if (!ascii && (!proper || !isProperUtf8(subject)))
+            return matchesCharacters(source.c_str(), subject);
         if (!floating)
             return matches(std::string_view(subject));
         for (const Run &run : runs) {

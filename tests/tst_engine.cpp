@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSet>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -121,12 +122,14 @@ private slots:
     void likeIsCaseSensitive();
     void likeAgreesWithSqlite_data();
     void likeAgreesWithSqlite();
+    void likeAgreesOnRandomBytes();
     void likeWithUnderscoreOverWholeText_data();
     void likeWithUnderscoreOverWholeText();
     void upperChangesOnlyAsciiLetters();
     void quotedFileNamesAreNotTables();
     void missingTableFileIsNamedAndNotCreated();
     void damagedTableFileIsNamed();
+    void damagedFileOfAJoinIsNamedAlone();
     void everyErrorNamesItsFile_data();
     void everyErrorNamesItsFile();
     void nameInOtherLetterCaseFindsFile();
@@ -471,8 +474,8 @@ void TestEngine::likeIsCaseSensitive()
 
 void TestEngine::likeAgreesWithSqlite_data()
 {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QByteArray>("pattern");
+    QTest::addColumn<QByteArray>("subject");
     const QStringList patterns = {
         QStringLiteral("%faith%"), QStringLiteral("%Faith%"), QStringLiteral("faith"),
         QStringLiteral("faith%"),  QStringLiteral("%faith"),  QStringLiteral("f%h"),
@@ -496,23 +499,62 @@ void TestEngine::likeAgreesWithSqlite_data()
     for (const QString &pattern : patterns) {
         for (const QString &subject : subjects)
             QTest::addRow("'%s' ~ '%s'", qPrintable(pattern), qPrintable(subject))
-                << pattern << subject;
+                << pattern.toUtf8() << subject.toUtf8();
     }
+    // A damaged text: SQLite compares characters as it reads them, so an
+    // overlong form, a surrogate or a stray byte is not what its bytes say.
+    const struct
+    {
+        const char *name;
+        QByteArray pattern;
+        QByteArray subject;
+    } damaged[] = {
+        {"stray continuation byte is U+0080", "%\xC2\x80%",
+         "a\x80"
+         "b"},
+        {"overlong form is U+FFFD", "%\xEF\xBF\xBD%",
+         "a\xC1\x81"
+         "b"},
+        {"surrogate is U+FFFD",
+         "a\xEF\xBF\xBD"
+         "b",
+         "a\xED\xA0\x80"
+         "b"},
+        {"two damaged forms alike",
+         "a\xC0\x80"
+         "b",
+         "a\xE0\x80"
+         "b"},
+        {"continuation bytes run on", "%\xC3\xA9%", "x\xC3\xA9\x80y"},
+        {"one character over many bytes", "a_b",
+         "a\xC3\xA9\x80\x80"
+         "b"},
+        {"lone lead byte", "a_b",
+         "a\xE2"
+         "b"},
+        {"damaged pattern, sound text", "%\xE2\x82%", "\xE2\x82\xAC"},
+        {"past the last character", "%\xF4\x90\x80\x80", "\xF4\x90\x80\x80"},
+        {"five-byte form", "_", "\xF8\x88\x80\x80\x80"},
+    };
+    for (const auto &row : damaged)
+        QTest::newRow(row.name) << row.pattern << row.subject;
     // Every "%" is a place a naive matcher backtracks to: five of them over a
     // long run of candidates must not take exponential time.
     const QString run(400, QLatin1Char('e'));
     const QString hostile = QStringLiteral("e_%e_%e_%e_%e_%#");
-    QTest::newRow("backtracking, no match") << hostile << run;
-    QTest::newRow("backtracking, match at the end") << hostile << run + QStringLiteral("#");
+    QTest::newRow("backtracking, no match") << hostile.toUtf8() << run.toUtf8();
+    QTest::newRow("backtracking, match at the end")
+        << hostile.toUtf8() << (run + QStringLiteral("#")).toUtf8();
     QTest::newRow("backtracking, wide characters")
-        << QStringLiteral("%é_%é_%é_%é_%é_%ü") << QString(300, QChar(0xe9)) + QStringLiteral("ü");
+        << QStringLiteral("%é_%é_%é_%é_%é_%ü").toUtf8()
+        << (QString(300, QChar(0xe9)) + QStringLiteral("ü")).toUtf8();
 }
 
 // The engine's own LIKE must answer exactly as SQLite's case-sensitive one.
 void TestEngine::likeAgreesWithSqlite()
 {
-    QFETCH(QString, pattern);
-    QFETCH(QString, subject);
+    QFETCH(QByteArray, pattern);
+    QFETCH(QByteArray, subject);
     const QString name = QStringLiteral("tst-engine-like");
     bool expected = false;
     {
@@ -521,7 +563,7 @@ void TestEngine::likeAgreesWithSqlite()
         QVERIFY(db.open());
         QSqlQuery query(db);
         QVERIFY(query.exec(QStringLiteral("PRAGMA case_sensitive_like=ON")));
-        QVERIFY(query.prepare(QStringLiteral("SELECT ? LIKE ?")));
+        QVERIFY(query.prepare(QStringLiteral("SELECT CAST(? AS TEXT) LIKE CAST(? AS TEXT)")));
         query.addBindValue(subject);
         query.addBindValue(pattern);
         QVERIFY(query.exec() && query.next());
@@ -530,9 +572,57 @@ void TestEngine::likeAgreesWithSqlite()
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
-    const QByteArray p = pattern.toUtf8();
-    const QByteArray s = subject.toUtf8();
-    QCOMPARE(SqlFunctions::matches(p.constData(), p.size(), s.constData(), s.size()), expected);
+    QCOMPARE(SqlFunctions::matches(pattern.constData(), int(pattern.size()), subject.constData(),
+                                   int(subject.size())),
+             expected);
+}
+
+// Random bytes, damaged UTF-8 above all, against SQLite's own LIKE.
+void TestEngine::likeAgreesOnRandomBytes()
+{
+    static const char kBytes[] = {'a',    'b',    '%',    '_',    '\x80', '\xBF', '\xC0',
+                                  '\xC1', '\xC2', '\xC3', '\xA9', '\xE0', '\xE2', '\xED',
+                                  '\xEF', '\xBD', '\xF4', '\xF8', '\xFF'};
+    QRandomGenerator random(27);
+    const auto text = [&random](bool pattern) {
+        QByteArray bytes(""); // empty, not NULL
+        const int length = int(random.bounded(9));
+        for (int i = 0; i < length; ++i) {
+            const char byte = kBytes[random.bounded(int(sizeof kBytes))];
+            if (pattern || (byte != '%' && byte != '_'))
+                bytes.append(byte);
+        }
+        return bytes;
+    };
+    const QString name = QStringLiteral("tst-engine-like-random");
+    int disagreements = 0;
+    QString first;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("PRAGMA case_sensitive_like=ON")));
+        QVERIFY(query.prepare(QStringLiteral("SELECT CAST(? AS TEXT) LIKE CAST(? AS TEXT)")));
+        for (int i = 0; i < 20000; ++i) {
+            const QByteArray pattern = text(true);
+            const QByteArray subject = text(false);
+            query.bindValue(0, subject);
+            query.bindValue(1, pattern);
+            QVERIFY(query.exec() && query.next());
+            const bool expected = query.value(0).toInt() == 1;
+            if (SqlFunctions::matches(pattern.constData(), int(pattern.size()), subject.constData(),
+                                      int(subject.size())) != expected) {
+                if (first.isEmpty())
+                    first = QString::fromLatin1(pattern.toHex(' ') + " ~ " + subject.toHex(' '));
+                ++disagreements;
+            }
+        }
+        query.finish();
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    QVERIFY2(disagreements == 0, qPrintable(QString::number(disagreements) + ", first " + first));
 }
 
 void TestEngine::likeWithUnderscoreOverWholeText_data()
@@ -662,6 +752,29 @@ void TestEngine::missingTableFileIsNamedAndNotCreated()
              QStringList());
     Engine::reset();
     QDir::setCurrent(previous);
+}
+
+// The search joins kjvbible.db with chapters.db: when the verse table is
+// damaged, the healthy catalogue is not blamed.
+void TestEngine::damagedFileOfAJoinIsNamedAlone()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString bible = sandbox.filePath(QStringLiteral("kjvbible.db"));
+    QFile::setPermissions(bible, QFile::ReadOwner | QFile::WriteOwner);
+    QFile damaged(bible);
+    QVERIFY(damaged.open(QIODevice::ReadWrite));
+    damaged.seek(8192);
+    QVERIFY(damaged.write(QByteArray(int(damaged.size()) - 8192, '\xff')) > 0);
+    damaged.close();
+    Engine::reset();
+    Query query;
+    for (const QString &line : keywordStatement(QStringLiteral("faith"), QStringLiteral("Faith"),
+                                                QStringLiteral("FAITH")))
+        query.addLine(line);
+    const QString error = messageOf([&] { query.open(); });
+    QVERIFY2(error.contains(QDir::toNativeSeparators(bible)), qPrintable(error));
+    QVERIFY2(!error.contains(QStringLiteral("hapters.db")), qPrintable(error));
 }
 
 void TestEngine::damagedTableFileIsNamed()
@@ -830,6 +943,13 @@ void TestEngine::exclusiveTableLocksOutOthers()
     QVERIFY(sandbox.isValid());
     const QString path = sandbox.filePath(QStringLiteral("settings.db"));
     QVERIFY(runOnFile(path, {QStringLiteral("select count(*) from db")}).isEmpty());
+    // Read before the lock is taken: closing a descriptor of the file would
+    // drop this process's locks on it.
+    const auto contents = [&path] {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray before = contents();
 
     Table settings(QStringLiteral("settings.db"));
     settings.setAccess(Table::Access::Exclusive);
@@ -862,6 +982,8 @@ void TestEngine::exclusiveTableLocksOutOthers()
 
     Engine::reset();
     QVERIFY(runOnFile(path, {QStringLiteral("select count(*) from db")}).isEmpty());
+    // Taking the lock wrote nothing: start-up leaves the file as it was.
+    QCOMPARE(contents(), before);
 }
 
 void TestEngine::sessionSaveWritesInOrderAndRollsBack()

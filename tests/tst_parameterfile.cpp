@@ -6,6 +6,8 @@
 #include "app/parameterinbox.h"
 #include "app/parameterparser.h"
 #include "app/pendingreference.h"
+#include "app/privatefile.h"
+#include "app/singleinstance.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
 #include "support/sandbox.h"
@@ -15,6 +17,8 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
 
@@ -119,15 +123,25 @@ private slots:
     void onlyPlainFilesAreRead_data();
     void onlyPlainFilesAreRead();
     void atMostAMegabyteIsRead();
+    void noLineIsLost_data();
+    void noLineIsLost();
+    void senderIsRefused_data();
+    void senderIsRefused();
+    void filesAreOwnerOnly();
+    void instanceLockInRuntimeFolder_data();
+    void instanceLockInRuntimeFolder();
 
     void timerOpensReaders();
     void timerReportsBadNumberAndRecovers();
     void timerCapsRunawayLists();
+    void timerCapIsPerLine();
     void timerBoundsBookLookups();
     void askingToComeForwardKeepsTheList_data();
     void askingToComeForwardKeepsTheList();
     void takeOverBringsTheWindowForward_data();
     void takeOverBringsTheWindowForward();
+    void timerNamesTheDamagedCatalogue_data();
+    void timerNamesTheDamagedCatalogue();
 
 private:
 };
@@ -529,6 +543,190 @@ void TestParameterFile::atMostAMegabyteIsRead()
     QVERIFY2(taken.notice.contains(folder + "~param.txt"), qPrintable(taken.notice));
 }
 
+// Every line a sender was told was handed over is taken exactly once: one
+// appended while a take-over renames the file, and one left in a working
+// copy that a killed take-over renamed but never read.
+void TestParameterFile::noLineIsLost_data()
+{
+    QTest::addColumn<int>("leftoverMode"); // 0: no ~param.txt
+    QTest::addColumn<bool>("inbox");
+    QTest::addColumn<bool>("racing");
+    QTest::addColumn<QStringList>("taken");
+    QTest::newRow("sender racing the rename")
+        << 0 << true << true << QStringList{"John+3:16", "Rev+22:21"};
+    QTest::newRow("unread working copy, new inbox")
+        << 0600 << true << false << QStringList{"Rom+8:28", "John+3:16"};
+    QTest::newRow("unread working copy alone") << 0600 << false << false << QStringList{"Rom+8:28"};
+    QTest::newRow("working copy read before") << 0400 << true << false << QStringList{"John+3:16"};
+    QTest::newRow("old working copy, world-readable") << 0644 << false << false << QStringList{};
+}
+
+void TestParameterFile::noLineIsLost()
+{
+    QFETCH(int, leftoverMode);
+    QFETCH(bool, inbox);
+    QFETCH(bool, racing);
+    QFETCH(QStringList, taken);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    if (leftoverMode) {
+        QVERIFY(writeFile(folder + "~param.txt", "Rom+8:28\r\n"));
+        QCOMPARE(
+            ::chmod(QFile::encodeName(folder + "~param.txt").constData(), mode_t(leftoverMode)), 0);
+    }
+    if (inbox)
+        QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("John+3:16")));
+    ParameterFile::Inbox takeOver;
+    QStringList lines;
+    if (racing) {
+        // The sender has param.txt open when the take-over renames it.
+        bool raced = false;
+        ParameterFile::setBeforeLockHookForTesting([&] {
+            if (!raced) {
+                raced = true;
+                lines += takeOver.takeOver(folder).lines;
+            }
+        });
+        QVERIFY(ParameterFile::appendArgument(folder, QStringLiteral("Rev+22:21")));
+        ParameterFile::setBeforeLockHookForTesting({});
+    }
+    for (int tick = 0; tick < 3; ++tick)
+        lines += takeOver.takeOver(folder).lines;
+    // A later start reads nothing twice.
+    ParameterFile::Inbox restarted;
+    lines += restarted.takeOver(folder).lines;
+    QCOMPARE(lines, taken);
+}
+
+// A sender is told at once what the running instance would not open: never
+// success for a list that is then cut, nor a write through a planted link
+// or into another user's file.
+void TestParameterFile::senderIsRefused_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("101 passages") << "passages"
+                                  << "more than 100 passages";
+    QTest::newRow("inbox full") << "full"
+                                << "have not been taken yet";
+    QTest::newRow("link to a private file") << "link"
+                                            << "symbolic link";
+    QTest::newRow("another user's file") << "owner"
+                                         << "belongs to another user";
+}
+
+void TestParameterFile::senderIsRefused()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QString folder = dir.path() + QDir::separator();
+    const QString inbox = folder + "param.txt";
+    const QString privateFile = folder + "private.txt";
+    const QByteArray secret = "secret\n";
+    QString text = QStringLiteral("John+3:16");
+    if (obstacle == "passages") {
+        text += QStringLiteral(",17").repeated(ParameterFile::MaxReadersPerLine);
+    } else if (obstacle == "full") {
+        QVERIFY(writeFile(
+            inbox,
+            QByteArray("Gen+1:1\r\n").repeated(int(ParameterFile::MaxBytesPerTakeOver / 9))));
+    } else if (obstacle == "link") {
+        QVERIFY(writeFile(privateFile, secret));
+        QVERIFY(QFile::link(privateFile, inbox));
+    } else {
+        QVERIFY(writeFile(inbox, "Gen+1:1\r\n"));
+        if (::chown(QFile::encodeName(inbox).constData(), 65534, 65534) != 0)
+            QSKIP("files cannot be given to another user here");
+    }
+    const QByteArray before = readFile(inbox);
+    QString error;
+    QVERIFY(!ParameterFile::appendArgument(folder, text, &error));
+    QVERIFY2(error.contains(inbox) && error.contains(reason), qPrintable(error));
+    QCOMPARE(readFile(inbox), before);
+    if (obstacle == "link" || obstacle == "owner") {
+        // Nor does the take-over read it.
+        ParameterFile::Inbox takeOver;
+        const ParameterFile::TakeOver refused = takeOver.takeOver(folder);
+        QCOMPARE(refused.status, ParameterFile::TakeOver::Failed);
+        QVERIFY2(refused.message.contains(reason), qPrintable(refused.message));
+        QVERIFY(refused.lines.isEmpty());
+        if (obstacle == "link")
+            QCOMPARE(readFile(privateFile), secret);
+    }
+}
+
+// Whatever the umask, the hand-off is readable by its owner only.
+void TestParameterFile::filesAreOwnerOnly()
+{
+    QTemporaryDir dir;
+    const QString folder = dir.path() + "/new/data/";
+    const mode_t saved = ::umask(0);
+    QVERIFY(PrivateFile::makeFolder(folder));
+    const bool appended = ParameterFile::appendArgument(folder, QStringLiteral("John+3:16"));
+    ::umask(saved);
+    QVERIFY(appended);
+    const auto modeOf = [](const QString &path) {
+        struct stat status;
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0
+                   ? int(status.st_mode & 07777)
+                   : -1;
+    };
+    QCOMPARE(modeOf(dir.path() + "/new"), 0700);
+    QCOMPARE(modeOf(folder), 0700);
+    QCOMPARE(modeOf(folder + "param.txt"), 0600);
+    ParameterFile::Inbox inbox;
+    QCOMPARE(inbox.takeOver(folder).lines, QStringList{"John+3:16"});
+    QCOMPARE(modeOf(folder + "~param.txt"), 0400);
+    // A folder an earlier version left open is closed.
+    QVERIFY(QFile::setPermissions(folder, QFileDevice::Permissions(0x7755)));
+    QVERIFY(PrivateFile::makeFolder(folder));
+    QCOMPARE(modeOf(folder), 0700);
+}
+
+// The instance lock lives in the user's runtime folder, one per data
+// folder; the data folder keeps it where there is no private runtime folder.
+void TestParameterFile::instanceLockInRuntimeFolder_data()
+{
+    QTest::addColumn<QString>("runtime"); // "set", "unset", "shared"
+    QTest::newRow("XDG_RUNTIME_DIR") << "set";
+    QTest::newRow("unset") << "unset";
+    QTest::newRow("open to others") << "shared";
+}
+
+void TestParameterFile::instanceLockInRuntimeFolder()
+{
+    QFETCH(QString, runtime);
+    QTemporaryDir data;
+    QTemporaryDir runtimeDir;
+    const QString folder = data.path() + QDir::separator();
+    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
+    const bool wasSet = qEnvironmentVariableIsSet("XDG_RUNTIME_DIR");
+    if (runtime == "unset")
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeDir.path()));
+    QVERIFY(QFile::setPermissions(runtimeDir.path(),
+                                  runtime == "shared"
+                                      ? QFile::Permissions(0x7777)
+                                      : QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const QString lock = SingleInstance::lockPath(folder);
+    SingleInstance first;
+    SingleInstance second;
+    const SingleInstance::Outcome firstOutcome = first.acquire(folder);
+    const SingleInstance::Outcome secondOutcome = second.acquire(folder);
+    if (wasSet)
+        qputenv("XDG_RUNTIME_DIR", saved);
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    QCOMPARE(firstOutcome, SingleInstance::Outcome::Acquired);
+    QCOMPARE(secondOutcome, SingleInstance::Outcome::Running);
+    QCOMPARE(QFileInfo(lock).path(),
+             runtime == "set" ? QFileInfo(runtimeDir.path()).filePath() : data.path());
+    QVERIFY(QFileInfo(lock).isFile());
+    QCOMPARE(int(QFileInfo(lock).permissions() & 0x0077), 0);
+}
+
 void TestParameterFile::timerOpensReaders()
 {
     Sandbox sandbox;
@@ -594,7 +792,33 @@ void TestParameterFile::timerCapsRunawayLists()
     main.TimerParameterFile->stop();
     QVERIFY(writeFile(sandbox.filePath("param.txt"), QByteArray(5000, ',')));
     QVERIFY_THROWS_EXCEPTION(std::runtime_error, main.TimerParameterFileTimer());
-    QCOMPARE(readers(main).size(), ParameterFile::MaxReadersPerTakeOver);
+    QCOMPARE(readers(main).size(), ParameterFile::MaxReadersPerLine);
+}
+
+// The cap counts the readers of one line, one sender's list: many senders
+// at once are all served, and a runaway line does not stop the next one.
+void TestParameterFile::timerCapIsPerLine()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    const int senders = ParameterFile::MaxReadersPerLine + 10;
+    const QByteArray runaway = "Ps+23:1" + QByteArray(ParameterFile::MaxReadersPerLine, ',');
+    QVERIFY(writeFile(sandbox.filePath("param.txt"),
+                      "Gen+1:1\r\n" + runaway + "\r\n" +
+                          QByteArray("Rev+22:21\r\n").repeated(senders - 1)));
+    QString message;
+    try {
+        main.TimerParameterFileTimer();
+    } catch (const std::runtime_error &error) {
+        message = QString::fromUtf8(error.what());
+    }
+    QVERIFY2(message.contains("more than 100 passages"), qPrintable(message));
+    const QList<TFormBook *> opened = readers(main);
+    QCOMPARE(opened.size(), senders + ParameterFile::MaxReadersPerLine);
+    QCOMPARE(placeOf(opened.last()), std::make_tuple(66, 22, 21));
 }
 
 // "John+John+..." opens no reader but searches the catalogue at every "+":
@@ -695,6 +919,52 @@ void TestParameterFile::takeOverBringsTheWindowForward()
     main.setWindowState(Qt::WindowMinimized);
     main.TimerParameterFileTimer();
     QVERIFY(main.isMinimized());
+// A catalogue that cannot answer is named with the real cause: the missing
+// index, or the file whose abbreviations name two books.
+void TestParameterFile::timerNamesTheDamagedCatalogue_data()
+{
+    QTest::addColumn<QStringList>("statements");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("no abbreviation index")
+        << QStringList{"drop index IDX_BookAbbr"} << "IDX_BookAbbr";
+    QTest::newRow("two books, one abbreviation")
+        << QStringList{"drop index IDX_BookAbbr",
+                       "create index IDX_BookAbbr on db (BookAbbr collate nocase)",
+                       "update db set BookAbbr = 'John' where Book = 1"}
+        << "inconsistent: the abbreviation \"John\" names both book";
+}
+
+void TestParameterFile::timerNamesTheDamagedCatalogue()
+{
+    QFETCH(QStringList, statements);
+    QFETCH(QString, cause);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString path = sandbox.filePath("Chapters.db");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "catalogue");
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        for (const QString &statement : statements)
+            QVERIFY2(query.exec(statement), qPrintable(statement));
+    }
+    QSqlDatabase::removeDatabase("catalogue");
+    Engine::reset();
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.TimerParameterFile->stop();
+    QVERIFY(writeFile(sandbox.filePath("param.txt"), "John+3:16\r\n"));
+    QString message;
+    try {
+        main.TimerParameterFileTimer();
+    } catch (const std::runtime_error &error) {
+        message = QString::fromUtf8(error.what());
+    }
+    QVERIFY2(message.contains(cause) && message.contains(QDir::toNativeSeparators(path)),
+             qPrintable(message));
+    QVERIFY(readers(main).isEmpty());
 }
 
 QTEST_MAIN(TestParameterFile)

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
@@ -22,6 +23,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <climits>
 #include <memory>
 
 namespace {
@@ -110,6 +112,8 @@ private slots:
     void marksARangeOfVerses_data();
     void marksARangeOfVerses();
     void verseMarkReadsOnEveryBackground();
+    void hostileCountsAreRefused_data();
+    void hostileCountsAreRefused();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -285,6 +289,8 @@ void ReaderTest::handlesPlacesOutOfRange()
 
     auto negative = openReader(-5, -5, -5);
     QCOMPARE(negative->windowTitle(), QStringLiteral(" :"));
+    auto lowest = openReader(INT_MIN, INT_MIN, INT_MIN);
+    QCOMPARE(lowest->windowTitle(), QStringLiteral(" :"));
 }
 
 void ReaderTest::tickFollowsScrolling()
@@ -436,7 +442,7 @@ void ReaderTest::failedLoadLeavesTheAreaUsable()
     reader->show();
     QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
     reader->NextChapter1Click();
-    QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Loading..."));
+    QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Not loaded"));
     QTRY_COMPARE(messages.texts.size(), 1);
 
     reader->NextChapter1Click();
@@ -483,6 +489,62 @@ void ReaderTest::damagedVerseTableIsToldOnce()
     QTest::qWait(50);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
+}
+
+// A count or number no chapter of the text can have is refused with a
+// message naming the table, instead of a list built without end; the
+// reader stays usable.
+void ReaderTest::hostileCountsAreRefused_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("statement");
+    QTest::addColumn<QString>("named");
+    QTest::newRow("chapter count") << "Chapters.db"
+                                   << "update db set ChapterCount = 30000000 where Book = 1"
+                                   << "30000000";
+    QTest::newRow("no chapters") << "Chapters.db"
+                                 << "update db set ChapterCount = -1 where Book = 1"
+                                 << "-1";
+    QTest::newRow("verse count") << "Verses.db"
+                                 << "update db set VerseCount = 30000000 where Book = 1"
+                                 << "30000000";
+    QTest::newRow("verse number") << "kjvbible.db"
+                                  << "update db set Verse = 99999999999 where Book = 1 and "
+                                     "Chapter = 1 and Verse = 2"
+                                  << "99999999999";
+}
+
+void ReaderTest::hostileCountsAreRefused()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, statement);
+    QFETCH(QString, named);
+    const QString path = m_sandbox->filePath(file);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    const QString connection = QStringLiteral("reader-test-hostile");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(statement));
+    }
+    QSqlDatabase::removeDatabase(connection);
+    Engine::reset();
+
+    MessageAnswers answers;
+    auto reader = openReader(1, 1, 1);
+    QTRY_COMPARE(answers.texts.size(), 1);
+    const QString &message = answers.texts.first();
+    QVERIFY2(message.contains(QDir::toNativeSeparators(path)) && message.contains(named),
+             qPrintable(message));
+    QVERIFY(reader->ComboBoxChapter->count() <= TFormBook::MaxChapters);
+    QVERIFY(reader->ComboBoxVerse->count() <= TFormBook::MaxVerses);
+    QVERIFY(reader->StatusPanel[0]->text() != QStringLiteral("Loading..."));
+    reader->ComboBoxBook->setCurrentIndex(42);
+    reader->ComboBoxBookChange();
+    QCOMPARE(reader->windowTitle(), QStringLiteral("John 1:1"));
+    QCOMPARE(reader->ComboBoxChapter->count(), 21);
 }
 
 QTEST_MAIN(ReaderTest)

@@ -23,6 +23,9 @@
 #include <limits>
 #include <memory>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
 
 using namespace StoredValues;
 
@@ -75,9 +78,8 @@ void writeValues(const QList<QPair<QString, QVariant>> &values)
 
 QString storeFileName()
 {
-    return QStringLiteral("config/Software/") +
-           QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName() +
-           QStringLiteral(".ini");
+    const QString base = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+    return QStringLiteral("config/") + base + QLatin1Char('/') + base + QStringLiteral(".ini");
 }
 
 // The file as a person leaves it after editing it by hand.
@@ -616,7 +618,7 @@ private slots:
             QGuiApplication::primaryScreen()->availableGeometry().intersects(w.window.geometry()));
     }
 
-    // A setting that is not text is skipped quietly.
+    // A setting that is not text keeps its default; the value is told.
     void settingNotText()
     {
         writeValues({{"PanelSample_Color", QSize(1, 2)},
@@ -624,38 +626,56 @@ private slots:
                      {"EditFirstTime_Text", "False"}});
         Window w;
         w.storage->restore();
-        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.first().contains("PanelSample_Color=@Size(1 2)") &&
+                     m_messages.first().contains("PanelSampleBook_FontHeight=@Point(5 5)"),
+                 qPrintable(m_messages.first()));
         QCOMPARE(w.holders.PanelSample->color(), ColorValue::White);
         QCOMPARE(w.book().height, -19);
         QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("False"));
     }
 
-    // A placement value that is not text stops the restore; nothing is
-    // applied and nothing is saved.
+    // One value that is not text, placement or version included, is told
+    // once naming the file and the value; its default is used, everything
+    // else applies, and the save writes it as text again.
+    void placementNotText_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QVariant>("typed");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("NormPos") << "NormPos" << QVariant(QRect(0, 0, 100, 100))
+                                 << "NormPos=@Rect(0 0 100 100)";
+        QTest::newRow("FormVersion")
+            << "FormVersion" << QVariant(QByteArray("0")) << "FormVersion=@ByteArray(0)";
+        QTest::newRow("ShowCmd") << "ShowCmd" << QVariant(QSize(3, 3)) << "ShowCmd=@Size(3 3)";
+    }
     void placementNotText()
     {
-        writeValues({{"NormPos", QRect(1, 2, 300, 400)}, {"EditFirstTime_Text", "False"}});
-        const QByteArray before = [&] {
-            QFile f(m_sandbox->filePath(storeFileName()));
-            f.open(QIODevice::ReadOnly);
-            return f.readAll();
-        }();
-        Window w;
-        w.storage->restore();
-        QCOMPARE(m_messages, QStringList({"Invalid data type for 'NormPos'"}));
-        QVERIFY(!w.storage->restoreCompleted());
-        QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("True"));
-        w.storage->save(false);
-        w.storage->save(true);
-        QFile f(m_sandbox->filePath(storeFileName()));
-        QVERIFY(f.open(QIODevice::ReadOnly));
-        QCOMPARE(f.readAll(), before);
-
+        QFETCH(QString, name);
+        QFETCH(QVariant, typed);
+        QFETCH(QString, shown);
+        writeValues(
+            {{name, typed}, {"EditFirstTime_Text", "False"}, {"SpeedBar1_Align", "alLeft"}});
+        {
+            Window w;
+            w.storage->restore();
+            QCOMPARE(m_messages.size(), 1);
+            const QString path = QDir::toNativeSeparators(m_sandbox->filePath(storeFileName()));
+            QVERIFY2(m_messages.first().contains(path) && m_messages.first().contains(shown),
+                     qPrintable(m_messages.first()));
+            QVERIFY(w.storage->restoreCompleted());
+            QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("False"));
+            QCOMPARE(w.edge(), Qt::LeftToolBarArea);
+            w.holders.edithtmlviewer->setText(QStringLiteral("firefox"));
+            w.storage->save(false);
+            QVERIFY(w.storage->saveCompleted());
+        }
+        QCOMPARE(storedValue("edithtmlviewer_Text").toString(), QStringLiteral("firefox"));
+        QCOMPARE(storedValue(name).typeId(), QMetaType::QString);
         m_messages.clear();
-        writeValues({{"NormPos", "1,2,300,400"}, {"FormVersion", QVariant(QByteArray("0"))}});
         Window again;
         again.storage->restore();
-        QCOMPARE(m_messages, QStringList({"Invalid data type for 'FormVersion'"}));
+        QVERIFY(m_messages.isEmpty());
     }
 
     // The main window itself: maximized at the first run with its design
@@ -692,7 +712,7 @@ private slots:
         QCOMPARE(w.book(), FontValue::headingDefault());
         w.storage->save(false);
         QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages.first().startsWith("Failed to create key TFormMain in " +
+        QVERIFY2(m_messages.first().startsWith("Could not save the settings to " +
                                                QDir::toNativeSeparators(path)),
                  qPrintable(m_messages.first()));
         QVERIFY(!w.storage->saveCompleted());
@@ -780,6 +800,136 @@ private slots:
         QVERIFY(w.storage->saveCompleted());
         QVERIFY(m_messages.isEmpty());
         QVERIFY(!QFileInfo::exists(lock.fileName()));
+    }
+
+    // Whatever the umask, the store and its folder are the owner's alone; a
+    // store that is a planted link or another user's file is neither read
+    // nor written, and the person is told why.
+    void storeIsPrivate_data()
+    {
+        QTest::addColumn<QString>("obstacle");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("umask 000") << "umask" << QString();
+        QTest::newRow("planted link") << "link"
+                                      << "it is a symbolic link";
+        QTest::newRow("another user's file") << "owner"
+                                             << "it belongs to another user";
+    }
+    void storeIsPrivate()
+    {
+        QFETCH(QString, obstacle);
+        QFETCH(QString, reason);
+        const QString path = m_sandbox->filePath(storeFileName());
+        const QString planted = m_sandbox->filePath("planted.ini");
+        const QByteArray plantedText = "[TFormMain]\nedithtmlviewer_Text=/tmp/evil\n";
+        const auto modeOf = [](const QString &name) {
+            struct stat status;
+            return ::lstat(QFile::encodeName(name).constData(), &status) == 0
+                       ? int(status.st_mode & 07777)
+                       : -1;
+        };
+        if (obstacle == "link") {
+            QVERIFY(writeStoreFile(planted, plantedText));
+            QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+            QVERIFY(QFile::link(planted, path));
+        } else if (obstacle == "owner") {
+            QVERIFY(writeStoreFile(path, plantedText));
+            if (::chown(QFile::encodeName(path).constData(), 65534, 65534) != 0)
+                QSKIP("files cannot be given to another user here");
+        }
+        const mode_t umask = ::umask(obstacle == "umask" ? 0 : 022);
+        {
+            Window w;
+            w.storage->restore();
+            QCOMPARE(w.holders.edithtmlviewer->text(), QStringLiteral("iexplore.exe"));
+            w.storage->save(false);
+        }
+        ::umask(umask);
+        if (reason.isEmpty()) {
+            QVERIFY(m_messages.isEmpty());
+            QCOMPARE(modeOf(path), 0600);
+            QCOMPARE(modeOf(QFileInfo(path).path()), 0700);
+            QCOMPARE(QFileInfo(path).dir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                     QDir::Hidden),
+                     QStringList{QFileInfo(path).fileName()});
+            return;
+        }
+        QCOMPARE(m_messages.size(), 2);
+        const QString shown = QDir::toNativeSeparators(path);
+        QVERIFY2(m_messages[0].contains(shown) && m_messages[0].contains(reason),
+                 qPrintable(m_messages[0]));
+        QVERIFY2(m_messages[1].startsWith("Could not save the settings to " + shown) &&
+                     m_messages[1].contains(reason),
+                 qPrintable(m_messages[1]));
+        QFile left(obstacle == "link" ? planted : path);
+        QVERIFY(left.open(QIODevice::ReadOnly));
+        QCOMPARE(left.readAll(), plantedText);
+    }
+
+    // A home where the store's folder cannot be made is told with the
+    // cause, in plain words, not as a missing file or a registry key.
+    void unwritableFolderIsToldPlainly()
+    {
+        const QString config = m_sandbox->filePath("config");
+        QVERIFY(QDir(config).removeRecursively());
+        QVERIFY(writeStoreFile(config, "not a folder"));
+        Window w;
+        w.storage->restore();
+        w.storage->save(false);
+        QCOMPARE(m_messages.size(), 1);
+        const QString &message = m_messages.first();
+        QVERIFY2(
+            message.startsWith("Could not save the settings to " +
+                               QDir::toNativeSeparators(m_sandbox->filePath(storeFileName()))) &&
+                message.contains("cannot be created") && !message.contains("No such file") &&
+                !message.contains("key"),
+            qPrintable(message));
+    }
+
+    // The store of earlier versions (Software/<name>.ini) is read while the
+    // new one is missing, and only then.
+    void formerStoreIsReadOnce()
+    {
+        const QString former = FormStorage::formerStoreFileName();
+        QVERIFY(former.contains("/Software/"));
+        QVERIFY(writeStoreFile(former, "[TFormMain]\nedithtmlviewer_Text=firefox\n"
+                                       "EditFirstTime_Text=False\n"));
+        {
+            Window w;
+            w.storage->restore();
+            QCOMPARE(w.holders.edithtmlviewer->text(), QStringLiteral("firefox"));
+            QCOMPARE(w.holders.EditFirstTime->text(), QStringLiteral("False"));
+            w.holders.edithtmlviewer->setText(QStringLiteral("chromium"));
+            w.storage->save(false);
+        }
+        QVERIFY(QFileInfo(m_sandbox->filePath(storeFileName())).isFile());
+        Window again;
+        again.storage->restore();
+        QCOMPARE(again.holders.edithtmlviewer->text(), QStringLiteral("chromium"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    // A save killed half-way leaves its scratch folder and its unfinished
+    // copy; the next start removes them, and the scratch folders that
+    // earlier versions left in the temporary folder.
+    void killedSaveLeavesNothingForLong()
+    {
+        const QString path = m_sandbox->filePath(storeFileName());
+        QVERIFY(writeStoreFile(path + ".scratch-Ab12Cd/store.ini", "x"));
+        QVERIFY(writeStoreFile(path + ".Xy34Zw", "[TFormMain]\n"));
+        QTemporaryDir old(QDir::tempPath() + "/" + QCoreApplication::applicationName() + "-XXXXXX");
+        QVERIFY(writeStoreFile(old.filePath("store.ini"), "x"));
+        const timeval hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+        QCOMPARE(::utimes(QFile::encodeName(old.path()).constData(), hourAgo), 0);
+        QTemporaryDir running(QDir::tempPath() + "/" + QCoreApplication::applicationName() +
+                              "-XXXXXX");
+        QVERIFY(writeStoreFile(running.filePath("store.ini"), "x"));
+        Window w;
+        w.storage->restore();
+        QVERIFY(!QFileInfo::exists(path + ".scratch-Ab12Cd"));
+        QVERIFY(!QFileInfo::exists(path + ".Xy34Zw"));
+        QVERIFY(!QFileInfo::exists(old.path()));
+        QVERIFY(QFileInfo::exists(running.path()));
     }
 
     // A malformed file written by hand: what can be read applies.

@@ -7,7 +7,8 @@ through a symbolic link from an unrelated folder. With --installed ROOT/usr
 folder, with HOME in a scratch folder.
 
 Either way the reader shows Genesis 1; a second process without a display
-hands John 3:16 over and ends with 0; File > Exit stores both readers in the
+hands John 3:16 over and ends with 0, as do 110 senders at once, each of
+whose passages opens once; File > Exit stores every reader in the
 data folder's settings.db (beside a portable program, in the user's data
 folder for an installed one); nothing appears in the current folder; and an
 installed tree is byte-for-byte unchanged afterwards.
@@ -29,7 +30,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from harness import Failure, Scripture, Session, session_rows, text_lines, wait_for  # noqa: E402
 
 WATCHDOG_SECONDS = 100
-GENESIS, JOHN = 1, 43
+GENESIS, JOHN, PSALMS = 1, 43, 19
+# More senders at once than one take-over once opened: every reference a
+# sender was told was handed over must be opened, and once.
+SENDERS = 110
 
 
 class Watchdog(Exception):
@@ -106,12 +110,34 @@ def scenario(session, scripture, program, data_dir, stranger):
         "the handed-over reader does not show John 3: %s" % text_lines(john)[:1],
     )
 
+    senders = [
+        session.start_program(
+            "Ps+%d:1" % chapter, program=program, cwd=stranger,
+            env=without_display(session.program_environment()),
+        )
+        for chapter in range(1, SENDERS + 1)
+    ]
+    codes = [sender.wait(timeout=30) for sender in senders]
+    check(codes == [0] * SENDERS, "the senders ended with %s" % sorted(set(codes)))
+    wait_for(
+        "the running program to take every list over",
+        lambda: not os.path.exists(os.path.join(data_dir, "param.txt")),
+        10,
+    )
+    session.settle(main, hold=1.0)
+
     code = session.exit_program(main, process)
     check(code == 0, "the program ended with exit code %d" % code)
     rows = sorted(row[1:] for row in session_rows(data_dir))
+    expected = sorted(
+        [(GENESIS, 1, 1), (JOHN, 3, 16)] + [(PSALMS, c, 1) for c in range(1, SENDERS + 1)]
+    )
     check(
-        rows == [(GENESIS, 1, 1), (JOHN, 3, 16)],
-        "settings.db in %s holds %s, expected Genesis 1:1 and John 3:16" % (data_dir, rows),
+        rows == expected,
+        "settings.db in %s holds %d readers, expected Genesis 1:1, John 3:16 and Psalms 1 to "
+        "%d, once each; missing %s, extra %s"
+        % (data_dir, len(rows), SENDERS, sorted(set(expected) - set(rows)),
+           [r for r in rows if rows.count(r) > expected.count(r)][:5]),
     )
     found = sorted(os.listdir(stranger))
     check(found == expected_in_stranger, "the current folder gained %s" % found)

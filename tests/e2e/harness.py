@@ -364,11 +364,11 @@ class Session:
         for folder, _, files in os.walk(self.config):
             for name in files:
                 path = os.path.join(folder, name)
-                if "Software/kelvaro" in path.replace(os.sep, "/"):
+                if path.replace(os.sep, "/").endswith("kelvaro/kelvaro.ini"):
                     found.append(path)
         if len(found) != 1:
             raise Failure(
-                "expected one settings store under Software/kelvaro in %s, found %s"
+                "expected one settings store kelvaro/kelvaro.ini in %s, found %s"
                 % (self.config, found or "none")
             )
         return found[0]
