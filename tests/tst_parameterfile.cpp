@@ -919,6 +919,8 @@ void TestParameterFile::takeOverBringsTheWindowForward()
     main.setWindowState(Qt::WindowMinimized);
     main.TimerParameterFileTimer();
     QVERIFY(main.isMinimized());
+}
+
 // A catalogue that cannot answer is named with the real cause: the missing
 // index, or the file whose abbreviations name two books.
 void TestParameterFile::timerNamesTheDamagedCatalogue_data()
