@@ -31,6 +31,14 @@ public:
     // is): every text that holds the keyword holds this run. Empty when the
     // keyword has no literal byte.
     const std::string &probe() const { return m_probe; }
+    // The keyword is its probe alone: no "%" and no "_".
+    bool isPlainRun() const { return m_pieces.size() == 1 && !m_pieces.front().hasUnderscore; }
+    // Unless whole words are sought, true; otherwise whether the bytes
+    // [at, end) of text have no letter just before and none just after.
+    bool standsAlone(QByteArrayView text, std::size_t at, std::size_t end) const
+    {
+        return !m_wholeWords || (!letterBefore(text, at) && !letterAt(text, end));
+    }
 
     // The pieces of the keyword that the text shows: character ranges of
     // text (as shown, not folded) where one of the keywords matches, in

@@ -7,18 +7,29 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
-// The bytes to seek a probe by: its tail from its rarest pair of bytes, so
-// that a probe opening with a common pair ("th" of "three") does not stop
-// the search at every word. Returns the offset of that tail.
-std::size_t rarestTail(const VerseTexts &texts, const std::string &probe, quint32 *count)
+unsigned char folded(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
+
+// The offset in the probe of its rarest pair of bytes, where the search
+// starts, so that a probe opening with a common pair ("th" of "three") does
+// not stop it at every word; count is how often that pair stands in the text.
+std::size_t rarestPair(const VerseTexts &texts, const std::string &probe, quint32 *count)
 {
     *count = std::numeric_limits<quint32>::max();
     if (probe.size() < 2) {
-        *count = probe.empty() ? *count : std::numeric_limits<quint32>::max() / 2;
+        if (!probe.empty())
+            *count = std::numeric_limits<quint32>::max() / 2;
         return 0;
     }
     std::size_t best = 0;
@@ -33,40 +44,152 @@ std::size_t rarestTail(const VerseTexts &texts, const std::string &probe, quint3
     return best;
 }
 
+// The first place at or after s, before the NUL that ends s, where the
+// bytes a and b (small letters) stand together in any case; nullptr when
+// there is none. Sixteen places are tested at once where the processor can.
+const char *findFoldedPair(const char *s, unsigned char a, unsigned char b)
+{
+#if defined(__SSE2__)
+    const __m128i wantA = _mm_set1_epi8(char(a));
+    const __m128i wantB = _mm_set1_epi8(char(b));
+    const __m128i beforeA = _mm_set1_epi8('A' - 1);
+    const __m128i afterZ = _mm_set1_epi8('Z' + 1);
+    const __m128i caseBit = _mm_set1_epi8(0x20);
+    const __m128i zero = _mm_setzero_si128();
+    const auto fold = [&](__m128i x) {
+        const __m128i capital =
+            _mm_and_si128(_mm_cmpgt_epi8(x, beforeA), _mm_cmplt_epi8(x, afterZ));
+        return _mm_or_si128(x, _mm_and_si128(capital, caseBit));
+    };
+    // The block is followed by enough NULs for a read of 17 bytes anywhere.
+    for (;; s += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + 1));
+        const unsigned pairs = unsigned(_mm_movemask_epi8(
+            _mm_and_si128(_mm_cmpeq_epi8(fold(x), wantA), _mm_cmpeq_epi8(fold(y), wantB))));
+        const unsigned ends = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(x, zero)));
+        if (ends) {
+            const unsigned before = (ends & (0u - ends)) - 1; // places before the NUL
+            return (pairs & before) ? s + __builtin_ctz(pairs & before) : nullptr;
+        }
+        if (pairs)
+            return s + __builtin_ctz(pairs);
+    }
+#else
+    for (; *s; ++s) {
+        if (folded(static_cast<unsigned char>(s[0])) == a &&
+            folded(static_cast<unsigned char>(s[1])) == b)
+            return s;
+    }
+    return nullptr;
+#endif
+}
+
+bool foldedEquals(const char *s, const std::string &probe)
+{
+    for (std::size_t i = 0; i < probe.size(); ++i) {
+        if (folded(static_cast<unsigned char>(s[i])) != static_cast<unsigned char>(probe[i]))
+            return false;
+    }
+    return true;
+}
+
+// The text of a verse as a keyword is matched against it: as stored, or
+// with its ASCII letters in small letters, folded once per verse.
+class VerseView
+{
+public:
+    VerseView(const VerseTexts &texts, bool fold) : m_texts(texts), m_fold(fold) {}
+    QByteArrayView operator()(int verse)
+    {
+        const QByteArrayView text = m_texts.text(verse);
+        if (!m_fold)
+            return text;
+        if (verse != m_verse) {
+            m_verse = verse;
+            m_folded.assign(text.data(), std::size_t(text.size()));
+            for (char &c : m_folded)
+                c = char(folded(static_cast<unsigned char>(c)));
+        }
+        return QByteArrayView(m_folded.data(), qsizetype(m_folded.size()));
+    }
+
+private:
+    const VerseTexts &m_texts;
+    bool m_fold;
+    int m_verse = -1;
+    std::string m_folded;
+};
+
 // Calls found(verse) for every verse of the scope that holds the keyword.
 template <typename Found>
 void scan(const VerseTexts &texts, const KeywordMatcher &matcher, const SearchOptions &options,
-          Found &&found)
+          VerseView &view, Found &&found)
 {
-    const bool folded = !matcher.matchCase();
     const int begin = texts.firstVerseOf(options.firstBook);
     const int end = texts.firstVerseOf(options.lastBook + 1);
     const std::string &probe = matcher.probe();
-    // A probe holding a NUL would stop at the first; no verse holds one.
+    // A probe holding a NUL would stop at the NUL; no verse holds one.
     if (probe.empty() || std::memchr(probe.data(), 0, probe.size())) {
         for (int verse = begin; verse < end; ++verse) {
-            if (matcher.matches(texts.text(verse, folded)))
+            if (matcher.matches(view(verse)))
                 found(verse);
         }
         return;
     }
     quint32 count = 0;
-    const char *needle = probe.c_str() + rarestTail(texts, probe, &count);
-    const char *block = texts.block(folded);
-    // Each book ends with a NUL: one substring search runs to a book's end.
+    const std::size_t from = rarestPair(texts, probe, &count);
+    const char *block = texts.block();
+    const bool fold = !matcher.matchCase();
+    const bool plain = matcher.isPlainRun();
+    const auto pair = [&](const char *s) -> const char * {
+        if (!fold)
+            return std::strstr(s, probe.c_str() + from);
+        if (probe.size() < 2) {
+            const auto a = static_cast<unsigned char>(probe[0]);
+            for (; *s; ++s) {
+                if (folded(static_cast<unsigned char>(*s)) == a)
+                    return s;
+            }
+            return nullptr;
+        }
+        return findFoldedPair(s, static_cast<unsigned char>(probe[from]),
+                              static_cast<unsigned char>(probe[from + 1]));
+    };
+    // Each book ends with a NUL: one search runs to a book's end.
     for (int book = options.firstBook; book <= options.lastBook; ++book) {
         const int bookEnd = texts.firstVerseOf(book + 1);
-        int verse = texts.firstVerseOf(book);
-        while (verse < bookEnd) {
-            const char *hit = std::strstr(block + texts.start(verse), needle);
-            if (!hit)
-                break;
-            verse = texts.verseAt(int(hit - block));
-            if (verse >= bookEnd)
-                break;
-            if (matcher.matches(texts.text(verse, folded)))
+        const int bookBegin = texts.firstVerseOf(book);
+        if (bookBegin >= bookEnd)
+            continue;
+        const char *position = block + texts.start(bookBegin);
+        int verse = bookBegin;
+        while (const char *hit = pair(position)) {
+            verse = texts.verseAt(int(hit - block), verse);
+            const char *head = hit - from;
+            const char *verseStart = block + texts.start(verse);
+            // The whole probe must stand there, inside the verse, before the
+            // verse is matched in full.
+            if (head < verseStart ||
+                (fold ? !foldedEquals(head, probe) : std::memcmp(head, probe.data(), from) != 0)) {
+                position = hit + 1;
+                continue;
+            }
+            if (plain) {
+                // The keyword itself stands here: only a word's edges are
+                // left to see.
+                const auto at = std::size_t(head - verseStart);
+                if (!matcher.standsAlone(texts.text(verse), at, at + probe.size())) {
+                    position = hit + 1;
+                    continue;
+                }
                 found(verse);
-            ++verse;
+            } else if (matcher.matches(view(verse))) {
+                found(verse);
+            }
+            if (verse + 1 >= bookEnd)
+                break;
+            position = block + texts.start(verse + 1);
         }
     }
 }
@@ -74,7 +197,7 @@ void scan(const VerseTexts &texts, const KeywordMatcher &matcher, const SearchOp
 quint32 estimate(const VerseTexts &texts, const KeywordMatcher &matcher)
 {
     quint32 count = 0;
-    rarestTail(texts, matcher.probe(), &count);
+    rarestPair(texts, matcher.probe(), &count);
     return count;
 }
 
@@ -92,6 +215,7 @@ QVector<int> VerseScan::findVerses(const VerseTexts &texts, const QStringList &k
     QVector<int> verses;
     if (matchers.empty() || options.firstBook > options.lastBook)
         return verses;
+    VerseView view(texts, !options.matchCase);
 
     if (options.all) {
         // The rarest keyword finds the candidates; the others are matched in
@@ -101,10 +225,9 @@ QVector<int> VerseScan::findVerses(const VerseTexts &texts, const QStringList &k
             if (estimate(texts, *matchers[i]) < estimate(texts, *matchers[driver]))
                 driver = i;
         }
-        const bool folded = !options.matchCase;
-        scan(texts, *matchers[driver], options, [&](int verse) {
+        scan(texts, *matchers[driver], options, view, [&](int verse) {
             for (std::size_t i = 0; i < matchers.size(); ++i) {
-                if (i != driver && !matchers[i]->matches(texts.text(verse, folded)))
+                if (i != driver && !matchers[i]->matches(view(verse)))
                     return;
             }
             verses.append(verse);
@@ -115,7 +238,7 @@ QVector<int> VerseScan::findVerses(const VerseTexts &texts, const QStringList &k
     std::vector<char> marked(std::size_t(texts.size()), 0);
     int first = texts.size(), last = -1;
     for (const auto &matcher : matchers) {
-        scan(texts, *matcher, options, [&](int verse) {
+        scan(texts, *matcher, options, view, [&](int verse) {
             marked[std::size_t(verse)] = 1;
             first = qMin(first, verse);
             last = qMax(last, verse);

@@ -2,15 +2,27 @@
 
 #include "scripture/dataset.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <memory>
+
+#include <sqlite3.h>
 
 namespace {
 
 const QString kBibleFile = QStringLiteral("kjvbible.db");
 const QString kBooksFile = QStringLiteral("chapters.db");
 constexpr int kBooks = 66;
+constexpr int kBusyMs = 250;
+constexpr int kPadding = 32;
+
+unsigned char foldedByte(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c;
+}
 
 std::shared_ptr<const VerseTexts> &shared()
 {
@@ -74,8 +86,9 @@ std::shared_ptr<const VerseTexts> VerseTexts::current()
     return texts;
 }
 
-// Book by book, so that only one book's rows are held as the engine's values
-// at a time, besides the blocks.
+// The verse table is read once, whole, over a connection of its own without
+// a memory map: the engine maps the file for the readers, and mapping every
+// page of it here would keep the whole file resident beside the texts.
 void VerseTexts::load()
 {
     m_bookNames = QVector<QString>(kBooks + 1);
@@ -95,50 +108,99 @@ void VerseTexts::load()
         }
     }
 
-    m_bookStart = QVector<int>(kBooks + 2, 0);
-    for (int book = 1; book <= kBooks; ++book) {
-        m_bookStart[book] = size();
-        Query rows;
-        rows.addLine(QStringLiteral("select bible.\"chapter\", bible.\"verse\", "
-                                    "bible.\"scripture text\" from kjvbible.db bible"));
-        rows.addLine(QStringLiteral("where bible.\"book\"=%1").arg(book));
-        rows.addLine(QStringLiteral("order by bible.\"chapter\", bible.\"verse\""));
-        rows.open();
-        for (rows.first(); !rows.eof(); rows.next()) {
-            m_start.append(int(m_text.size()));
-            m_book.append(qint16(book));
-            m_chapter.append(qint16(integerAt(rows, 0)));
-            m_verse.append(qint16(integerAt(rows, 1)));
-            QByteArray text = FieldValue(rows.valueAt(2)).asString().toUtf8();
-            // A line break or a NUL inside a verse would split it in two for
-            // the substring search; no verse holds one, and a stray one is
-            // read as a space.
-            std::replace_if(
-                text.begin(), text.end(), [](char c) { return c == '\n' || c == '\0'; }, ' ');
-            m_text += text;
-            m_text += '\n';
+    const QString shownPath = QDir::toNativeSeparators(m_source.bible);
+    sqlite3 *opened = nullptr;
+    const int openResult = sqlite3_open_v2(QFile::encodeName(m_source.bible).constData(), &opened,
+                                           SQLITE_OPEN_READONLY, nullptr);
+    const std::unique_ptr<sqlite3, decltype(&sqlite3_close)> db(opened, &sqlite3_close);
+    const auto fail = [&db, &shownPath]() {
+        return EngineError(QStringLiteral("%1: %2").arg(
+            db ? QString::fromUtf8(sqlite3_errmsg(db.get())) : QStringLiteral("out of memory"),
+            shownPath));
+    };
+    if (openResult != SQLITE_OK)
+        throw fail();
+    sqlite3_busy_timeout(db.get(), kBusyMs);
+    const auto prepare = [&](const char *sql) {
+        sqlite3_stmt *prepared = nullptr;
+        if (sqlite3_prepare_v2(db.get(), sql, -1, &prepared, nullptr) != SQLITE_OK)
+            throw fail();
+        return std::unique_ptr<sqlite3_stmt, decltype(&sqlite3_finalize)>(prepared,
+                                                                          &sqlite3_finalize);
+    };
+    {
+        // The whole text's size first, so that the block is allocated once.
+        const auto total =
+            prepare("select count(*), total(length(cast(\"Scripture Text\" as blob))) from db");
+        if (sqlite3_step(total.get()) != SQLITE_ROW)
+            throw fail();
+        const qsizetype verses = sqlite3_column_int64(total.get(), 0);
+        m_text.reserve(qsizetype(sqlite3_column_double(total.get(), 1)) + verses + kPadding);
+        m_start.reserve(verses + 1);
+        m_book.reserve(verses);
+        m_chapter.reserve(verses);
+        m_verse.reserve(verses);
+    }
+    const auto rows = prepare("select \"Book\", \"Chapter\", \"Verse\", \"Scripture Text\" "
+                              "from db order by \"Book\", \"Chapter\", \"Verse\"");
+    m_bookStart = QVector<int>(kBooks + 2, -1);
+    int step = SQLITE_ROW;
+    while ((step = sqlite3_step(rows.get())) == SQLITE_ROW) {
+        const qint64 book = sqlite3_column_int64(rows.get(), 0);
+        if (book < 1 || book > kBooks)
+            continue;
+        if (m_bookStart[book] < 0) {
+            m_bookStart[book] = size();
+            // Each book ends with a NUL where its last verse's separator was.
+            if (!m_text.isEmpty())
+                m_text.back() = '\0';
         }
-        if (!m_text.isEmpty() && m_text.back() == '\n')
-            m_text.back() = '\0';
+        m_start.append(int(m_text.size()));
+        m_book.append(qint16(book));
+        m_chapter.append(qint16(sqlite3_column_int64(rows.get(), 1)));
+        m_verse.append(qint16(sqlite3_column_int64(rows.get(), 2)));
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(rows.get(), 3));
+        const int length = sqlite3_column_bytes(rows.get(), 3);
+        const qsizetype at = m_text.size();
+        m_text.append(text, length);
+        // A line break or a NUL inside a verse would split it in two for the
+        // substring search; no verse holds one, and a stray one is read as a
+        // space.
+        std::replace_if(
+            m_text.begin() + at, m_text.end(), [](char c) { return c == '\n' || c == '\0'; }, ' ');
+        m_text.append('\n');
     }
-    m_bookStart[kBooks + 1] = size();
+    if (step != SQLITE_DONE)
+        throw fail();
+    if (!m_text.isEmpty())
+        m_text.back() = '\0';
     m_start.append(int(m_text.size()));
-    m_text.append('\0');
-
-    m_folded = m_text;
-    for (char &c : m_folded) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
+    m_text.append(QByteArray(kPadding, '\0'));
+    // A book without verses starts where the next one does.
+    m_bookStart[kBooks + 1] = size();
+    for (int book = kBooks; book >= 1; --book) {
+        if (m_bookStart[book] < 0)
+            m_bookStart[book] = m_bookStart[book + 1];
     }
+    m_bookStart[0] = 0;
+
     m_pairs = QVector<quint32>(256 * 256, 0);
-    const auto *bytes = reinterpret_cast<const unsigned char *>(m_folded.constData());
-    for (qsizetype i = 0; i + 1 < m_folded.size(); ++i)
-        ++m_pairs[bytes[i] * 256 + bytes[i + 1]];
+    const auto *bytes = reinterpret_cast<const unsigned char *>(m_text.constData());
+    for (qsizetype i = 0; i + 1 < m_text.size(); ++i)
+        ++m_pairs[foldedByte(bytes[i]) * 256 + foldedByte(bytes[i + 1])];
 }
 
-int VerseTexts::verseAt(int offset) const
+int VerseTexts::verseAt(int offset, int near) const
 {
-    const auto after = std::upper_bound(m_start.cbegin(), m_start.cend() - 1, offset);
+    // Hits close together are a few verses apart: step; otherwise halve.
+    near = qBound(0, near, size() - 1);
+    if (m_start.at(near) > offset)
+        near = 0;
+    for (int step = 0; step < 8; ++step, ++near) {
+        if (near + 1 >= size() || m_start.at(near + 1) > offset)
+            return near;
+    }
+    const auto after = std::upper_bound(m_start.cbegin() + near, m_start.cend() - 1, offset);
     return int(after - m_start.cbegin()) - 1;
 }
 
