@@ -77,6 +77,7 @@ void TFormBook::ComboBoxChapterChange()
             building = true;
             area->setUpdatesEnabled(false);
             QTextDocument *document = area->document();
+            forgetMarks();
             document->clear();
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
             cursor = QTextCursor(document);

@@ -151,6 +151,11 @@ TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
     ComboBoxChapterChange();
     ComboBoxVerse->setCurrentIndex(PendingReference.Verse - 1);
     ComboBoxVerseChange();
+    if (PendingReference.MarkVerse) {
+        markVerses(PendingReference.Verse, PendingReference.Verse);
+        highlightWords(PendingReference.Words, PendingReference.MatchCase,
+                       PendingReference.WholeWords);
+    }
     PendingReference = {1, 1, 1};
 
     Timer1->start();

@@ -4,6 +4,9 @@
 // and caption on the verse under the caret.
 #pragma once
 
+#include <QPair>
+#include <QTextEdit>
+#include <QVector>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -13,7 +16,6 @@ class QKeyEvent;
 class QLabel;
 class QMenu;
 class QStatusBar;
-class QTextEdit;
 class QTimer;
 class QToolButton;
 class QAction;
@@ -97,6 +99,15 @@ public slots:
     // The selected text as the dictionary receives it.
     QString selectedWord() const;
 
+    // A highlight behind verses first to last of the chapter shown, and the
+    // keywords of a search highlighted in it; both go when another chapter
+    // is shown.
+    void markVerses(int first, int last);
+    void highlightWords(const QStringList &words, bool matchCase, bool wholeWords);
+    QPair<int, int> markedVerses() const { return m_markedVerses; }
+    // The text ranges highlighted as keywords, in document positions.
+    QVector<QPair<int, int>> highlightedWords() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -108,9 +119,13 @@ private:
     QToolButton *buttonForMnemonic(const QKeyEvent *event) const;
     void setButtonStates();
     void setCaret(int position);
+    void refreshExtraSelections();
+    void forgetMarks();
 
     std::unique_ptr<Table> m_tableBible;
     std::unique_ptr<Table> m_tableChapters;
     std::unique_ptr<Table> m_tableVerses;
     bool m_shownOnce = false;
+    QPair<int, int> m_markedVerses{0, 0}; // none while first is 0
+    QList<QTextEdit::ExtraSelection> m_wordSelections;
 };

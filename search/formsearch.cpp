@@ -533,6 +533,10 @@ void TFormSearch::StringGridResultsDblClick()
     PendingReference.Book = ResultBooks.at(row);
     PendingReference.Chapter = StringGridResults->cell(1, row).toInt();
     PendingReference.Verse = StringGridResults->cell(2, row).toInt();
+    PendingReference.MarkVerse = true;
+    PendingReference.Words = m_keywords;
+    PendingReference.MatchCase = m_matchCase;
+    PendingReference.WholeWords = m_wholeWords;
     OpenBookRequest = true;
 }
 

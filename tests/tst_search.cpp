@@ -158,6 +158,9 @@ private slots:
     void cellDrawsAsTheStyleInEveryState_data();
     void cellDrawsAsTheStyleInEveryState();
     void readerOpensAtDoubleClickedVerse();
+    void openedResultIsMarkedInTheReader();
+    void optionsAreReachableAndNamed();
+    void keywordsShowBoldAndVerseWhole();
     void altLetterStartsTheFocusedSearch();
 
 private:
@@ -1188,6 +1191,120 @@ void TestSearch::readerOpensAtDoubleClickedVerse()
     QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 27);
     QCOMPARE(reader->ComboBoxChapter->currentText(), form->StringGridResults->cell(1, 5));
     QCOMPARE(reader->ComboBoxVerse->currentText(), form->StringGridResults->cell(2, 5));
+}
+
+// The reader opened from a result marks its verse and highlights the words
+// found, case as the search took it; both go with the chapter.
+void TestSearch::openedResultIsMarkedInTheReader()
+{
+    REQUIRE_TABLES();
+    TFormMain main;
+    main.show();
+    main.EditFirstTime->setText(QStringLiteral("False"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTRY_VERIFY(!main.TimerStartup->isActive());
+    main.Find1->trigger();
+    auto *form = qobject_cast<TFormSearch *>(main.activeChild());
+    QVERIFY(form);
+    search(*form, {QStringLiteral("holy ghost"), QStringLiteral("baptize")});
+    QVERIFY(form->StringGridResults->rowCount() > 2);
+    selectRow(*form, 1);
+    const int chapter = form->StringGridResults->cell(1, 1).toInt();
+    const int verse = form->StringGridResults->cell(2, 1).toInt();
+    form->StringGridResultsDblClick();
+    QTRY_VERIFY_WITH_TIMEOUT(main.activeReader() != nullptr, 1000);
+    TFormBook *reader = main.activeReader();
+    QCOMPARE(reader->ComboBoxChapter->currentText().toInt(), chapter);
+    QCOMPARE(reader->markedVerses(), qMakePair(verse, verse));
+    // Every place of the chapter that holds a keyword, in any case.
+    const QRegularExpression keywords(QStringLiteral("holy ghost|baptize"),
+                                      QRegularExpression::CaseInsensitiveOption);
+    int want = 0;
+    for (const Verse &v : m_verses) {
+        if (v.book == form->ResultBooks.at(1) && v.chapter == chapter)
+            for (auto it = keywords.globalMatch(v.text); it.hasNext(); it.next())
+                ++want;
+    }
+    const QString chapterText = reader->RxRichEdit1->toPlainText();
+    const QVector<QPair<int, int>> words = reader->highlightedWords();
+    QCOMPARE(words.size(), want);
+    for (const auto &range : words) {
+        const QString word = chapterText.mid(range.first, range.second - range.first);
+        QVERIFY2(keywords.match(word).capturedLength() == word.size(), qPrintable(word));
+    }
+    QCOMPARE(reader->RxRichEdit1->extraSelections().size(), want + 1);
+    QVERIFY(PendingReference.Words.isEmpty());
+    QVERIFY(!PendingReference.MarkVerse);
+
+    reader->RxSpeedButtonNextClick();
+    QCOMPARE(reader->markedVerses().first, 0);
+    QVERIFY(reader->highlightedWords().isEmpty());
+    QVERIFY(reader->RxRichEdit1->extraSelections().isEmpty());
+}
+
+// The new controls have Alt letters of their own, names a listener hears,
+// and keyword boxes that widen with the window.
+void TestSearch::optionsAreReachableAndNamed()
+{
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QWidget *controls[] = {form.ComboBoxScope, form.CheckBoxMatchCase, form.CheckBoxWholeWords,
+                           form.MemoVerse};
+    const char *const names[] = {"Search in", "Match case", "Whole words", "Selected verse"};
+    for (std::size_t i = 0; i < std::size(controls); ++i)
+        QCOMPARE(controls[i]->accessibleName(), QString::fromLatin1(names[i]));
+    QCOMPARE(form.ComboBoxScope->count(), 3 + 66);
+    QCOMPARE(form.ComboBoxScope->currentText(), QStringLiteral("Whole Bible"));
+    QCOMPARE(form.ComboBoxScope->itemText(3 + 44), QStringLiteral("Romans"));
+    QVERIFY(!form.CheckBoxMatchCase->isChecked());
+    QVERIFY(!form.CheckBoxWholeWords->isChecked());
+
+    form.activateWindow();
+    form.Edit1->setFocus();
+    QTRY_VERIFY(form.Edit1->hasFocus());
+    QTest::keyClick(form.Edit1, Qt::Key_C, Qt::AltModifier);
+    QVERIFY(form.CheckBoxMatchCase->isChecked());
+    QTest::keyClick(form.Edit1, Qt::Key_W, Qt::AltModifier);
+    QVERIFY(form.CheckBoxWholeWords->isChecked());
+    QTest::keyClick(form.Edit1, Qt::Key_I, Qt::AltModifier);
+    QVERIFY(form.ComboBoxScope->hasFocus());
+
+    // Design places at the design's width; wider, each box takes a share.
+    QCOMPARE(form.Edit5->geometry(), QRect(350, 10, 70, 21));
+    form.resize(457 + 250, 348);
+    QTRY_COMPARE(form.Edit1->width(), 70 + 50);
+    QCOMPARE(form.Edit5->geometry().right(), 350 + 200 + 120 - 1);
+    form.Edit1->setText(QStringLiteral("love one another"));
+    QVERIFY(form.Edit1->fontMetrics().horizontalAdvance(form.Edit1->text()) <
+            form.Edit1->width() - 8);
+}
+
+void TestSearch::keywordsShowBoldAndVerseWhole()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    search(form, {QStringLiteral("Meshach")});
+    const ResultsGridModel *model = form.StringGridResults->gridModel();
+    const QString text = form.StringGridResults->cell(3, 1);
+    const auto spans = model->keywordSpans(0);
+    QVERIFY(!spans.isEmpty());
+    for (const auto &span : spans)
+        QCOMPARE(text.mid(span.first, span.second - span.first), QStringLiteral("Meshach"));
+    // A screen reader moving through the results hears the whole row.
+    const QModelIndex cell = model->index(0, 0);
+    QCOMPARE(
+        cell.data(Qt::AccessibleTextRole).toString(),
+        QStringLiteral("Daniel %1:%2 %3")
+            .arg(form.StringGridResults->cell(1, 1), form.StringGridResults->cell(2, 1), text));
+    QVERIFY(form.MemoVerse->toPlainText().isEmpty());
+    selectRow(form, 1, 3);
+    QVERIFY(form.MemoVerse->toPlainText().endsWith(text));
+    QTextCursor at(form.MemoVerse->document());
+    at.setPosition(form.MemoVerse->toPlainText().indexOf(QStringLiteral("Meshach")) + 1);
+    QCOMPARE(at.charFormat().fontWeight(), int(QFont::Bold));
 }
 
 void TestSearch::altLetterStartsTheFocusedSearch()
