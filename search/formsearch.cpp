@@ -26,8 +26,6 @@
 #include <QTextEdit>
 #include <QVBoxLayout>
 
-#include <limits>
-
 namespace {
 
 // ---- Design data -----------------------------------------------------------
@@ -80,7 +78,7 @@ const char *const kScopeItems[] = {"Whole Bible", "Old Testament", "New Testamen
 constexpr int kOldTestamentBooks = 39;
 const char *const kMatchCaseText = "Match &case";
 constexpr Place kCheckBoxMatchCase{212, 4, 0, 0};
-const char *const kWholeWordsText = "&Whole words";
+const char *const kWholeWordsText = "Whole w&ords";
 constexpr Place kCheckBoxWholeWords{310, 4, 0, 0};
 constexpr int kMemoVerseLines = 3;
 const char *const kMemoVerseAccessibleName = "Selected verse";
