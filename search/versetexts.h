@@ -2,7 +2,7 @@
 // the verse search: the UTF-8 text as stored, in one block with the verses of
 // a book separated by line breaks and each book ended by a NUL, so that the
 // C library's substring search runs over a whole book at a time. The block
-// is followed by NULs enough for a 16-byte read at any place in it.
+// is followed by NULs enough for a 32-byte read at any place in it.
 //
 // The texts are read once and shared by every search window; a search asks
 // for them again each time, and they are read anew when the table file has
