@@ -50,6 +50,8 @@ public:
     QCheckBox *CheckBoxWholeWords = nullptr;
     QTextEdit *MemoVerse = nullptr;
 
+    // The design's query object. The search now scans the verse texts held
+    // in memory (search/versescan.h), so it stays closed.
     Query QueryBible;
     // Entry r is the book number of grid row r; entry 0 (the heading row)
     // is unused. Empty until a search has found verses.
