@@ -20,6 +20,7 @@ constexpr int kBooks = 66;
 constexpr int kBusyMs = 250;
 constexpr int kPadding = 64;
 constexpr int kPairSampling = 7;
+constexpr int kHeaderSize = 100;
 
 unsigned char foldedByte(unsigned char c)
 {
@@ -43,7 +44,7 @@ bool VerseTexts::Source::operator==(const Source &other) const
 {
     return bible == other.bible && books == other.books && bibleTime == other.bibleTime &&
            booksTime == other.booksTime && bibleSize == other.bibleSize &&
-           booksSize == other.booksSize;
+           booksSize == other.booksSize && bibleHeader == other.bibleHeader;
 }
 
 // The files the engine reads the two tables from, as they stand now. The
@@ -72,6 +73,11 @@ VerseTexts::Source VerseTexts::currentSource()
     source.bibleSize = bible.size();
     source.booksTime = books.lastModified();
     source.booksSize = books.size();
+    // SQLite counts every change to the file in its header: a change within
+    // the clock's resolution, which leaves the size alone, still shows.
+    QFile header(source.bible);
+    if (header.open(QIODevice::ReadOnly))
+        source.bibleHeader = header.read(kHeaderSize);
     return source;
 }
 

@@ -53,6 +53,7 @@ private:
         QString bible, books;
         QDateTime bibleTime, booksTime;
         qint64 bibleSize = -1, booksSize = -1;
+        QByteArray bibleHeader; // holds the file's change counter
         bool operator==(const Source &other) const;
     };
     static Source currentSource();

@@ -139,6 +139,7 @@ private slots:
     void badInputEndsQuickly_data();
     void badInputEndsQuickly();
     void longKeywordIsCutAndSaidSo();
+    void changedTableIsReadAgain();
     void apostropheKeyword();
     void oddKeywords_data();
     void oddKeywords();
@@ -709,6 +710,37 @@ void TestSearch::longKeywordIsCutAndSaidSo()
     form.Edit1->paste();
     QCOMPARE(form.Edit1->text().size(), 1000);
     QCOMPARE(form.statusText(), QStringLiteral("A keyword holds at most 1000 characters."));
+}
+
+// The texts are held between searches; a table changed on disk since is
+// read again, so a search never answers from an older text.
+void TestSearch::changedTableIsReadAgain()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    search(form, {QStringLiteral("zyzzyva")});
+    QCOMPARE(form.statusText(), QStringLiteral("0 Verse(s) Found"));
+    const auto edit = [this](const QString &statement) {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("edit"));
+        db.setDatabaseName(m_sandbox->filePath(QStringLiteral("kjvbible.db")));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        query.finish();
+        db.close();
+    };
+    edit(QStringLiteral("update db set \"Scripture Text\" = \"Scripture Text\" || ' Zyzzyva' "
+                        "where Book = 66 and Chapter = 22 and Verse = 21"));
+    QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+    search(form, {QStringLiteral("zyzzyva")});
+    QCOMPARE(shown(form), (std::set<Ref>{{66, 22, 21}}));
+    edit(QStringLiteral("update db set \"Scripture Text\" = substr(\"Scripture Text\", 1, "
+                        "length(\"Scripture Text\") - 8) where Book = 66 and Chapter = 22 and "
+                        "Verse = 21"));
+    QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+    search(form, {QStringLiteral("zyzzyva")});
+    QCOMPARE(form.statusText(), QStringLiteral("0 Verse(s) Found"));
 }
 
 void TestSearch::apostropheKeyword()
