@@ -7,6 +7,7 @@
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
 #include "search/formsearch.h"
+#include "search/keywordmatcher.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
 #include "support/sandbox.h"
@@ -25,6 +26,7 @@
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -140,6 +142,8 @@ private slots:
     void badInputEndsQuickly();
     void longKeywordIsCutAndSaidSo();
     void changedTableIsReadAgain();
+    void matcherAgreesWithExpressions_data();
+    void matcherAgreesWithExpressions();
     void apostropheKeyword();
     void oddKeywords_data();
     void oddKeywords();
@@ -741,6 +745,42 @@ void TestSearch::changedTableIsReadAgain()
     QSqlDatabase::removeDatabase(QStringLiteral("edit"));
     search(form, {QStringLiteral("zyzzyva")});
     QCOMPARE(form.statusText(), QStringLiteral("0 Verse(s) Found"));
+}
+
+// Short random keywords of letters, spaces, "%" and "_" over every 29th
+// verse: the byte matcher and the regular expressions agree on every one.
+void TestSearch::matcherAgreesWithExpressions_data()
+{
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWords");
+    QTest::newRow("any case") << false << false;
+    QTest::newRow("match case") << true << false;
+    QTest::newRow("whole words") << false << true;
+    QTest::newRow("both") << true << true;
+}
+
+void TestSearch::matcherAgreesWithExpressions()
+{
+    REQUIRE_TABLES();
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWords);
+    const QString alphabet = QStringLiteral("aethLOæÆ '%_");
+    QRandomGenerator random(21);
+    for (int k = 0; k < 120; ++k) {
+        QString keyword;
+        const int length = 1 + int(random.bounded(5));
+        for (int i = 0; i < length; ++i)
+            keyword += alphabet.at(int(random.bounded(alphabet.size())));
+        const KeywordMatcher matcher(keyword, matchCase, wholeWords);
+        const Rule rule = keywordRule(keyword, matchCase, wholeWords);
+        for (int v = 0; v < m_verses.size(); v += 29) {
+            QByteArray text = m_verses.at(v).text.toUtf8();
+            if (!matchCase)
+                text = SearchStatement::asciiLower(m_verses.at(v).text).toUtf8();
+            QVERIFY2(matcher.matches(text) == verseHolds(m_verses.at(v).text, rule),
+                     qPrintable(QStringLiteral("%1 in %2").arg(keyword, m_verses.at(v).text)));
+        }
+    }
 }
 
 void TestSearch::apostropheKeyword()
