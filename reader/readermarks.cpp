@@ -6,8 +6,8 @@
 
 #include "search/keywordmatcher.h"
 
-#include <QTextBlock>
 #include <QComboBox>
+#include <QTextBlock>
 #include <QTextDocument>
 
 namespace {
