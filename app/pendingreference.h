@@ -7,6 +7,7 @@
 // 200 ms timer turns the request into one reader.
 #pragma once
 
+#include <QStringList>
 #include <QtGlobal>
 
 struct VerseReference
@@ -14,6 +15,12 @@ struct VerseReference
     qint32 Book = 0;
     qint32 Chapter = 0;
     qint32 Verse = 0;
+    // A reader opened from a search result marks its verse and highlights
+    // the keywords as the search found them.
+    bool MarkVerse = false;
+    QStringList Words = {};
+    bool MatchCase = false;
+    bool WholeWords = false;
 };
 
 extern VerseReference PendingReference;

@@ -79,6 +79,7 @@ void PlainTextDelegate::paint(QPainter *painter, const QStyleOptionViewItem &opt
     textOption.setAlignment(QStyle::visualAlignment(opt.direction, opt.displayAlignment));
     QTextLayout layout(text, opt.font);
     layout.setTextOption(textOption);
+    layout.setFormats(textFormats(index, text));
     layout.beginLayout();
     QTextLine line = layout.createLine();
     line.setLineWidth(textRect.width());

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QStyledItemDelegate>
+#include <QTextLayout>
 
 class PlainTextDelegate : public QStyledItemDelegate
 {
@@ -12,4 +13,15 @@ public:
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option,
                const QModelIndex &index) const override;
+
+protected:
+    // Formats for parts of a cell's text (text is the part that is drawn),
+    // such as found words in bold; none by default.
+    virtual QList<QTextLayout::FormatRange> textFormats(const QModelIndex &index,
+                                                        const QString &text) const
+    {
+        Q_UNUSED(index);
+        Q_UNUSED(text);
+        return {};
+    }
 };

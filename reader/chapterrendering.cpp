@@ -77,10 +77,9 @@ void TFormBook::ComboBoxChapterChange()
             building = true;
             area->setUpdatesEnabled(false);
             QTextDocument *document = area->document();
-            document->clear();
             // A mark belongs to the chapter it was made in.
-            m_markedVerses.clear();
-            refreshExtraSelections();
+            forgetMarks();
+            document->clear();
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
             cursor = QTextCursor(document);
             cursor.beginEditBlock();

@@ -177,6 +177,11 @@ TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
     ComboBoxChapterChange();
     ComboBoxVerse->setCurrentIndex(entryOf(PendingReference.Verse));
     ComboBoxVerseChange();
+    if (PendingReference.MarkVerse) {
+        markVerses(PendingReference.Verse, PendingReference.Verse);
+        highlightWords(PendingReference.Words, PendingReference.MatchCase,
+                       PendingReference.WholeWords);
+    }
     PendingReference = {1, 1, 1};
     StudyCommands::attachReader(this);
 

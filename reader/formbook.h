@@ -6,7 +6,9 @@
 
 #include "reader/readerhistory.h"
 
+#include <QPair>
 #include <QTextEdit>
+#include <QVector>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -83,9 +85,6 @@ public:
 
     // Shows a place as a jump the person asked for: one step of the history.
     void goTo(int book, int chapter, int verse);
-    // A highlight behind verses first to last of the chapter shown, until
-    // another chapter is shown.
-    void markVerses(int first, int last);
     ReaderPlace currentPlace() const;
     const ReaderHistory &history() const { return m_history; }
     // A reader rebuilt in place of another takes over its history.
@@ -117,6 +116,15 @@ public slots:
     // The selected text as the dictionary receives it.
     QString selectedWord() const;
 
+    // A highlight behind verses first to last of the chapter shown, and the
+    // keywords of a search highlighted in it; both go when another chapter
+    // is shown.
+    void markVerses(int first, int last);
+    void highlightWords(const QStringList &words, bool matchCase, bool wholeWords);
+    QPair<int, int> markedVerses() const { return m_markedVerses; }
+    // The text ranges highlighted as keywords, in document positions.
+    QVector<QPair<int, int>> highlightedWords() const;
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -140,13 +148,14 @@ private:
     void createNavigation();
     void showPlace(const ReaderPlace &place);
     void setHistoryButtonStates();
-    void refreshExtraSelections();
     void createControls();
     void createActions();
     void RxRichEdit1KeyDown(int key);
     QToolButton *buttonForMnemonic(const QKeyEvent *event) const;
     void setButtonStates();
     void setCaret(int position);
+    void refreshExtraSelections();
+    void forgetMarks();
 
     std::unique_ptr<Table> m_tableBible;
     std::unique_ptr<Table> m_tableChapters;
@@ -156,5 +165,6 @@ private:
     // The place shown when no jump is running: where the next jump leaves.
     ReaderPlace m_settledPlace;
     int m_jumpDepth = 0;
-    QList<QTextEdit::ExtraSelection> m_markedVerses;
+    QPair<int, int> m_markedVerses{0, 0}; // none while first is 0
+    QList<QTextEdit::ExtraSelection> m_wordSelections;
 };

@@ -170,7 +170,7 @@ void TFormBook::goTo(int book, int chapter, int verse)
     const Jump jump(*this);
     // A new place asked for: the last range asked for is no longer marked,
     // even within the same chapter.
-    m_markedVerses.clear();
+    m_markedVerses = {0, 0};
     refreshExtraSelections();
     showPlace({book, chapter, verse});
 }
@@ -193,28 +193,4 @@ void TFormBook::RxSpeedButtonForwardClick()
         setHistoryButtonStates();
     }
     RxRichEdit1->setFocus();
-}
-
-void TFormBook::markVerses(int first, int last)
-{
-    m_markedVerses.clear();
-    const int verses = qMin(ComboBoxVerse->count(), int(MaxVerses));
-    if (first >= 1 && first <= last && last <= verses) {
-        QTextEdit::ExtraSelection mark;
-        mark.cursor = QTextCursor(RxRichEdit1->document());
-        mark.cursor.setPosition(VerseStarts[first - 1]);
-        // Up to the end of the last verse's text, not into the next line.
-        mark.cursor.setPosition(qMax(VerseStarts[first - 1], VerseStarts[last] - 1),
-                                QTextCursor::KeepAnchor);
-        const QPalette palette = RxRichEdit1->palette();
-        mark.format.setBackground(
-            VerseMark::colour(palette.color(QPalette::Base), palette.color(QPalette::Text)));
-        m_markedVerses.append(mark);
-    }
-    refreshExtraSelections();
-}
-
-void TFormBook::refreshExtraSelections()
-{
-    RxRichEdit1->setExtraSelections(m_markedVerses);
 }

@@ -2,12 +2,17 @@
 
 #include "app/busycursor.h"
 #include "app/pendingreference.h"
+#include "scripture/bookcatalogue.h"
 #include "scripture/sqltext.h"
+#include "search/keywordmatcher.h"
 #include "search/resultmenu.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
+#include "search/versescan.h"
+#include "search/versetexts.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
 #include <QHeaderView>
@@ -19,9 +24,8 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QStatusBar>
+#include <QTextEdit>
 #include <QVBoxLayout>
-
-#include <limits>
 
 namespace {
 
@@ -64,6 +68,26 @@ constexpr int kTextColumnAllowance = 25;      // room for the grid's vertical sc
 constexpr int kDefaultRowHeight = 16;
 constexpr int kStatusPanelWidth = 100;
 const char *const kStringGridResultsAccessibleName = "Results";
+
+// The options row under the keywords, the selected verse's pane below the
+// grid, and the status's second panel.
+constexpr int kPanelOptionsHeight = 26;
+const char *const kLabelScopeText = "Search &in:";
+constexpr Place kLabelScope{10, 6, 0, 0};
+constexpr Place kComboBoxScope{68, 2, 130, 21};
+const char *const kScopeItems[] = {"Whole Bible", "Old Testament", "New Testament"};
+constexpr int kOldTestamentBooks = 39;
+const char *const kMatchCaseText = "Match &case";
+constexpr Place kCheckBoxMatchCase{212, 4, 0, 0};
+const char *const kWholeWordsText = "Whole w&ords";
+constexpr Place kCheckBoxWholeWords{310, 4, 0, 0};
+constexpr int kMemoVerseLines = 3;
+const char *const kMemoVerseAccessibleName = "Selected verse";
+const char *const kBooksText = "in %1 Book(s)";
+// Longer keywords are cut as they are typed or pasted: the longest verse has
+// 528 characters, so a plain keyword that could be found is never cut.
+constexpr int kKeywordMaxLength = 1000;
+const char *const kKeywordTooLongText = "A keyword holds at most %1 characters.";
 
 const char *const kSearchingText = "Searching...";
 const char *const kFoundSuffix = " Verse(s) Found";
@@ -135,9 +159,13 @@ void TFormSearch::createControls()
         edit->installEventFilter(this);
         edit->setObjectName(QStringLiteral("Edit%1").arg(i + 1));
         edit->setAccessibleName(text(kEditAccessibleName).arg(i + 1));
+        edit->setMaxLength(kKeywordMaxLength);
+        connect(edit, &QLineEdit::inputRejected, this,
+                [this] { setStatusText(text(kKeywordTooLongText).arg(kKeywordMaxLength)); });
         place(edit, {kEditLefts[i], kEditTop, kEditWidth, kEditHeight});
         *edits[i] = edit;
     }
+    Panel1->installEventFilter(this);
 
     Label2 = new QLabel(text(kLabel2Text), Panel1);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -181,6 +209,8 @@ void TFormSearch::createControls()
     panel1Layout->addStretch();
     panel1Layout->addWidget(Panel3);
 
+    createOptions();
+
     Panel2 = new QWidget(this);
     Panel2->setObjectName(QStringLiteral("Panel2"));
     Panel2->installEventFilter(this);
@@ -190,18 +220,32 @@ void TFormSearch::createControls()
     StringGridResults->setAccessibleName(text(kStringGridResultsAccessibleName));
     auto *panel2Layout = new QVBoxLayout(Panel2);
     panel2Layout->setContentsMargins(0, 0, 0, 0);
-    panel2Layout->addWidget(StringGridResults);
+    panel2Layout->setSpacing(0);
+    panel2Layout->addWidget(StringGridResults, 1);
+    MemoVerse = new QTextEdit(Panel2);
+    MemoVerse->setObjectName(QStringLiteral("MemoVerse"));
+    MemoVerse->setReadOnly(true);
+    MemoVerse->setAccessibleName(text(kMemoVerseAccessibleName));
+    MemoVerse->setFixedHeight(kMemoVerseLines * MemoVerse->fontMetrics().lineSpacing() +
+                              2 * MemoVerse->frameWidth() +
+                              2 * int(MemoVerse->document()->documentMargin()));
+    panel2Layout->addWidget(MemoVerse);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     m_statusPanel = new QLabel(StatusBar1);
     m_statusPanel->setMinimumWidth(kStatusPanelWidth);
     StatusBar1->addWidget(m_statusPanel);
+    m_booksPanel = new QLabel(StatusBar1);
+    // The window may be narrowed below both panels; the second gives way.
+    m_booksPanel->setMinimumWidth(1);
+    StatusBar1->addWidget(m_booksPanel);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(Panel1);
+    layout->addWidget(PanelOptions);
     layout->addWidget(Panel2, 1);
     layout->addWidget(StatusBar1);
 
@@ -211,7 +255,11 @@ void TFormSearch::createControls()
     QWidget::setTabOrder(Edit4, Edit5);
     QWidget::setTabOrder(Edit5, ComboBoxconjunction);
     QWidget::setTabOrder(ComboBoxconjunction, BtnSearch);
-    QWidget::setTabOrder(BtnSearch, StringGridResults);
+    QWidget::setTabOrder(BtnSearch, ComboBoxScope);
+    QWidget::setTabOrder(ComboBoxScope, CheckBoxMatchCase);
+    QWidget::setTabOrder(CheckBoxMatchCase, CheckBoxWholeWords);
+    QWidget::setTabOrder(CheckBoxWholeWords, StringGridResults);
+    QWidget::setTabOrder(StringGridResults, MemoVerse);
     setFocusProxy(Edit1);
 
     ResultsGrid *grid = StringGridResults;
@@ -232,7 +280,76 @@ void TFormSearch::createControls()
     grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     connect(grid, &ResultsGrid::cellSelected, this, &TFormSearch::StringGridResultsSelectCell);
+    connect(grid, &ResultsGrid::cellSelected, this, &TFormSearch::showSelectedVerse);
     connect(grid, &ResultsGrid::gridDoubleClicked, this, &TFormSearch::StringGridResultsDblClick);
+}
+
+// An Alt letter that belongs to the search window with the focus: a
+// window-wide one would be ambiguous as soon as two search windows are open.
+void TFormSearch::ownAltLetter(const QString &caption, QWidget *target)
+{
+    auto *shortcut = new QShortcut(QKeySequence::mnemonic(caption), this);
+    shortcut->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(shortcut, &QShortcut::activated, target, [target] {
+        target->setFocus(Qt::ShortcutFocusReason);
+        if (auto *box = qobject_cast<QCheckBox *>(target))
+            box->click();
+    });
+}
+
+void TFormSearch::createOptions()
+{
+    PanelOptions = new QWidget(this);
+    PanelOptions->setObjectName(QStringLiteral("PanelOptions"));
+    PanelOptions->setFixedHeight(kPanelOptionsHeight);
+
+    // The label shows its Alt letter underlined without taking it window-wide.
+    const QString scopeCaption = text(kLabelScopeText);
+    QString shown = scopeCaption;
+    const int amp = int(shown.indexOf(QLatin1Char('&')));
+    shown = shown.left(amp) + QLatin1String("<u>") + shown.mid(amp + 1, 1) + QLatin1String("</u>") +
+            shown.mid(amp + 2);
+    LabelScope = new QLabel(shown, PanelOptions);
+    LabelScope->setObjectName(QStringLiteral("LabelScope"));
+    LabelScope->setTextFormat(Qt::RichText);
+    place(LabelScope, kLabelScope);
+
+    ComboBoxScope = new QComboBox(PanelOptions);
+    ComboBoxScope->setObjectName(QStringLiteral("ComboBoxScope"));
+    for (const char *item : kScopeItems)
+        ComboBoxScope->addItem(text(item));
+    ComboBoxScope->addItems(BookCatalogue::names());
+    ComboBoxScope->setAccessibleName(
+        QString(scopeCaption).remove(QLatin1Char('&')).remove(QLatin1Char(':')));
+    ComboBoxScope->installEventFilter(this);
+    place(ComboBoxScope, kComboBoxScope);
+    ownAltLetter(scopeCaption, ComboBoxScope);
+
+    const auto checkBox = [this](const char *caption, const char *name, const Place &where) {
+        auto *box = new QCheckBox(text(caption), PanelOptions);
+        box->setObjectName(QString::fromLatin1(name));
+        box->setShortcut(QKeySequence());
+        box->setAccessibleName(text(caption).remove(QLatin1Char('&')));
+        box->installEventFilter(this);
+        place(box, where);
+        ownAltLetter(text(caption), box);
+        return box;
+    };
+    CheckBoxMatchCase = checkBox(kMatchCaseText, "CheckBoxMatchCase", kCheckBoxMatchCase);
+    CheckBoxWholeWords = checkBox(kWholeWordsText, "CheckBoxWholeWords", kCheckBoxWholeWords);
+}
+
+// The keyword boxes keep the design's places at the design's width and
+// share whatever the window is widened by.
+void TFormSearch::layOutKeywords()
+{
+    const int extra = qMax(0, Panel1->width() - kWindowSize.width());
+    const auto boxes = keywordBoxes();
+    for (int i = 0; i < 5; ++i) {
+        const int grow = extra * (i + 1) / 5 - extra * i / 5;
+        boxes[std::size_t(i)]->setGeometry(kEditLefts[i] + extra * i / 5, kEditTop,
+                                           kEditWidth + grow, kEditHeight);
+    }
 }
 
 void TFormSearch::FormCreate()
@@ -262,38 +379,63 @@ void TFormSearch::setStatusText(const QString &status)
     StringGridResults->setAccessibleDescription(status);
 }
 
+QString TFormSearch::booksText() const
+{
+    return m_booksPanel->text();
+}
+
+// The design's statement sought each keyword in three case forms only; the
+// verses are now read once and searched in memory, in every case form unless
+// the case is to match, within the chosen books.
 void TFormSearch::BtnSearchClick()
 {
     BusyCursor busy;
     setStatusText(text(kSearchingText));
+    m_booksPanel->clear();
     // The search holds the event loop until it ends: show the status now.
     StatusBar1->repaint();
     QueryBible.close();
     StringGridResults->gridModel()->clearToEmptyRow();
     ResultBooks.clear();
+    MemoVerse->clear();
 
     QStringList keywords;
-    for (QLineEdit *box : keywordBoxes())
-        keywords << SqlText::withoutControls(box->text());
-    const bool all = ComboBoxconjunction->currentText() == text(kAllText);
-    const QStringList statement = buildSearchStatement(keywords, all);
+    bool anyKeyword = false;
+    for (QLineEdit *box : keywordBoxes()) {
+        keywords << SqlText::withoutControls(box->text()).left(kKeywordMaxLength);
+        anyKeyword = anyKeyword || !SearchStatement::isBlankKeyword(keywords.back());
+    }
+    SearchOptions options;
+    options.all = ComboBoxconjunction->currentText() == text(kAllText);
+    options.matchCase = CheckBoxMatchCase->isChecked();
+    options.wholeWords = CheckBoxWholeWords->isChecked();
+    const int scope = ComboBoxScope->currentIndex();
+    const int scopes = int(std::size(kScopeItems));
+    if (scope == 1) {
+        options.lastBook = kOldTestamentBooks;
+    } else if (scope == 2) {
+        options.firstBook = kOldTestamentBooks + 1;
+    } else if (scope >= scopes) {
+        options.firstBook = options.lastBook = scope - scopes + 1;
+    }
+    m_keywords = keywords;
+    m_matchCase = options.matchCase;
+    m_wholeWords = options.wholeWords;
+    StringGridResults->gridModel()->setKeywords(keywords, options.matchCase, options.wholeWords);
     // However the search ends, the status tells what the grid shows.
     const QString nothingFound = QLatin1String("0") + text(kFoundSuffix);
-    if (statement.isEmpty()) {
+    if (!anyKeyword) {
         setStatusText(nothingFound);
         return;
     }
-
-    QueryBible.clearSql();
-    for (const QString &line : statement)
-        QueryBible.addLine(line);
     try {
-        QueryBible.open();
-        if (QueryBible.isEmpty()) {
+        const std::shared_ptr<const VerseTexts> texts = VerseTexts::current();
+        const QVector<int> verses = VerseScan::findVerses(*texts, keywords, options);
+        if (verses.isEmpty()) {
             setStatusText(nothingFound);
             return;
         }
-        fillGrid();
+        fillGrid(*texts, verses);
     } catch (...) {
         StringGridResults->gridModel()->clearToEmptyRow();
         ResultBooks.clear();
@@ -302,70 +444,68 @@ void TFormSearch::BtnSearchClick()
     }
 }
 
-void TFormSearch::fillGrid()
+void TFormSearch::fillGrid(const VerseTexts &texts, const QVector<int> &verses)
 {
-    int found = 0;
+    int books = 0;
     {
         RepaintSuspended suspended(StringGridResults);
         ResultsGridModel::Fill fill(*StringGridResults->gridModel());
-        QVector<qint32> books{0};
-        QueryBible.first();
-        // Fields are looked up once, not per row; one that is missing raises
-        // the engine's own error.
-        const auto column = [this](const QString &name) {
-            const int index = QueryBible.fieldIndex(name);
-            if (index < 0)
-                QueryBible.fieldByName(name);
-            return index;
-        };
-        const int bookColumn = column(QStringLiteral("Book"));
-        const int nameColumn = column(QStringLiteral("BookName"));
-        const int chapterColumn = column(QStringLiteral("Chapter"));
-        const int verseColumn = column(QStringLiteral("Verse"));
-        const int textColumn = column(QStringLiteral("Scripture Text"));
-        // Chapter and verse numbers repeat down a large result: one shared
-        // string for each.
-        QVector<QString> numbers;
-        const auto number = [&numbers](qint32 value) {
-            if (value < 0 || value > 999)
+        QVector<qint32> bookOfRow;
+        bookOfRow.reserve(verses.size() + 1);
+        bookOfRow.append(0);
+        // Book names, chapter and verse numbers repeat down a large result:
+        // one shared string for each.
+        QVector<QString> numbers(200);
+        const auto number = [&numbers](int value) {
+            if (value < 0 || value >= numbers.size())
                 return QString::number(value);
-            if (value >= numbers.size())
-                numbers.resize(value + 1);
             QString &text = numbers[value];
             if (text.isNull())
                 text = QString::number(value);
             return text;
         };
-        // The engine's own types read directly; anything else goes through
-        // the general conversions and their errors.
-        const auto integer = [this](int index) {
-            const QVariant &value = QueryBible.valueAt(index);
-            if (value.typeId() == QMetaType::LongLong) {
-                const qlonglong n = *static_cast<const qlonglong *>(value.constData());
-                if (n >= std::numeric_limits<qint32>::min() &&
-                    n <= std::numeric_limits<qint32>::max())
-                    return qint32(n);
+        int lastBook = 0;
+        QString bookName;
+        for (const int verse : verses) {
+            const int book = texts.book(verse);
+            if (book != lastBook) {
+                lastBook = book;
+                bookName = texts.bookName(book);
+                ++books;
             }
-            return FieldValue(value).asInteger();
-        };
-        const auto string = [this](int index) {
-            const QVariant &value = QueryBible.valueAt(index);
-            if (value.typeId() == QMetaType::QString)
-                return *static_cast<const QString *>(value.constData());
-            return FieldValue(value).asString();
-        };
-        while (!QueryBible.eof()) {
-            const qint32 book = integer(bookColumn);
-            fill.append({string(nameColumn), number(integer(chapterColumn)),
-                         number(integer(verseColumn)), string(textColumn)});
-            books.append(book);
-            ++found;
-            QueryBible.next();
+            const QByteArrayView bytes = texts.text(verse);
+            fill.append({bookName, number(texts.chapter(verse)), number(texts.verseNumber(verse)),
+                         QString::fromUtf8(bytes.data(), bytes.size())});
+            bookOfRow.append(book);
         }
         fill.commit();
-        ResultBooks = std::move(books);
+        ResultBooks = std::move(bookOfRow);
     }
-    setStatusText(QString::number(found) + text(kFoundSuffix));
+    setStatusText(QString::number(verses.size()) + text(kFoundSuffix));
+    m_booksPanel->setText(text(kBooksText).arg(books));
+}
+
+void TFormSearch::showSelectedVerse()
+{
+    const int row = SelectedRow;
+    const QString verse = StringGridResults->cell(3, row);
+    if (row <= 0 || verse.isEmpty()) {
+        MemoVerse->clear();
+        return;
+    }
+    // The whole verse, its reference first, with the keywords in bold.
+    QString html = QStringLiteral("<b>%1 %2:%3</b> ")
+                       .arg(StringGridResults->cell(0, row).toHtmlEscaped(),
+                            StringGridResults->cell(1, row), StringGridResults->cell(2, row));
+    int at = 0;
+    for (const auto &span : KeywordMatcher::spans(verse, m_keywords, m_matchCase, m_wholeWords)) {
+        html += verse.mid(at, span.first - at).toHtmlEscaped() + QLatin1String("<b>") +
+                verse.mid(span.first, span.second - span.first).toHtmlEscaped() +
+                QLatin1String("</b>");
+        at = span.second;
+    }
+    html += verse.mid(at).toHtmlEscaped();
+    MemoVerse->setHtml(html);
 }
 
 void TFormSearch::Panel2Resize()
@@ -393,6 +533,10 @@ void TFormSearch::StringGridResultsDblClick()
     PendingReference.Book = ResultBooks.at(row);
     PendingReference.Chapter = StringGridResults->cell(1, row).toInt();
     PendingReference.Verse = StringGridResults->cell(2, row).toInt();
+    PendingReference.MarkVerse = true;
+    PendingReference.Words = m_keywords;
+    PendingReference.MatchCase = m_matchCase;
+    PendingReference.WholeWords = m_wholeWords;
     OpenBookRequest = true;
 }
 
@@ -400,6 +544,8 @@ bool TFormSearch::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == Panel2 && event->type() == QEvent::Resize)
         Panel2Resize();
+    if (watched == Panel1 && event->type() == QEvent::Resize)
+        layOutKeywords();
     // Enter or Space on a result opens it, as a double-click does, so that
     // the results can be read without a mouse.
     if (watched == StringGridResults) {

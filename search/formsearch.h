@@ -10,8 +10,10 @@
 
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
+class QTextEdit;
 class QLineEdit;
 class QPushButton;
 class QStatusBar;
@@ -39,7 +41,17 @@ public:
     QWidget *Panel2 = nullptr;
     ResultsGrid *StringGridResults = nullptr;
     QStatusBar *StatusBar1 = nullptr;
+    // Beyond the design: the options row under the keywords and the pane
+    // that shows the selected verse whole.
+    QWidget *PanelOptions = nullptr;
+    QLabel *LabelScope = nullptr;
+    QComboBox *ComboBoxScope = nullptr;
+    QCheckBox *CheckBoxMatchCase = nullptr;
+    QCheckBox *CheckBoxWholeWords = nullptr;
+    QTextEdit *MemoVerse = nullptr;
 
+    // The design's query object. The search now scans the verse texts held
+    // in memory (search/versescan.h), so it stays closed.
     Query QueryBible;
     // Entry r is the book number of grid row r; entry 0 (the heading row)
     // is unused. Empty until a search has found verses.
@@ -48,8 +60,12 @@ public:
     int SelectedRow = 0;
 
     std::array<QLineEdit *, 5> keywordBoxes() const { return {Edit1, Edit2, Edit3, Edit4, Edit5}; }
-    // The text of the status bar's one panel.
+    // The text of the status bar's first panel.
     QString statusText() const;
+    // The second panel: in how many books the verses are.
+    QString booksText() const;
+    // The keywords of the last search, as the results highlight them.
+    QStringList searchedKeywords() const { return m_keywords; }
 
 public slots:
     void BtnSearchClick();
@@ -65,8 +81,16 @@ private:
     void createControls();
     void FormCreate();
     void setStatusText(const QString &text);
-    void fillGrid();
+    void fillGrid(const class VerseTexts &texts, const QVector<int> &verses);
+    void createOptions();
+    void ownAltLetter(const QString &caption, QWidget *target);
+    void layOutKeywords();
+    void showSelectedVerse();
 
     QLabel *m_statusPanel = nullptr;
+    QLabel *m_booksPanel = nullptr;
+    QStringList m_keywords;
+    bool m_matchCase = false;
+    bool m_wholeWords = false;
     bool m_placed = false;
 };

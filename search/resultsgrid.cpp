@@ -1,6 +1,7 @@
 #include "resultsgrid.h"
 
 #include "app/plaintextdelegate.h"
+#include "search/keywordmatcher.h"
 
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -22,6 +23,13 @@ int ResultsGridModel::columnCount(const QModelIndex &parent) const
 
 QVariant ResultsGridModel::data(const QModelIndex &index, int role) const
 {
+    // Moving through the results, a screen reader hears the whole row.
+    if (role == Qt::AccessibleTextRole && index.isValid()) {
+        const Row &row = m_rows.at(index.row());
+        if (row[0].isEmpty())
+            return {};
+        return QStringLiteral("%1 %2:%3 %4").arg(row[0], row[1], row[2], row[3]);
+    }
     if (role != Qt::DisplayRole || !index.isValid())
         return {};
     return m_rows.at(index.row()).at(std::size_t(index.column()));
@@ -66,6 +74,20 @@ void ResultsGridModel::clearToEmptyRow()
     endResetModel();
 }
 
+void ResultsGridModel::setKeywords(const QStringList &keywords, bool matchCase, bool wholeWords)
+{
+    m_keywords = keywords;
+    m_matchCase = matchCase;
+    m_wholeWords = wholeWords;
+}
+
+QVector<QPair<int, int>> ResultsGridModel::keywordSpans(int modelRow) const
+{
+    if (modelRow < 0 || modelRow >= m_rows.size())
+        return {};
+    return KeywordMatcher::spans(m_rows.at(modelRow)[3], m_keywords, m_matchCase, m_wholeWords);
+}
+
 ResultsGridModel::Fill::Fill(ResultsGridModel &model) : m_model(model)
 {
     m_model.beginResetModel();
@@ -81,10 +103,41 @@ ResultsGridModel::Fill::~Fill()
     m_model.endResetModel();
 }
 
+namespace {
+
+// The found words of a verse drawn in bold.
+class ResultsDelegate : public PlainTextDelegate
+{
+public:
+    using PlainTextDelegate::PlainTextDelegate;
+
+protected:
+    QList<QTextLayout::FormatRange> textFormats(const QModelIndex &index,
+                                                const QString &text) const override
+    {
+        QList<QTextLayout::FormatRange> formats;
+        const auto *model = qobject_cast<const ResultsGridModel *>(index.model());
+        if (!model || index.column() != ResultsGridModel::kColumnCount - 1)
+            return formats;
+        for (const auto &span : model->keywordSpans(index.row())) {
+            if (span.first >= text.size())
+                break;
+            QTextLayout::FormatRange range;
+            range.start = span.first;
+            range.length = int(qMin<qsizetype>(span.second, text.size())) - span.first;
+            range.format.setFontWeight(QFont::Bold);
+            formats.append(range);
+        }
+        return formats;
+    }
+};
+
+} // namespace
+
 ResultsGrid::ResultsGrid(QWidget *parent) : QTableView(parent), m_model(new ResultsGridModel(this))
 {
     setModel(m_model);
-    setItemDelegate(new PlainTextDelegate(this));
+    setItemDelegate(new ResultsDelegate(this));
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex &current) {
                 if (current.isValid())

@@ -32,6 +32,10 @@ public:
     QString cell(int column, int gridRow) const;
     // Cuts the grid to the heading and one empty row.
     void clearToEmptyRow();
+    // The keywords the text column shows in bold.
+    void setKeywords(const QStringList &keywords, bool matchCase, bool wholeWords);
+    // Character ranges of a row's verse text that hold a keyword.
+    QVector<QPair<int, int>> keywordSpans(int modelRow) const;
 
     // Lays a whole result in as one model reset, so the view relayouts once
     // however many rows arrive. Unless committed, the grid falls back to the
@@ -54,6 +58,9 @@ public:
 private:
     QStringList m_headings;
     QVector<Row> m_rows;
+    QStringList m_keywords;
+    bool m_matchCase = false;
+    bool m_wholeWords = false;
 };
 
 class ResultsGrid : public QTableView

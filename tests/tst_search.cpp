@@ -7,12 +7,16 @@
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
 #include "search/formsearch.h"
+#include "search/keywordmatcher.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
 #include "support/sandbox.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +27,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -49,10 +54,10 @@ struct Verse
     QString text;
 };
 
-// The matching rule of the statement, done without the engine: a keyword is
-// found when the verse holds it in one of its three case forms, "%" and "_"
-// keeping their pattern meaning.
-QRegularExpression likePattern(const QString &form)
+// The matching rule of the search, done with regular expressions: "%" and
+// "_" keep their pattern meaning, ASCII letters match in any case unless the
+// case is to match, and whole words have no letter on either side.
+QRegularExpression likePattern(const QString &form, bool wholeWords)
 {
     QString expression;
     for (const QChar c : form) {
@@ -63,25 +68,26 @@ QRegularExpression likePattern(const QString &form)
         else
             expression += QRegularExpression::escape(QString(c));
     }
-    return QRegularExpression(QLatin1String("\\A.*") + expression + QLatin1String(".*\\z"),
-                              QRegularExpression::DotMatchesEverythingOption);
+    if (wholeWords)
+        expression = QLatin1String("(?<!\\p{L})") + expression + QLatin1String("(?!\\p{L})");
+    return QRegularExpression(expression, QRegularExpression::DotMatchesEverythingOption);
 }
 
-// The three case forms of one keyword as patterns.
-QVector<QRegularExpression> keywordRule(const QString &keyword)
+struct Rule
 {
-    using namespace SearchStatement;
-    return {likePattern(asciiUpper(keyword)), likePattern(asciiLower(keyword)),
-            likePattern(asciiUpper(keyword.left(1)) + asciiLower(keyword.mid(1)))};
+    QRegularExpression pattern;
+    bool matchCase = false;
+};
+
+Rule keywordRule(const QString &keyword, bool matchCase = false, bool wholeWords = false)
+{
+    return {likePattern(matchCase ? keyword : SearchStatement::asciiLower(keyword), wholeWords),
+            matchCase};
 }
 
-bool verseHolds(const QString &text, const QVector<QRegularExpression> &rule)
+bool verseHolds(const QString &text, const Rule &rule)
 {
-    for (const QRegularExpression &form : rule) {
-        if (form.match(text).hasMatch())
-            return true;
-    }
-    return false;
+    return rule.pattern.match(rule.matchCase ? text : SearchStatement::asciiLower(text)).hasMatch();
 }
 
 const char *const kExample[] = {
@@ -130,7 +136,15 @@ private slots:
     void countsMatchTheText_data();
     void countsMatchTheText();
     void gridRowsCellsAndBooks();
-    void caseFormsOnly();
+    void everyCaseForm();
+    void searchCounts_data();
+    void searchCounts();
+    void badInputEndsQuickly_data();
+    void badInputEndsQuickly();
+    void longKeywordIsCutAndSaidSo();
+    void changedTableIsReadAgain();
+    void matcherAgreesWithExpressions_data();
+    void matcherAgreesWithExpressions();
     void apostropheKeyword();
     void oddKeywords_data();
     void oddKeywords();
@@ -150,12 +164,16 @@ private slots:
     void cellDrawsAsTheStyleInEveryState_data();
     void cellDrawsAsTheStyleInEveryState();
     void readerOpensAtDoubleClickedVerse();
+    void openedResultIsMarkedInTheReader();
+    void optionsAreReachableAndNamed();
+    void keywordsShowBoldAndVerseWhole();
     void altLetterStartsTheFocusedSearch();
     void resultMenuOpensInTheActiveReader();
 
 private:
     bool tablesReady() const { return m_sandbox && m_verses.size() > 30000; }
-    std::set<Ref> expected(const QStringList &keywords, bool all) const;
+    std::set<Ref> expected(const QStringList &keywords, bool all, bool matchCase = false,
+                           bool wholeWords = false) const;
     static std::set<Ref> shown(const TFormSearch &form);
     void search(TFormSearch &form, const QStringList &keywords, bool all = true);
     void selectRow(TFormSearch &form, int gridRow, int column = 0);
@@ -224,12 +242,13 @@ void TestSearch::cleanupTestCase()
     m_sandbox.reset();
 }
 
-std::set<Ref> TestSearch::expected(const QStringList &keywords, bool all) const
+std::set<Ref> TestSearch::expected(const QStringList &keywords, bool all, bool matchCase,
+                                   bool wholeWords) const
 {
-    QVector<QVector<QRegularExpression>> rules;
+    QVector<Rule> rules;
     for (const QString &keyword : keywords) {
         if (!SearchStatement::isBlankKeyword(keyword))
-            rules.append(keywordRule(keyword));
+            rules.append(keywordRule(keyword, matchCase, wholeWords));
     }
     std::set<Ref> refs;
     for (const Verse &verse : m_verses) {
@@ -530,51 +549,259 @@ void TestSearch::gridRowsCellsAndBooks()
     }
 }
 
-void TestSearch::caseFormsOnly()
+void TestSearch::everyCaseForm()
 {
     REQUIRE_TABLES();
-    const std::set<Ref> three{{1, 1, 1}, {1, 1, 2}, {1, 1, 3}};
+    const std::set<Ref> four{{1, 1, 1}, {1, 1, 2}, {1, 1, 3}, {1, 1, 4}};
     for (const char *keyword : {"frobnitz", "FROBNITZ", "Frobnitz", "fRobnitz"}) {
         TFormSearch form;
         search(form, {QString::fromLatin1(keyword)});
-        QCOMPARE(shown(form), three);
-        QCOMPARE(form.statusText(), QStringLiteral("3 Verse(s) Found"));
-        QCOMPARE(form.StringGridResults->rowCount(), 4);
-        QCOMPARE(form.ResultBooks.mid(1), (QVector<qint32>{1, 1, 1}));
+        QCOMPARE(shown(form), four);
+        QCOMPARE(form.statusText(), QStringLiteral("4 Verse(s) Found"));
+        QCOMPARE(form.booksText(), QStringLiteral("in 1 Book(s)"));
+        QCOMPARE(form.ResultBooks.mid(1), (QVector<qint32>{1, 1, 1, 1}));
+        // Matching the case finds the one verse that writes it so.
+        form.CheckBoxMatchCase->setChecked(true);
+        form.BtnSearchClick();
+        QCOMPARE(form.statusText(), QStringLiteral("1 Verse(s) Found"));
     }
+}
+
+// Counts made once outside the program, over data/kjv/kjv.tsv with Python's
+// regular expressions (ASCII letters folded unless the case is to match,
+// "%" as ".*", "_" as ".", whole words as no letter on either side).
+void TestSearch::searchCounts_data()
+{
+    QTest::addColumn<QStringList>("keywords");
+    QTest::addColumn<bool>("all");
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWords");
+    QTest::addColumn<int>("scope"); // 0 Bible, 1 Old, 2 New Testament, 2 + n book n
+    QTest::addColumn<int>("verses");
+    QTest::addColumn<int>("books");
+    struct Row
+    {
+        const char *name;
+        QStringList keywords;
+        bool all, matchCase, wholeWords;
+        int scope, verses, books;
+    };
+    const auto l = [](const char *text) { return QString::fromUtf8(text); };
+    const Row rows[] = {
+        {"Holy Ghost", {l("Holy Ghost")}, true, false, false, 0, 89, 16},
+        {"Jesus Christ", {l("Jesus Christ")}, true, false, false, 0, 189, 25},
+        {"Lord God", {l("Lord God")}, true, false, false, 0, 531, 31},
+        {"Lord Jesus", {l("Lord Jesus")}, true, false, false, 0, 115, 22},
+        {"kingdom of God", {l("kingdom of God")}, true, false, false, 0, 69, 10},
+        {"lord", {l("lord")}, true, false, false, 0, 6781, 61},
+        {"faith", {l("faith")}, true, false, false, 0, 338, 41},
+        {"the", {l("the")}, true, false, false, 0, 27997, 66},
+        {"LORD, match case", {l("LORD")}, true, true, false, 0, 5554, 41},
+        {"Lord, match case", {l("Lord")}, true, true, false, 0, 1079, 49},
+        {"faith, whole words", {l("faith")}, true, false, true, 0, 231, 26},
+        {"love, whole words", {l("love")}, true, false, true, 0, 281, 49},
+        {"LORD, both boxes", {l("LORD")}, true, true, true, 0, 5554, 41},
+        {"faith in Romans", {l("faith")}, true, false, false, 2 + 45, 34, 1},
+        {"faith in the Old Testament", {l("faith")}, true, false, false, 1, 58, 15},
+        {"faith in the New Testament", {l("faith")}, true, false, false, 2, 280, 26},
+        {"faith, whole words, Romans", {l("faith")}, true, false, true, 2 + 45, 34, 1},
+        {"Two any three", {l("Two"), QString(), l("three")}, false, false, false, 0, 1159, 45},
+        {"Two all three", {l("Two"), QString(), l("three")}, true, false, false, 0, 65, 28},
+        {"two any three, whole words", {l("two"), l("three")}, false, false, true, 0, 1083, 44},
+        {"five any, whole words",
+         {l("shepherd"), l("lamb"), l("sheep"), l("flock"), l("fold")},
+         false,
+         false,
+         true,
+         0,
+         381,
+         40},
+        {"love one another", {l("love one another")}, true, false, false, 0, 12, 6},
+        {"percent inside", {l("lo%d")}, true, false, false, 0, 10244, 66},
+        {"percent inside, whole words", {l("lo%d")}, true, false, true, 0, 7843, 65},
+        {"underscore, whole words", {l("gr_ce")}, true, false, true, 0, 159, 36},
+        {"apostrophe", {l("Lord's")}, true, false, false, 0, 131, 36},
+        {"outside ASCII as typed", {l("cæsar")}, true, false, false, 0, 38, 5},
+        {"outside ASCII, match case", {l("cæsar")}, true, true, false, 0, 0, 0},
+        {"capital outside ASCII", {l("Æ")}, true, false, false, 0, 3, 2},
+        {"faith any hope in Psalms", {l("faith"), l("hope")}, false, false, false, 2 + 19, 47, 1},
+        {"grace all peace, whole words, New Testament",
+         {l("grace"), l("peace")},
+         true,
+         false,
+         true,
+         2,
+         18,
+         17},
+        {"lone percent", {l("%")}, true, false, false, 0, 31102, 66},
+        {"Christ in the Old Testament", {l("Christ")}, true, false, false, 1, 0, 0},
+    };
+    for (const Row &row : rows)
+        QTest::newRow(row.name) << row.keywords << row.all << row.matchCase << row.wholeWords
+                                << row.scope << row.verses << row.books;
+}
+
+void TestSearch::searchCounts()
+{
+    REQUIRE_TABLES();
+    QFETCH(QStringList, keywords);
+    QFETCH(bool, all);
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWords);
+    QFETCH(int, scope);
+    QFETCH(int, verses);
+    QFETCH(int, books);
     TFormSearch form;
-    search(form, {QStringLiteral("lord")});
-    int lower = 0, upper = 0, capital = 0;
-    for (int row = 1; row < form.StringGridResults->rowCount(); ++row) {
-        const QString text = form.StringGridResults->cell(3, row);
-        lower += text.contains(QLatin1String("lord"));
-        upper += text.contains(QLatin1String("LORD"));
-        capital += text.contains(QLatin1String("Lord"));
+    form.CheckBoxMatchCase->setChecked(matchCase);
+    form.CheckBoxWholeWords->setChecked(wholeWords);
+    form.ComboBoxScope->setCurrentIndex(scope);
+    search(form, keywords, all);
+    QCOMPARE(form.statusText(), QStringLiteral("%1 Verse(s) Found").arg(verses));
+    QCOMPARE(form.StringGridResults->rowCount(), verses ? verses + 1 : 2);
+    QCOMPARE(form.booksText(), verses ? QStringLiteral("in %1 Book(s)").arg(books) : QString());
+    // Rows in the order of the books, chapters and verses.
+    Ref previous{0, 0, 0};
+    for (int row = 1; row <= verses; ++row) {
+        const Ref ref{form.ResultBooks.at(row), form.StringGridResults->cell(1, row).toInt(),
+                      form.StringGridResults->cell(2, row).toInt()};
+        QVERIFY(previous < ref);
+        previous = ref;
     }
-    QVERIFY(lower > 0 && upper > 0 && capital > 0);
+}
+
+// Nothing typed or pasted holds the window: every search ends within half a
+// second and shows a count, never an engine's message.
+void TestSearch::badInputEndsQuickly_data()
+{
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<bool>("wholeWords");
+    QTest::newRow("100,000 letters") << QString(100000, QLatin1Char('a')) << false;
+    QTest::newRow("control characters") << QStringLiteral("\x01\x02\t\r\n\x1f") << false;
+    QTest::newRow("quotes") << QStringLiteral("'\"'\"''") << false;
+    QTest::newRow("statement") << QStringLiteral("'); drop table db; --") << false;
+    QTest::newRow("percent run") << QString(100000, QLatin1Char('%')) << true;
+    QTest::newRow("underscore run") << QString(100000, QLatin1Char('_')) << false;
+    QString alternating;
+    for (int i = 0; i < 500; ++i)
+        alternating += QStringLiteral("%e");
+    QTest::newRow("percent and letter, whole words") << alternating << true;
+    QTest::newRow("percent and underscore")
+        << QString(alternating).replace(QLatin1Char('e'), QLatin1Char('_')) << true;
+}
+
+void TestSearch::badInputEndsQuickly()
+{
+    REQUIRE_TABLES();
+    QFETCH(QString, keyword);
+    QFETCH(bool, wholeWords);
+    TFormSearch form;
+    search(form, {QStringLiteral("warm")}); // the texts read once
+    form.CheckBoxWholeWords->setChecked(wholeWords);
+    QElapsedTimer clock;
+    clock.start();
+    search(form, {keyword, keyword});
+    QVERIFY2(clock.elapsed() < 500, qPrintable(QString::number(clock.elapsed())));
+    QVERIFY2(form.statusText().endsWith(QLatin1String(" Verse(s) Found")),
+             qPrintable(form.statusText()));
+}
+
+// A keyword longer than any verse is cut as it is pasted, and the window
+// says so.
+void TestSearch::longKeywordIsCutAndSaidSo()
+{
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QApplication::clipboard()->setText(QString(100000, QChar(0x00E6)));
+    form.Edit1->paste();
+    QCOMPARE(form.Edit1->text().size(), 1000);
+    QCOMPARE(form.statusText(), QStringLiteral("A keyword holds at most 1000 characters."));
+}
+
+// The texts are held between searches; a table changed on disk since is
+// read again, so a search never answers from an older text.
+void TestSearch::changedTableIsReadAgain()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    search(form, {QStringLiteral("zyzzyva")});
+    QCOMPARE(form.statusText(), QStringLiteral("0 Verse(s) Found"));
+    const auto edit = [this](const QString &statement) {
+        QSqlDatabase db =
+            QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("edit"));
+        db.setDatabaseName(m_sandbox->filePath(QStringLiteral("kjvbible.db")));
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY2(query.exec(statement), qPrintable(query.lastError().text()));
+        query.finish();
+        db.close();
+    };
+    edit(QStringLiteral("update db set \"Scripture Text\" = \"Scripture Text\" || ' Zyzzyva' "
+                        "where Book = 66 and Chapter = 22 and Verse = 21"));
+    QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+    search(form, {QStringLiteral("zyzzyva")});
+    QCOMPARE(shown(form), (std::set<Ref>{{66, 22, 21}}));
+    edit(QStringLiteral("update db set \"Scripture Text\" = substr(\"Scripture Text\", 1, "
+                        "length(\"Scripture Text\") - 8) where Book = 66 and Chapter = 22 and "
+                        "Verse = 21"));
+    QSqlDatabase::removeDatabase(QStringLiteral("edit"));
+    search(form, {QStringLiteral("zyzzyva")});
+    QCOMPARE(form.statusText(), QStringLiteral("0 Verse(s) Found"));
+}
+
+// Short random keywords of letters, spaces, "%" and "_" over every 29th
+// verse: the byte matcher and the regular expressions agree on every one.
+void TestSearch::matcherAgreesWithExpressions_data()
+{
+    QTest::addColumn<bool>("matchCase");
+    QTest::addColumn<bool>("wholeWords");
+    QTest::newRow("any case") << false << false;
+    QTest::newRow("match case") << true << false;
+    QTest::newRow("whole words") << false << true;
+    QTest::newRow("both") << true << true;
+}
+
+void TestSearch::matcherAgreesWithExpressions()
+{
+    REQUIRE_TABLES();
+    QFETCH(bool, matchCase);
+    QFETCH(bool, wholeWords);
+    const QString alphabet = QStringLiteral("aethLOæÆ '%_");
+    QRandomGenerator random(21);
+    for (int k = 0; k < 120; ++k) {
+        QString keyword;
+        const int length = 1 + int(random.bounded(5));
+        for (int i = 0; i < length; ++i)
+            keyword += alphabet.at(int(random.bounded(alphabet.size())));
+        const KeywordMatcher matcher(keyword, matchCase, wholeWords);
+        const Rule rule = keywordRule(keyword, matchCase, wholeWords);
+        for (int v = 0; v < m_verses.size(); v += 29) {
+            QByteArray text = m_verses.at(v).text.toUtf8();
+            if (!matchCase)
+                text = SearchStatement::asciiLower(m_verses.at(v).text).toUtf8();
+            QVERIFY2(matcher.matches(text) == verseHolds(m_verses.at(v).text, rule),
+                     qPrintable(QStringLiteral("%1 in %2").arg(keyword, m_verses.at(v).text)));
+        }
+    }
 }
 
 void TestSearch::apostropheKeyword()
 {
     REQUIRE_TABLES();
-    for (const char *keyword : {"Lord's", "pharaoh's", "'"}) {
+    for (const char *keyword : {"Lord's", "pharaoh's", "'", "LORD'S"}) {
         TFormSearch form;
         search(form, {QString::fromLatin1(keyword)});
         const std::set<Ref> want = expected({QString::fromLatin1(keyword)}, true);
         QVERIFY2(!want.empty(), keyword);
         QCOMPARE(shown(form), want);
     }
-    // The text writes "LORD's", which is none of the three forms.
+    // With the case to match, "LORD's" is not "Lord's".
     TFormSearch form;
-    search(form, {QStringLiteral("LORD'S")});
-    bool lower = false, capital = false;
-    for (int row = 1; row < form.StringGridResults->rowCount(); ++row) {
-        const QString text = form.StringGridResults->cell(3, row);
-        lower = lower || text.contains(QLatin1String("lord's"));
-        capital = capital || text.contains(QLatin1String("Lord's"));
-        QVERIFY(text.contains(QLatin1String("lord's")) || text.contains(QLatin1String("Lord's")));
-    }
-    QVERIFY(lower && capital);
+    form.CheckBoxMatchCase->setChecked(true);
+    search(form, {QStringLiteral("LORD's")});
+    QVERIFY(form.StringGridResults->rowCount() > 2);
+    for (int row = 1; row < form.StringGridResults->rowCount(); ++row)
+        QVERIFY(form.StringGridResults->cell(3, row).contains(QLatin1String("LORD's")));
 }
 
 void TestSearch::oddKeywords_data()
@@ -1038,6 +1265,131 @@ void TestSearch::readerOpensAtDoubleClickedVerse()
     QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 27);
     QCOMPARE(reader->ComboBoxChapter->currentText(), form->StringGridResults->cell(1, 5));
     QCOMPARE(reader->ComboBoxVerse->currentText(), form->StringGridResults->cell(2, 5));
+}
+
+// The reader opened from a result marks its verse and highlights the words
+// found, case as the search took it; both go with the chapter.
+void TestSearch::openedResultIsMarkedInTheReader()
+{
+    REQUIRE_TABLES();
+    TFormMain main;
+    main.show();
+    main.EditFirstTime->setText(QStringLiteral("False"));
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    QTRY_VERIFY(!main.TimerStartup->isActive());
+    main.Find1->trigger();
+    auto *form = qobject_cast<TFormSearch *>(main.activeChild());
+    QVERIFY(form);
+    // The new Alt letters are taken by nothing else in the main window: a
+    // second owner would leave both silent.
+    form->Edit1->setFocus();
+    QTRY_VERIFY(form->Edit1->hasFocus());
+    QTest::keyClick(form->Edit1, Qt::Key_O, Qt::AltModifier);
+    QTest::keyClick(form->Edit1, Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(form->Edit1, Qt::Key_I, Qt::AltModifier);
+    QVERIFY(form->CheckBoxWholeWords->isChecked() && form->CheckBoxMatchCase->isChecked());
+    QVERIFY(form->ComboBoxScope->hasFocus());
+    form->CheckBoxWholeWords->setChecked(false);
+    form->CheckBoxMatchCase->setChecked(false);
+    search(*form, {QStringLiteral("holy ghost"), QStringLiteral("baptize")});
+    QVERIFY(form->StringGridResults->rowCount() > 2);
+    selectRow(*form, 1);
+    const int chapter = form->StringGridResults->cell(1, 1).toInt();
+    const int verse = form->StringGridResults->cell(2, 1).toInt();
+    form->StringGridResultsDblClick();
+    QTRY_VERIFY_WITH_TIMEOUT(main.activeReader() != nullptr, 1000);
+    TFormBook *reader = main.activeReader();
+    QCOMPARE(reader->ComboBoxChapter->currentText().toInt(), chapter);
+    QCOMPARE(reader->markedVerses(), qMakePair(verse, verse));
+    // Every place of the chapter that holds a keyword, in any case.
+    const QRegularExpression keywords(QStringLiteral("holy ghost|baptize"),
+                                      QRegularExpression::CaseInsensitiveOption);
+    int want = 0;
+    for (const Verse &v : m_verses) {
+        if (v.book == form->ResultBooks.at(1) && v.chapter == chapter)
+            for (auto it = keywords.globalMatch(v.text); it.hasNext(); it.next())
+                ++want;
+    }
+    const QString chapterText = reader->RxRichEdit1->toPlainText();
+    const QVector<QPair<int, int>> words = reader->highlightedWords();
+    QCOMPARE(words.size(), want);
+    for (const auto &range : words) {
+        const QString word = chapterText.mid(range.first, range.second - range.first);
+        QVERIFY2(keywords.match(word).capturedLength() == word.size(), qPrintable(word));
+    }
+    QCOMPARE(reader->RxRichEdit1->extraSelections().size(), want + 1);
+    QVERIFY(PendingReference.Words.isEmpty());
+    QVERIFY(!PendingReference.MarkVerse);
+
+    reader->RxSpeedButtonNextClick();
+    QCOMPARE(reader->markedVerses().first, 0);
+    QVERIFY(reader->highlightedWords().isEmpty());
+    QVERIFY(reader->RxRichEdit1->extraSelections().isEmpty());
+}
+
+// The new controls have Alt letters of their own, names a listener hears,
+// and keyword boxes that widen with the window.
+void TestSearch::optionsAreReachableAndNamed()
+{
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QWidget *controls[] = {form.ComboBoxScope, form.CheckBoxMatchCase, form.CheckBoxWholeWords,
+                           form.MemoVerse};
+    const char *const names[] = {"Search in", "Match case", "Whole words", "Selected verse"};
+    for (std::size_t i = 0; i < std::size(controls); ++i)
+        QCOMPARE(controls[i]->accessibleName(), QString::fromLatin1(names[i]));
+    QCOMPARE(form.ComboBoxScope->count(), 3 + 66);
+    QCOMPARE(form.ComboBoxScope->currentText(), QStringLiteral("Whole Bible"));
+    QCOMPARE(form.ComboBoxScope->itemText(3 + 44), QStringLiteral("Romans"));
+    QVERIFY(!form.CheckBoxMatchCase->isChecked());
+    QVERIFY(!form.CheckBoxWholeWords->isChecked());
+
+    form.activateWindow();
+    form.Edit1->setFocus();
+    QTRY_VERIFY(form.Edit1->hasFocus());
+    QTest::keyClick(form.Edit1, Qt::Key_C, Qt::AltModifier);
+    QVERIFY(form.CheckBoxMatchCase->isChecked());
+    QTest::keyClick(form.Edit1, Qt::Key_O, Qt::AltModifier);
+    QVERIFY(form.CheckBoxWholeWords->isChecked());
+    QTest::keyClick(form.Edit1, Qt::Key_I, Qt::AltModifier);
+    QVERIFY(form.ComboBoxScope->hasFocus());
+
+    // Design places at the design's width; wider, each box takes a share.
+    QCOMPARE(form.Edit5->geometry(), QRect(350, 10, 70, 21));
+    form.resize(457 + 250, 348);
+    QTRY_COMPARE(form.Edit1->width(), 70 + 50);
+    QCOMPARE(form.Edit5->geometry().right(), 350 + 200 + 120 - 1);
+    form.Edit1->setText(QStringLiteral("love one another"));
+    QVERIFY(form.Edit1->fontMetrics().horizontalAdvance(form.Edit1->text()) <
+            form.Edit1->width() - 8);
+}
+
+void TestSearch::keywordsShowBoldAndVerseWhole()
+{
+    REQUIRE_TABLES();
+    TFormSearch form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    search(form, {QStringLiteral("Meshach")});
+    const ResultsGridModel *model = form.StringGridResults->gridModel();
+    const QString text = form.StringGridResults->cell(3, 1);
+    const auto spans = model->keywordSpans(0);
+    QVERIFY(!spans.isEmpty());
+    for (const auto &span : spans)
+        QCOMPARE(text.mid(span.first, span.second - span.first), QStringLiteral("Meshach"));
+    // A screen reader moving through the results hears the whole row.
+    const QModelIndex cell = model->index(0, 0);
+    QCOMPARE(
+        cell.data(Qt::AccessibleTextRole).toString(),
+        QStringLiteral("Daniel %1:%2 %3")
+            .arg(form.StringGridResults->cell(1, 1), form.StringGridResults->cell(2, 1), text));
+    QVERIFY(form.MemoVerse->toPlainText().isEmpty());
+    selectRow(form, 1, 3);
+    QVERIFY(form.MemoVerse->toPlainText().endsWith(text));
+    QTextCursor at(form.MemoVerse->document());
+    at.setPosition(form.MemoVerse->toPlainText().indexOf(QStringLiteral("Meshach")) + 1);
+    QCOMPARE(at.charFormat().fontWeight(), int(QFont::Bold));
 }
 
 void TestSearch::altLetterStartsTheFocusedSearch()

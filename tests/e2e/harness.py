@@ -547,11 +547,13 @@ class Session:
         time.sleep(0.1)
         return size > 0 and size == os.path.getsize(path)
 
-    def find_verses(self, main, keyword):
-        """Edit > Find Verses (Ctrl+F), the keyword, Enter."""
+    def find_verses(self, main, keyword, *options):
+        """Edit > Find Verses (Ctrl+F), the keyword, the options' keys, Enter."""
         self.keys(main, "ctrl+f")
         time.sleep(0.3)
         self.type_text(main, keyword)
+        if options:
+            self.keys(main, *options)
         self.keys(main, "Return")
 
     def settle(self, main, hold=0.4):
