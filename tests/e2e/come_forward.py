@@ -10,32 +10,21 @@ Usage: come_forward.py --program-dir BUILD/kelvaro --window-manager PATH
                        [--xvfb PATH] [--xdotool PATH] [--keep]
 """
 
-import argparse
 import os
 import re
-import signal
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import Failure, Scripture, Session, text_lines, wait_for  # noqa: E402
+from harness import Failure, run_scenario, text_lines, wait_for  # noqa: E402
 
-WATCHDOG_SECONDS = 100
 ROMANS = 45
 DESKTOP_ENTRY = os.path.join(
     os.path.dirname(os.path.abspath(__file__)),
     "..", "..", "data", "packaging", "org.kelvaro.Kelvaro.desktop",
 )
 
-
-class Watchdog(Exception):
-    pass
-
-
-def on_alarm(signum, frame):
-    raise Watchdog("the scenario took longer than %d s" % WATCHDOG_SECONDS)
 
 
 def check(condition, message):
@@ -125,40 +114,8 @@ def scenario(session, scripture):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program-dir", required=True)
-    parser.add_argument("--window-manager", required=True)
-    parser.add_argument("--xvfb")
-    parser.add_argument("--xdotool")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    options = parser.parse_args()
-
-    signal.signal(signal.SIGALRM, on_alarm)
-    signal.signal(signal.SIGTERM, lambda *_: on_alarm(0, None))
-    signal.alarm(WATCHDOG_SECONDS)
-    started = time.monotonic()
-    session = None
-    scripture = None
-    try:
-        session = Session(options.program_dir, options.xvfb, options.xdotool, keep=options.keep)
-        session.prepare_program_folder()
-        scripture = Scripture(session.program_dir)
-        session.start_display()
-        session.start_window_manager(options.window_manager)
-        scenario(session, scripture)
-    except (Failure, Watchdog) as failure:
-        print("FAIL: %s" % failure)
-        if session:
-            session.print_logs()
-        return 1
-    finally:
-        signal.alarm(0)
-        if scripture:
-            scripture.close()
-        if session:
-            session.close()
-    print("passed in %.1f s" % (time.monotonic() - started))
-    return 0
+    return run_scenario("come_forward", scenario, window_manager_required=True,
+                        with_scripture=True)
 
 
 if __name__ == "__main__":

@@ -584,3 +584,76 @@ class Session:
             return code
         except subprocess.TimeoutExpired:
             raise Failure("the program did not end within %d s of File > Exit" % timeout)
+
+
+class Watchdog(Exception):
+    """The scenario ran past its time."""
+
+
+def run_scenario(name, scenario, *, seconds=100, window_manager_required=False,
+                 with_scripture=False, prepare=None):
+    """The command line, watchdog and reporting every end-to-end script
+    shares: parses --program-dir, --xvfb, --xdotool, --window-manager and
+    --keep, prepares a private copy of the program folder, starts the display
+    (and the window manager when one is given), runs scenario(session) or
+    scenario(session, scripture), and on a failure prints the visible windows,
+    a screenshot and the program's logs. Returns the process's exit status."""
+    import argparse
+    import signal
+
+    main_module = __import__("__main__")
+    parser = argparse.ArgumentParser(description=(main_module.__doc__ or name).splitlines()[0])
+    parser.add_argument("--program-dir", required=True)
+    parser.add_argument("--xvfb")
+    parser.add_argument("--xdotool")
+    parser.add_argument("--window-manager", required=window_manager_required,
+                        help="openbox, to run under a real window manager")
+    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
+    options = parser.parse_args()
+
+    def on_alarm(signum, frame):
+        raise Watchdog("the scenario took longer than %d s" % seconds)
+
+    signal.signal(signal.SIGALRM, on_alarm)
+    signal.signal(signal.SIGTERM, lambda *_: on_alarm(0, None))
+    signal.alarm(seconds)
+    started = time.monotonic()
+    session = None
+    scripture = None
+    try:
+        session = Session(options.program_dir, options.xvfb, options.xdotool, keep=options.keep)
+        session.prepare_program_folder()
+        if prepare:
+            prepare(session)
+        if with_scripture:
+            scripture = Scripture(session.program_dir)
+        session.start_display()
+        if options.window_manager:
+            session.start_window_manager(options.window_manager)
+        if with_scripture:
+            scenario(session, scripture)
+        else:
+            scenario(session)
+    except (Failure, Watchdog) as failure:
+        print("FAIL: %s" % failure)
+        if session and session.display:
+            try:
+                print("visible windows: %s" % session.window_names())
+                shot = os.path.abspath("e2e_%s-failure.png" % name)
+                session.screenshot(shot)
+                print("screenshot: %s" % shot)
+            except Exception as error:
+                print("no more to tell about the screen: %s" % error)
+        if session:
+            session.print_logs()
+            if options.keep:
+                print("kept: %s" % session.root)
+        return 1
+    finally:
+        signal.alarm(0)
+        if scripture:
+            scripture.close()
+        if session:
+            session.close()
+    print("PASS: %s in %.1f s" % (name, time.monotonic() - started))
+    return 0

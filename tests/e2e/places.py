@@ -12,19 +12,15 @@ Usage: places.py --program-dir BUILD/kelvaro [--xvfb PATH] [--xdotool PATH]
                  [--window-manager PATH] [--keep]
 """
 
-import argparse
 import os
-import signal
 import sqlite3
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import Failure, Session, wait_for  # noqa: E402
+from harness import Failure, run_scenario, wait_for  # noqa: E402
 
-WATCHDOG_SECONDS = 100
 JOHN, PSALMS, FIRST_CORINTHIANS, JUDE = 43, 19, 46, 65
 # order, book, chapter, verse, top, left, height, width
 STORED = [
@@ -32,13 +28,6 @@ STORED = [
     (1, PSALMS, 23, 1, 30, 340, 220, 260),
 ]
 
-
-class Watchdog(Exception):
-    pass
-
-
-def on_alarm(signum, frame):
-    raise Watchdog("the scenario took longer than %d s" % WATCHDOG_SECONDS)
 
 
 def check(condition, message):
@@ -122,47 +111,7 @@ def scenario(session):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program-dir", required=True)
-    parser.add_argument("--xvfb")
-    parser.add_argument("--xdotool")
-    parser.add_argument("--window-manager", help="openbox, to run under a real window manager")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    options = parser.parse_args()
-
-    signal.signal(signal.SIGALRM, on_alarm)
-    signal.signal(signal.SIGTERM, lambda *_: on_alarm(0, None))
-    signal.alarm(WATCHDOG_SECONDS)
-    started = time.monotonic()
-    session = None
-    try:
-        session = Session(options.program_dir, options.xvfb, options.xdotool, keep=options.keep)
-        session.prepare_program_folder()
-        session.start_display()
-        if options.window_manager:
-            session.start_window_manager(options.window_manager)
-        scenario(session)
-    except (Failure, Watchdog) as failure:
-        print("FAIL: %s" % failure)
-        if session and session.display:
-            try:
-                print("visible windows: %s" % session.window_names())
-                shot = os.path.abspath("e2e_places-failure.png")
-                session.screenshot(shot)
-                print("screenshot: %s" % shot)
-            except Exception as error:
-                print("no more to tell about the screen: %s" % error)
-        if session:
-            session.print_logs()
-            if options.keep:
-                print("kept: %s" % session.root)
-        return 1
-    finally:
-        signal.alarm(0)
-        if session:
-            session.close()
-    print("PASS: places and typed references in %.1f s" % (time.monotonic() - started))
-    return 0
+    return run_scenario("places", scenario)
 
 
 if __name__ == "__main__":

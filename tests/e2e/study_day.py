@@ -10,9 +10,7 @@ is readable by its owner alone, and passes SQLite's integrity check.
 Usage: study_day.py --program-dir BUILD/kelvaro [--xvfb PATH] [--xdotool PATH] [--keep]
 """
 
-import argparse
 import os
-import signal
 import sqlite3
 import stat
 import sys
@@ -20,19 +18,11 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 
-from harness import Failure, Session, wait_for  # noqa: E402
+from harness import Failure, run_scenario, wait_for  # noqa: E402
 
-WATCHDOG_SECONDS = 100
 LABEL = "in the beginning"
 NOTE = "Typed and never saved by hand"
 
-
-class Watchdog(Exception):
-    pass
-
-
-def on_alarm(signum, frame):
-    raise Watchdog("the scenario took longer than %d s" % WATCHDOG_SECONDS)
 
 
 def check(condition, message):
@@ -90,50 +80,16 @@ def study_day(session):
     print("study day: bookmark and note kept through SIGKILL")
 
 
-def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program-dir", required=True)
-    parser.add_argument("--xvfb")
-    parser.add_argument("--xdotool")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    options = parser.parse_args()
+def forget_study_file(session):
+    # A study file left by someone running the built program is theirs.
+    for suffix in ("", "-wal", "-shm"):
+        path = os.path.join(session.program_dir, "study.db" + suffix)
+        if os.path.exists(path):
+            os.remove(path)
 
-    signal.signal(signal.SIGALRM, on_alarm)
-    signal.signal(signal.SIGTERM, lambda *_: on_alarm(0, None))
-    signal.alarm(WATCHDOG_SECONDS)
-    started = time.monotonic()
-    session = None
-    try:
-        session = Session(options.program_dir, options.xvfb, options.xdotool, keep=options.keep)
-        session.prepare_program_folder()
-        # A study file left by someone running the built program is theirs.
-        for suffix in ("", "-wal", "-shm"):
-            path = os.path.join(session.program_dir, "study.db" + suffix)
-            if os.path.exists(path):
-                os.remove(path)
-        session.start_display()
-        study_day(session)
-    except (Failure, Watchdog) as failure:
-        print("FAIL: %s" % failure)
-        if session and session.display:
-            try:
-                print("visible windows: %s" % session.window_names())
-                shot = os.path.abspath("e2e_study_day-failure.png")
-                session.screenshot(shot)
-                print("screenshot: %s" % shot)
-            except Exception as error:
-                print("no more to tell about the screen: %s" % error)
-        if session:
-            session.print_logs()
-            if options.keep:
-                print("kept: %s" % session.root)
-        return 1
-    finally:
-        signal.alarm(0)
-        if session:
-            session.close()
-    print("PASS in %.1f s" % (time.monotonic() - started))
-    return 0
+
+def main():
+    return run_scenario("study_day", study_day, prepare=forget_study_file)
 
 
 if __name__ == "__main__":
