@@ -15,6 +15,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
@@ -189,6 +190,8 @@ void TFormMain::createHolders()
     edithtmlviewer->setObjectName(QStringLiteral("edithtmlviewer"));
     EditFirstTime = new QLineEdit(QStringLiteral("True"), holders);
     EditFirstTime->setObjectName(QStringLiteral("EditFirstTime"));
+    CheckBoxRedLetters = new QCheckBox(holders);
+    CheckBoxRedLetters->setObjectName(QStringLiteral("CheckBoxRedLetters"));
 }
 
 void TFormMain::createActions()

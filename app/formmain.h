@@ -8,6 +8,7 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
 class QLineEdit;
 class QMdiArea;
 class QMdiSubWindow;
@@ -49,6 +50,7 @@ public:
     SampleFont *PanelSampleText = nullptr;
     QLineEdit *edithtmlviewer = nullptr;
     QLineEdit *EditFirstTime = nullptr;
+    QCheckBox *CheckBoxRedLetters = nullptr; // the words of Christ in red
     QToolBar *SpeedBar1 = nullptr;
 
     QTimer *TimerStartup = nullptr;

@@ -34,6 +34,7 @@ public:
         SampleFont *PanelSampleVerse = nullptr;
         SampleFont *PanelSampleText = nullptr;
         QLineEdit *edithtmlviewer = nullptr;
+        QCheckBox *CheckBoxRedLetters = nullptr;
         std::function<void()> reopenReaders;
     };
 
@@ -74,6 +75,7 @@ public:
 
     QLabel *Label3 = nullptr;
     ColorComboBox *ColorComboBoxBackground = nullptr;
+    QCheckBox *CheckBoxRedLetters = nullptr;
     SamplePanel *PanelSample = nullptr;
     SampleFont *PanelSampleBook = nullptr;
     SampleFont *PanelSampleVerse = nullptr;

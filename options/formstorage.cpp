@@ -6,6 +6,7 @@
 #include "options/storedvalues.h"
 #include "options/storefile.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -160,6 +161,7 @@ FormStorage::Holders FormStorage::holders() const
     h.edithtmlviewer = m_form->edithtmlviewer;
     h.EditFirstTime = m_form->EditFirstTime;
     h.SpeedBar1 = m_form->SpeedBar1;
+    h.CheckBoxRedLetters = m_form->CheckBoxRedLetters;
     return h;
 }
 
@@ -208,6 +210,9 @@ QList<QPair<QString, QString>> FormStorage::settingTexts(const Holders &h, int p
         texts.append({QStringLiteral("edithtmlviewer_Text"), trimmed(h.edithtmlviewer->text())});
     if (h.EditFirstTime)
         texts.append({QStringLiteral("EditFirstTime_Text"), trimmed(h.EditFirstTime->text())});
+    if (h.CheckBoxRedLetters)
+        texts.append({QStringLiteral("CheckBoxRedLetters_Checked"),
+                      booleanText(h.CheckBoxRedLetters->isChecked())});
     return texts;
 }
 
@@ -361,6 +366,15 @@ void FormStorage::restoreSettings(const QList<StoreFile::Value> &store)
         guarded([&] {
             if (textOf(QStringLiteral("EditFirstTime_Text"), h.EditFirstTime->text(), &text))
                 h.EditFirstTime->setText(text);
+        });
+    }
+    if (h.CheckBoxRedLetters) {
+        guarded([&] {
+            const bool current = h.CheckBoxRedLetters->isChecked();
+            bool checked = current;
+            if (textOf(QStringLiteral("CheckBoxRedLetters_Checked"), booleanText(current), &text) &&
+                parseBoolean(text, &checked))
+                h.CheckBoxRedLetters->setChecked(checked);
         });
     }
 }

@@ -8,6 +8,7 @@
 #include <QtGlobal>
 #include <functional>
 
+class QCheckBox;
 class QLineEdit;
 class QMainWindow;
 class QSettings;
@@ -32,6 +33,7 @@ public:
         QLineEdit *edithtmlviewer = nullptr;
         QLineEdit *EditFirstTime = nullptr;
         QToolBar *SpeedBar1 = nullptr;
+        QCheckBox *CheckBoxRedLetters = nullptr;
     };
 
     // The holders are taken from the main window when they are needed, so

@@ -1,8 +1,11 @@
 #include "chaptertextedit.h"
 
 #include "app/chapteroutput.h"
+#include "reader/chaptermarkup.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QPaintEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
@@ -50,4 +53,45 @@ void ChapterTextEdit::resizeEvent(QResizeEvent *event)
     QTextEdit::resizeEvent(event);
     bar->setValue(qRound(lineTop(top) - offset));
     emit viewResized();
+}
+
+// The paragraph marks stand on blanks of the text (see ChapterMarkup): drawn
+// here, over the blank, centred on it.
+void ChapterTextEdit::paintEvent(QPaintEvent *event)
+{
+    QTextEdit::paintEvent(event);
+    const QPoint offset(horizontalScrollBar()->value(), verticalScrollBar()->value());
+    const QRectF shown = QRectF(event->rect()).translated(offset);
+    QPainter painter(viewport());
+    const QString mark(QChar(0x00B6));
+    QTextBlock block = cursorForPosition(event->rect().topLeft()).block();
+    for (; block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        if (!layout)
+            continue;
+        const QRectF box = layout->boundingRect().translated(layout->position());
+        if (box.top() > shown.bottom())
+            break;
+        for (const int position : ChapterMarkup::paragraphMarksOf(block)) {
+            const int at = position - block.position();
+            const QTextLine line = layout->lineForTextPosition(at);
+            if (!line.isValid())
+                continue;
+            QTextCursor cursor(document());
+            cursor.setPosition(position + 1);
+            const QTextCharFormat format = cursor.charFormat();
+            const QFont font = format.font().resolve(document()->defaultFont());
+            const QFontMetricsF metrics(font);
+            const qreal left = line.cursorToX(at);
+            const qreal right = line.cursorToX(at + 1);
+            const QPointF baseline(layout->position().x() + (left + right) / 2 -
+                                       metrics.horizontalAdvance(mark) / 2,
+                                   layout->position().y() + line.y() + line.ascent());
+            painter.setFont(font);
+            painter.setPen(format.foreground().style() != Qt::NoBrush
+                               ? format.foreground().color()
+                               : palette().color(QPalette::Text));
+            painter.drawText(baseline - offset, mark);
+        }
+    }
 }

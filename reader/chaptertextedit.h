@@ -18,6 +18,7 @@ signals:
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     // Document y of the top of the display line holding the position.

@@ -4,6 +4,7 @@
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "options/sampleholders.h"
+#include "reader/chaptermarkup.h"
 #include "reader/chaptertextedit.h"
 #include "reader/glyphbutton.h"
 #include "resources/artwork.h"

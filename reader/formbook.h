@@ -17,6 +17,7 @@ class QTextEdit;
 class QTimer;
 class QToolButton;
 class QAction;
+class ChapterMarkup;
 class Table;
 
 class TFormBook : public QWidget
@@ -112,5 +113,6 @@ private:
     std::unique_ptr<Table> m_tableBible;
     std::unique_ptr<Table> m_tableChapters;
     std::unique_ptr<Table> m_tableVerses;
+    std::unique_ptr<ChapterMarkup> m_markup; // opened at the first chapter load
     bool m_shownOnce = false;
 };

@@ -2,6 +2,7 @@
 // across book boundaries, the tick and the keys.
 
 #include "app/pendingreference.h"
+#include "reader/chaptermarkup.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
 #include "support/sandbox.h"
@@ -103,6 +104,9 @@ private slots:
     void buttonLettersActFromEveryControl();
     void versePickMovesCaret();
     void damagedVerseTableIsToldOnce();
+    void showsThePrintedMarks();
+    void lostMarkupTableLeavesPlainText_data();
+    void lostMarkupTableLeavesPlainText();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -148,10 +152,14 @@ void ReaderTest::rendersChapterTextAndFormats()
     QCOMPARE(heading.fontPointSize(), 14.0);
     QCOMPARE(heading.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
 
-    // Indents of 5 points on every paragraph.
+    // Every line starts 5 points in and ends 5 points short; a verse's
+    // wrapped lines hang past its number.
     const qreal indent = 5.0 * reader->RxRichEdit1->logicalDpiX() / 72.0;
-    QCOMPARE(blockAt(*reader, 5).blockFormat().textIndent(), indent);
-    QCOMPARE(blockAt(*reader, 5).blockFormat().rightMargin(), indent);
+    const QTextBlockFormat verse = blockAt(*reader, 5).blockFormat();
+    QCOMPARE(verse.leftMargin() + verse.textIndent(), indent);
+    QVERIFY(verse.leftMargin() > indent + 10);
+    QCOMPARE(verse.rightMargin(), indent);
+    QCOMPARE(blockAt(*reader, 0).blockFormat().textIndent(), indent);
 
     QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Done"));
     QCOMPARE(reader->StatusPanel[1]->text(), QStringLiteral("Chapter Count: 21"));
@@ -476,6 +484,79 @@ void ReaderTest::damagedVerseTableIsToldOnce()
     QTest::qWait(50);
     QCOMPARE(messages.size(), 1);
     QVERIFY2(messages.first().contains(path), qPrintable(messages.first()));
+}
+
+// Psalm 23 as printed: its title under the heading, "is" in italics; John
+// 3:16 opens a paragraph. The verse lines keep their text to the character.
+void ReaderTest::showsThePrintedMarks()
+{
+    auto psalm = openReader(19, 23, 1);
+    QCOMPARE(blockAt(*psalm, 0).text(), QStringLiteral("Psalms 23"));
+    QCOMPARE(blockAt(*psalm, 1).text(), QStringLiteral("A Psalm of David."));
+    QCOMPARE(blockAt(*psalm, 1).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignHCenter);
+    const QTextCharFormat title = formatAt(*psalm, blockAt(*psalm, 1).position());
+    const QTextCharFormat heading = formatAt(*psalm, 0);
+    QCOMPARE(title.fontFamilies(), heading.fontFamilies());
+    QCOMPARE(title.foreground().color(), heading.foreground().color());
+    QVERIFY(title.fontPointSize() < heading.fontPointSize());
+    QCOMPARE(blockAt(*psalm, 2).text(), QString());
+    const QTextBlock first = blockAt(*psalm, 3);
+    QCOMPARE(psalm->VerseStarts[0], first.position());
+    const QString line = QStringLiteral("1   The LORD is my shepherd; I shall not want.");
+    QCOMPARE(first.text(), line);
+    const int is = first.position() + int(line.indexOf(QStringLiteral(" is "))) + 1;
+    QVERIFY(!formatAt(*psalm, is - 1).fontItalic());
+    QVERIFY(formatAt(*psalm, is).fontItalic());
+    QVERIFY(formatAt(*psalm, is + 1).fontItalic());
+    QVERIFY(!formatAt(*psalm, is + 2).fontItalic());
+    QCOMPARE(psalm->ComboBoxVerse->count(), 6);
+
+    auto john = openReader(43, 3, 16);
+    const QTextBlock verse = blockAt(*john, 17);
+    QVERIFY(verse.text().startsWith(QStringLiteral("16   For God so loved the world")));
+    QCOMPARE(ChapterMarkup::paragraphMarksOf(verse), QVector<int>{verse.position() + 3});
+    QVERIFY(ChapterMarkup::paragraphMarksOf(blockAt(*john, 18)).isEmpty());
+    // Red letters are off unless the person asks for them.
+    const QColor plain = formatAt(*john, verse.position() + 10).foreground().color();
+    QVERIFY(plain != ChapterMarkup::redOn(Qt::white));
+}
+
+void ReaderTest::lostMarkupTableLeavesPlainText_data()
+{
+    QTest::addColumn<bool>("remove");
+    QTest::newRow("missing") << true;
+    QTest::newRow("damaged") << false;
+}
+
+void ReaderTest::lostMarkupTableLeavesPlainText()
+{
+    QFETCH(bool, remove);
+    const QString path = m_sandbox->filePath(QStringLiteral("Markup.db"));
+    if (remove) {
+        QVERIFY(QFile::remove(path));
+    } else {
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(damaged.write(QByteArray(8192, '\x5a')) > 0);
+    }
+    Engine::reset();
+    ChapterMarkup::resetReportForTesting();
+    MessageAnswers answers;
+    auto first = openReader(19, 23, 1);
+    auto second = openReader(43, 3, 16);
+    QTRY_COMPARE(answers.texts.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(answers.texts.size(), 1);
+    QVERIFY2(answers.texts.first().contains(QStringLiteral("Markup.db")),
+             qPrintable(answers.texts.first()));
+    QVERIFY2(answers.texts.first().contains(m_sandbox->path()), qPrintable(answers.texts.first()));
+    // The chapters themselves are all there, without their marks.
+    QCOMPARE(blockAt(*first, 2).text(),
+             QStringLiteral("1   The LORD is my shepherd; I shall not want."));
+    QCOMPARE(second->ComboBoxVerse->count(), 36);
+    QCOMPARE(blockAt(*second, 17).text(), chapterVerses(m_sandbox->path(), 43, 3).at(15));
+    QCOMPARE(second->StatusPanel[0]->text(), QStringLiteral("Done"));
 }
 
 QTEST_MAIN(ReaderTest)
