@@ -7,8 +7,11 @@
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -49,6 +52,29 @@ public:
             if (auto *control = findChild<QWidget *>(QLatin1String(name)))
                 control->hide();
         }
+        suggestFileName();
+    }
+
+private:
+    // A PDF is named after the chapter ("Psalms 119.pdf"), in the folder Qt
+    // would suggest, rather than "print.pdf".
+    void suggestFileName()
+    {
+        auto *file = findChild<QLineEdit *>(QStringLiteral("filename"));
+        const QString title = printer()->docName();
+        if (!file || title.isEmpty())
+            return;
+        // Qt offers a folder alone, or "print.pdf" in it; a name of the
+        // person's own stays.
+        const QString offered = file->text();
+        const QFileInfo current(offered);
+        const bool folderOnly = offered.isEmpty() || offered.endsWith(QLatin1Char('/'));
+        if (!folderOnly && current.fileName() != QLatin1String("print.pdf"))
+            return;
+        const QString folder = offered.isEmpty() ? QDir::homePath()
+                               : folderOnly      ? offered
+                                                 : current.path();
+        file->setText(QDir(folder).filePath(title + QStringLiteral(".pdf")));
     }
 };
 
@@ -106,6 +132,7 @@ void TFormMain::Print1Click()
     if (!reader)
         return;
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(reader->printTitle());
     ChapterPrintDialog dialog(&printer, this);
     dialog.setOptions(kPrintOptions);
     if (runDialog(dialog) != QDialog::Accepted)
