@@ -3,6 +3,7 @@
 #include "app/busycursor.h"
 #include "app/documentoutput.h"
 #include "app/formmain.h"
+#include "app/verseprinting.h"
 #include "reader/formbook.h"
 
 #include <QClipboard>
@@ -51,6 +52,18 @@ public:
         for (const char *name : {"gbPrintRange", "reverse"}) {
             if (auto *control = findChild<QWidget *>(QLatin1String(name)))
                 control->hide();
+        }
+        // With verses selected the choice is the whole chapter or those
+        // verses; pages are never picked out.
+        if (testOption(QAbstractPrintDialog::PrintSelection)) {
+            if (auto *range = findChild<QWidget *>(QStringLiteral("gbPrintRange")))
+                range->show();
+            for (const char *name :
+                 {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit",
+                  "printCurrentPage", "pageSetLabel", "pageSetCombo"}) {
+                if (auto *control = findChild<QWidget *>(QLatin1String(name)))
+                    control->hide();
+            }
         }
         suggestFileName();
     }
@@ -135,10 +148,18 @@ void TFormMain::Print1Click()
     printer.setDocName(reader->printTitle());
     ChapterPrintDialog dialog(&printer, this);
     dialog.setOptions(kPrintOptions);
+    if (VersePrinting::hasSelectedVerses(*reader))
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     QTextEdit *edit = reader->RxRichEdit1;
     BusyCursor busy;
+    if (printer.printRange() == QPrinter::Selection) {
+        QString range;
+        const auto verses = VersePrinting::selectedVerses(*reader, &range);
+        DocumentOutput::print(*verses, printer, range, edit->palette().color(QPalette::Text));
+        return;
+    }
     DocumentOutput::print(*edit->document(), printer, reader->printTitle(),
                           edit->palette().color(QPalette::Text));
 }

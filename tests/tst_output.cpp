@@ -26,6 +26,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSpinBox>
@@ -178,6 +179,7 @@ private slots:
     void printDialogCopiesWithoutRange_data();
     void printDialogCopiesWithoutRange();
     void darkSchemePrintsDarkOnWhite();
+    void printsTheSelectedVersesOnly();
     void darkSchemeCopiesCarryTheirBackground();
 };
 
@@ -927,6 +929,67 @@ void TestOutput::darkSchemeCopiesCarryTheirBackground()
     const QByteArray rtf = data->data(QStringLiteral("text/rtf"));
     QVERIFY(rtf.contains(";\\red0\\green0\\blue0;"));
     QCOMPARE(rtf.count("\\cbpat"), rtf.count("\\pard"));
+}
+
+// Verses 9 to 16 selected (from inside verse 9 to inside verse 16): the
+// dialog offers the selection beside the whole chapter, and the pages hold
+// the heading and those verses whole, footed with their place.
+void TestOutput::printsTheSelectedVersesOnly()
+{
+    if (toolsMissing())
+        QSKIP("poppler-utils missing");
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    PendingReference = {19, 119, 1};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QTextCursor selection(reader->RxRichEdit1->document());
+    selection.setPosition(reader->VerseStarts[8] + 10);
+    selection.setPosition(reader->VerseStarts[15] + 5, QTextCursor::KeepAnchor);
+    reader->RxRichEdit1->setTextCursor(selection);
+    const QString pdf = sandbox.filePath(QStringLiteral("part.pdf"));
+
+    bool worked = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto giveUp = qScopeGuard([dialog] { dialog->reject(); });
+        auto *selected = dialog->findChild<QRadioButton *>(QStringLiteral("printSelection"));
+        auto *all = dialog->findChild<QRadioButton *>(QStringLiteral("printAll"));
+        auto *pages = dialog->findChild<QWidget *>(QStringLiteral("printRange"));
+        auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+        auto *buttons = dialog->findChild<QDialogButtonBox *>();
+        QVERIFY(selected && all && pages && file && buttons);
+        QVERIFY(!selected->isHidden() && selected->isEnabled());
+        QVERIFY(!all->isHidden() && !selected->parentWidget()->isHidden());
+        QVERIFY(pages->isHidden());
+        selected->click();
+        file->setText(pdf);
+        for (QAbstractButton *button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+                giveUp.dismiss();
+                worked = true;
+                button->click();
+            }
+        }
+    });
+    main.Print1Click();
+    QVERIFY(worked);
+    const QString text = collapsed(
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}));
+    QVERIFY2(text.startsWith(QStringLiteral("Psalms 119 9 Wherewithal shall a young man cleanse")),
+             qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("16 I will delight myself in thy statutes")));
+    QVERIFY(!text.contains(QStringLiteral("I will keep thy statutes: O forsake me not utterly")));
+    QVERIFY(!text.contains(QStringLiteral("17 Deal bountifully")));
+    QVERIFY(!text.contains(QStringLiteral("[End of Chapter]")));
+    QVERIFY2(text.endsWith(QString::fromUtf8("Psalms 119:9-16 \u2014 page 1 of 1")),
+             qPrintable(text));
+    // The reader itself is left as it was.
+    QCOMPARE(reader->RxRichEdit1->document()->blockCount(), 176 + 4);
 }
 
 QTEST_MAIN(TestOutput)
