@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPointer>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
@@ -192,6 +193,10 @@ void TFormMain::createHolders()
     EditFirstTime->setObjectName(QStringLiteral("EditFirstTime"));
     CheckBoxRedLetters = new QCheckBox(holders);
     CheckBoxRedLetters->setObjectName(QStringLiteral("CheckBoxRedLetters"));
+    SpinEditZoom = new QSpinBox(holders);
+    SpinEditZoom->setObjectName(QStringLiteral("SpinEditZoom"));
+    SpinEditZoom->setRange(kZoomMinimum, kZoomMaximum);
+    SpinEditZoom->setValue(100);
 }
 
 void TFormMain::createActions()

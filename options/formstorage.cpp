@@ -15,6 +15,7 @@
 #include <QMainWindow>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QToolBar>
 
 #include <exception>
@@ -162,6 +163,7 @@ FormStorage::Holders FormStorage::holders() const
     h.EditFirstTime = m_form->EditFirstTime;
     h.SpeedBar1 = m_form->SpeedBar1;
     h.CheckBoxRedLetters = m_form->CheckBoxRedLetters;
+    h.SpinEditZoom = m_form->SpinEditZoom;
     return h;
 }
 
@@ -213,6 +215,8 @@ QList<QPair<QString, QString>> FormStorage::settingTexts(const Holders &h, int p
     if (h.CheckBoxRedLetters)
         texts.append({QStringLiteral("CheckBoxRedLetters_Checked"),
                       booleanText(h.CheckBoxRedLetters->isChecked())});
+    if (h.SpinEditZoom)
+        texts.append({QStringLiteral("SpinEditZoom_Value"), integerText(h.SpinEditZoom->value())});
     return texts;
 }
 
@@ -375,6 +379,17 @@ void FormStorage::restoreSettings(const QList<StoreFile::Value> &store)
             if (textOf(QStringLiteral("CheckBoxRedLetters_Checked"), booleanText(current), &text) &&
                 parseBoolean(text, &checked))
                 h.CheckBoxRedLetters->setChecked(checked);
+        });
+    }
+    if (h.SpinEditZoom) {
+        guarded([&] {
+            qint32 zoom = 0;
+            // A zoom out of range or not a number leaves the fonts as they are.
+            if (textOf(QStringLiteral("SpinEditZoom_Value"), integerText(h.SpinEditZoom->value()),
+                       &text) &&
+                parseInteger(text, &zoom) && zoom >= h.SpinEditZoom->minimum() &&
+                zoom <= h.SpinEditZoom->maximum())
+                h.SpinEditZoom->setValue(zoom);
         });
     }
 }

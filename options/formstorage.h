@@ -12,6 +12,7 @@ class QCheckBox;
 class QLineEdit;
 class QMainWindow;
 class QSettings;
+class QSpinBox;
 class QToolBar;
 class SampleFont;
 class SamplePanel;
@@ -34,6 +35,7 @@ public:
         QLineEdit *EditFirstTime = nullptr;
         QToolBar *SpeedBar1 = nullptr;
         QCheckBox *CheckBoxRedLetters = nullptr;
+        QSpinBox *SpinEditZoom = nullptr;
     };
 
     // The holders are taken from the main window when they are needed, so

@@ -14,6 +14,8 @@
 #include <QComboBox>
 #include <QFontMetricsF>
 #include <QLabel>
+#include <QScrollBar>
+#include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -25,6 +27,8 @@ const char *const kClosingLine = "[End of Chapter]";
 const char *const kNumberGap = "   ";
 // A psalm title: the heading's look, this much smaller.
 const qreal kTitleScale = 0.8;
+// One notch of Ctrl+wheel, in percent.
+const int kZoomStep = 10;
 // First-line and right indent of every paragraph, in points.
 const qreal kIndentPoints = 5.0;
 
@@ -44,16 +48,33 @@ QTextCharFormat charFormatOf(const FontValue &font)
     return format;
 }
 
+qreal zoom();
+FontValue zoomed(FontValue font);
+
 FontValue headingFont()
 {
     const TFormMain *main = TFormMain::instance();
-    return main ? main->PanelSampleBook->fontValue() : FontValue::headingDefault();
+    return zoomed(main ? main->PanelSampleBook->fontValue() : FontValue::headingDefault());
 }
 
 FontValue verseNumberFont()
 {
     const TFormMain *main = TFormMain::instance();
-    return main ? main->PanelSampleVerse->fontValue() : FontValue::verseDefault();
+    return zoomed(main ? main->PanelSampleVerse->fontValue() : FontValue::verseDefault());
+}
+
+// The person's zoom (Ctrl+wheel), applied to every font of the chapter alike.
+qreal zoom()
+{
+    const TFormMain *main = TFormMain::instance();
+    return main && main->SpinEditZoom ? main->SpinEditZoom->value() / 100.0 : 1.0;
+}
+
+FontValue zoomed(FontValue font)
+{
+    if (zoom() != 1.0)
+        font.setSize(qMax(1, qRound(font.size() * zoom())));
+    return font;
 }
 
 bool redLetters()
@@ -115,6 +136,8 @@ void TFormBook::ComboBoxChapterChange()
             area->setUpdatesEnabled(false);
             QTextDocument *document = area->document();
             document->clear();
+            if (const TFormMain *main = TFormMain::instance())
+                document->setDefaultFont(zoomed(main->PanelSampleText->fontValue()).toQFont());
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
             cursor = QTextCursor(document);
             cursor.beginEditBlock();
@@ -219,4 +242,34 @@ void TFormBook::ComboBoxChapterChange()
     }
     if (cursorSet)
         QApplication::restoreOverrideCursor();
+}
+
+void TFormBook::zoomBy(int steps)
+{
+    TFormMain *main = TFormMain::instance();
+    if (!main || !main->SpinEditZoom || steps == 0)
+        return;
+    QSpinBox *zoom = main->SpinEditZoom;
+    const int before = zoom->value();
+    zoom->setValue(before + steps * kZoomStep);
+    if (zoom->value() == before)
+        return;
+    // The chapter is built again at the new size, the caret and the line at
+    // the top of the view where they were.
+    const QTextCursor caret = RxRichEdit1->textCursor();
+    const int top = RxRichEdit1->cursorForPosition(QPoint(1, 1)).position();
+    const int verse = ComboBoxVerse->currentIndex();
+    ComboBoxChapterChange();
+    MoveCaretOnVerseChange = false;
+    ComboBoxVerse->setCurrentIndex(verse);
+    ComboBoxVerseChange();
+    setCaret(ChapterEndPos);
+    setCaret(top);
+    QTextCursor restored(RxRichEdit1->document());
+    restored.setPosition(qMin(caret.anchor(), ChapterEndPos));
+    restored.setPosition(qMin(caret.position(), ChapterEndPos), QTextCursor::KeepAnchor);
+    const int scroll = RxRichEdit1->verticalScrollBar()->value();
+    RxRichEdit1->setTextCursor(restored);
+    RxRichEdit1->verticalScrollBar()->setValue(scroll);
+    LastCaretPos = restored.position();
 }

@@ -2,13 +2,20 @@
 
 #include "app/chapteroutput.h"
 #include "reader/chaptermarkup.h"
+#include "reader/formbook.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTextBlock>
 #include <QTextLayout>
+#include <QWheelEvent>
+
+#include <algorithm>
 
 ChapterTextEdit::ChapterTextEdit(QWidget *parent) : QTextEdit(parent)
 {
@@ -21,6 +28,43 @@ ChapterTextEdit::ChapterTextEdit(QWidget *parent) : QTextEdit(parent)
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setTabChangesFocus(true);
+    // Reading needs no caret: it blinks only once the keys move it.
+    setCursorWidth(0);
+}
+
+void ChapterTextEdit::keyPressEvent(QKeyEvent *event)
+{
+    static const int moves[] = {Qt::Key_Left,   Qt::Key_Right,    Qt::Key_Up,   Qt::Key_Down,
+                                Qt::Key_PageUp, Qt::Key_PageDown, Qt::Key_Home, Qt::Key_End};
+    if (std::find(std::begin(moves), std::end(moves), event->key()) != std::end(moves))
+        setCursorWidth(qMax(1, style()->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, this)));
+    QTextEdit::keyPressEvent(event);
+}
+
+// Qt's own zoom would scale only the text without a size of its own, not the
+// verse numbers and headings: the reader builds the chapter anew instead.
+void ChapterTextEdit::wheelEvent(QWheelEvent *event)
+{
+    if (!(event->modifiers() & Qt::ControlModifier)) {
+        QTextEdit::wheelEvent(event);
+        return;
+    }
+    m_wheelAngle += event->angleDelta().y();
+    const int steps = m_wheelAngle / QWheelEvent::DefaultDeltasPerStep;
+    m_wheelAngle -= steps * QWheelEvent::DefaultDeltasPerStep;
+    event->accept();
+    for (QWidget *owner = parentWidget(); owner; owner = owner->parentWidget()) {
+        if (auto *reader = qobject_cast<TFormBook *>(owner)) {
+            reader->zoomBy(steps);
+            return;
+        }
+    }
+}
+
+void ChapterTextEdit::mousePressEvent(QMouseEvent *event)
+{
+    setCursorWidth(0);
+    QTextEdit::mousePressEvent(event);
 }
 
 QMimeData *ChapterTextEdit::createMimeDataFromSelection() const

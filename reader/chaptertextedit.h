@@ -19,8 +19,13 @@ protected:
     QMimeData *createMimeDataFromSelection() const override;
     void resizeEvent(QResizeEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     // Document y of the top of the display line holding the position.
     qreal lineTop(int position) const;
+
+    int m_wheelAngle = 0; // a notch's part, kept until it makes a whole one
 };

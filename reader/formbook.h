@@ -64,6 +64,10 @@ public:
     int LastCaretLine = 0;
     bool MoveCaretOnVerseChange = true;
 
+    // Ctrl+wheel: every font of the chapter larger (steps > 0) or smaller;
+    // the zoom is kept with the appearance settings.
+    void zoomBy(int steps);
+
     // "Book Chapter", the print title and suggested file name.
     QString printTitle() const;
     // Display-line helpers of the text area (lines counted from 0 across

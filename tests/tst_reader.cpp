@@ -1,7 +1,9 @@
 // The reader window: chapter text and formats, verse positions, navigation
 // across book boundaries, the tick and the keys.
 
+#include "app/formmain.h"
 #include "app/pendingreference.h"
+#include "options/formstorage.h"
 #include "reader/chaptermarkup.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
@@ -13,6 +15,8 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -20,6 +24,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <memory>
 
@@ -107,6 +112,8 @@ private slots:
     void showsThePrintedMarks();
     void lostMarkupTableLeavesPlainText_data();
     void lostMarkupTableLeavesPlainText();
+    void caretShowsOnlyForTheKeys();
+    void ctrlWheelZoomsEveryFontAndIsKept();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -557,6 +564,59 @@ void ReaderTest::lostMarkupTableLeavesPlainText()
     QCOMPARE(second->ComboBoxVerse->count(), 36);
     QCOMPARE(blockAt(*second, 17).text(), chapterVerses(m_sandbox->path(), 43, 3).at(15));
     QCOMPARE(second->StatusPanel[0]->text(), QStringLiteral("Done"));
+}
+
+void ReaderTest::caretShowsOnlyForTheKeys()
+{
+    auto reader = openReader(43, 3, 1);
+    reader->show();
+    QTextEdit *area = reader->RxRichEdit1;
+    QCOMPARE(area->cursorWidth(), 0);
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    QCOMPARE(area->cursorWidth(), 0);
+    QTest::keyClick(area, Qt::Key_Down);
+    QVERIFY(area->cursorWidth() > 0);
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    QCOMPARE(area->cursorWidth(), 0);
+}
+
+// Ctrl+wheel makes heading, verse numbers and text larger together, keeps
+// the verse in view, and the zoom is stored with the appearance settings.
+void ReaderTest::ctrlWheelZoomsEveryFontAndIsKept()
+{
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.show();
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QTextEdit *area = reader->RxRichEdit1;
+    const auto wheel = [area](int notches) {
+        const QPointF at(30, 30);
+        QWheelEvent event(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area->viewport(), &event);
+    };
+    QCOMPARE(formatAt(*reader, 0).fontPointSize(), 14.0);
+    wheel(2);
+    QCOMPARE(main.SpinEditZoom->value(), 120);
+    QCOMPARE(formatAt(*reader, 0).fontPointSize(), 17.0); // 14 points at 120 %
+    const QTextBlock verse = blockAt(*reader, 17);
+    QVERIFY(verse.text().startsWith(QStringLiteral("16   For God")));
+    QCOMPARE(formatAt(*reader, verse.position()).fontPointSize(), 14.0); // 12 points
+    QCOMPARE(area->document()->defaultFont().pointSize(), 14);
+    QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:16"));
+    QVERIFY(reader->lineOfPosition(area->textCursor().position()) >= reader->firstVisibleLine());
+
+    wheel(-30); // no smaller than the least zoom
+    QCOMPARE(main.SpinEditZoom->value(), TFormMain::kZoomMinimum);
+    wheel(1);
+    QCOMPARE(main.SpinEditZoom->value(), TFormMain::kZoomMinimum + 10);
+    main.close();
+    std::unique_ptr<QSettings> store(FormStorage::openStore());
+    QCOMPARE(store->value(QStringLiteral("TFormMain/SpinEditZoom_Value")).toString(),
+             QString::number(TFormMain::kZoomMinimum + 10));
 }
 
 QTEST_MAIN(ReaderTest)
