@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTextLayout>
 #include <QWheelEvent>
+#include <QtMath>
 
 #include <algorithm>
 
@@ -82,6 +83,30 @@ qreal ChapterTextEdit::lineTop(int position) const
         return 0;
     const QTextLine line = layout->lineForTextPosition(position - block.position());
     return layout->position().y() + (line.isValid() ? line.y() : 0);
+}
+
+void ChapterTextEdit::showWholeTopLine()
+{
+    QScrollBar *bar = verticalScrollBar();
+    document()->documentLayout()->documentSize();
+    const int value = bar->value();
+    const int top = cursorForPosition(QPoint(1, 0)).position();
+    const int cutTop = qFloor(lineTop(top));
+    if (cutTop >= value)
+        return;
+    // The next line down: the first position whose line starts lower.
+    const QTextBlock block = document()->findBlock(top);
+    const QTextLayout *layout = block.layout();
+    int below = -1;
+    if (layout) {
+        const QTextLine line = layout->lineForTextPosition(top - block.position());
+        if (line.isValid() && line.lineNumber() + 1 < layout->lineCount())
+            below = block.position() + layout->lineAt(line.lineNumber() + 1).textStart();
+        else if (block.next().isValid())
+            below = block.next().position();
+    }
+    const int next = below >= 0 ? qCeil(lineTop(below)) : bar->maximum() + 1;
+    bar->setValue(next <= bar->maximum() ? next : cutTop);
 }
 
 // A new width wraps the text anew while the scroll offset stays in pixels,

@@ -10,6 +10,11 @@ class ChapterTextEdit : public QTextEdit
 public:
     explicit ChapterTextEdit(QWidget *parent = nullptr);
 
+    // Scrolls so that no line is cut at the top of the view: down to the next
+    // whole line, or where the end of the text allows no more, up to the cut
+    // line's top.
+    void showWholeTopLine();
+
 signals:
     // The area changed size and its text was laid out anew, the character
     // that was at the top of the view still there.

@@ -364,6 +364,7 @@ void TFormBook::RxSpeedButtonPrevClick()
         ComboBoxChapterChange();
         setCaret(ChapterEndPos);
     }
+    static_cast<ChapterTextEdit *>(RxRichEdit1)->showWholeTopLine();
     RxRichEdit1->setFocus();
 }
 

@@ -9,6 +9,7 @@
 #include "scripture/dataset.h"
 #include "support/sandbox.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
@@ -114,6 +115,7 @@ private slots:
     void lostMarkupTableLeavesPlainText();
     void caretShowsOnlyForTheKeys();
     void ctrlWheelZoomsEveryFontAndIsKept();
+    void previousChapterShowsNoHalfLine();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -617,6 +619,35 @@ void ReaderTest::ctrlWheelZoomsEveryFontAndIsKept()
     std::unique_ptr<QSettings> store(FormStorage::openStore());
     QCOMPARE(store->value(QStringLiteral("TFormMain/SpinEditZoom_Value")).toString(),
              QString::number(TFormMain::kZoomMinimum + 10));
+}
+
+// A view one half heading shorter than the previous chapter: stepping back
+// to its end would cut the heading in half.
+void ReaderTest::previousChapterShowsNoHalfLine()
+{
+    auto reader = openReader(43, 4, 1);
+    reader->resize(500, 400);
+    reader->show();
+    QTextEdit *area = reader->RxRichEdit1;
+    reader->RxSpeedButtonPrevClick();
+    QTRY_COMPARE(reader->windowTitle(), QStringLiteral("John 3:36"));
+    const qreal height = area->document()->documentLayout()->documentSize().height();
+    const QTextLayout *heading = blockAt(*reader, 0).layout();
+    const qreal headingTop = heading->position().y();
+    const qreal headingBottom = headingTop + heading->boundingRect().height();
+    const int frame = reader->height() - area->viewport()->height();
+    reader->resize(500, frame + qRound(height - (headingTop + headingBottom) / 2));
+    QTRY_COMPARE(area->viewport()->height(), qRound(height - (headingTop + headingBottom) / 2));
+
+    reader->RxSpeedButtonNextClick();
+    reader->RxSpeedButtonPrevClick();
+    QTRY_COMPARE(reader->windowTitle(), QStringLiteral("John 3:36"));
+    const int top = area->verticalScrollBar()->value();
+    QVERIFY2(
+        top <= headingTop || top >= headingBottom - 1,
+        qPrintable(QStringLiteral("%1 in %2..%3").arg(top).arg(headingTop).arg(headingBottom)));
+    // The closing line, where the caret is, still shows.
+    QVERIFY(reader->lineOfPosition(reader->ChapterEndPos) <= reader->bottomVisibleLine());
 }
 
 QTEST_MAIN(ReaderTest)
