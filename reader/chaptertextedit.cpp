@@ -149,10 +149,21 @@ void ChapterTextEdit::paintEvent(QPaintEvent *event)
             QTextCursor cursor(document());
             cursor.setPosition(position + 1);
             const QTextCharFormat format = cursor.charFormat();
-            const QFont font = format.font().resolve(document()->defaultFont());
+            // A little smaller than the text, so that it stands clear of the
+            // words on both sides of the narrow gap.
+            QFont font = format.font().resolve(document()->defaultFont());
+            if (font.pointSizeF() > 0)
+                font.setPointSizeF(font.pointSizeF() * 0.8);
+            else if (font.pixelSize() > 0)
+                font.setPixelSize(qMax(1, qRound(font.pixelSize() * 0.8)));
             const QFontMetricsF metrics(font);
-            const qreal left = line.cursorToX(at);
-            const qreal right = line.cursorToX(at + 1);
+            // Centred on the whole gap when the mark stands between blanks.
+            const QString text = block.text();
+            const bool gap = at > 0 && at + 1 < text.size() &&
+                             text.at(at - 1) == QLatin1Char(' ') &&
+                             text.at(at + 1) == QLatin1Char(' ');
+            const qreal left = line.cursorToX(gap ? at - 1 : at);
+            const qreal right = line.cursorToX(gap ? at + 2 : at + 1);
             const QPointF baseline(layout->position().x() + (left + right) / 2 -
                                        metrics.horizontalAdvance(mark) / 2,
                                    layout->position().y() + line.y() + line.ascent());
