@@ -29,6 +29,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 namespace {
 // The verse texts of one chapter, read straight from the table file.
 QStringList chapterVerses(const QString &folder, int book, int chapter)
@@ -533,21 +535,35 @@ void ReaderTest::showsThePrintedMarks()
 
 void ReaderTest::lostMarkupTableLeavesPlainText_data()
 {
-    QTest::addColumn<bool>("remove");
-    QTest::newRow("missing") << true;
-    QTest::newRow("damaged") << false;
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("damaged") << "damaged";
+    QTest::newRow("a FIFO in its place") << "fifo";
+    QTest::newRow("a table without the fields") << "fields";
 }
 
 void ReaderTest::lostMarkupTableLeavesPlainText()
 {
-    QFETCH(bool, remove);
+    QFETCH(QString, kind);
     const QString path = m_sandbox->filePath(QStringLiteral("Markup.db"));
-    if (remove) {
-        QVERIFY(QFile::remove(path));
-    } else {
+    QVERIFY(QFile::remove(path));
+    if (kind == QLatin1String("damaged")) {
         QFile damaged(path);
         QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
         QVERIFY(damaged.write(QByteArray(8192, '\x5a')) > 0);
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("fields")) {
+        const QString connection = QStringLiteral("reader-test-markup");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("create table db (Book, Chapter, Verse)")));
+            QVERIFY(query.exec(QStringLiteral("insert into db values (19, 23, 1)")));
+        }
+        QSqlDatabase::removeDatabase(connection);
     }
     Engine::reset();
     ChapterMarkup::resetReportForTesting();
