@@ -3,14 +3,18 @@
 #include "app/busycursor.h"
 #include "app/documentoutput.h"
 #include "app/formmain.h"
+#include "app/verseprinting.h"
 #include "documents/formdocument.h"
 #include "reader/formbook.h"
 #include "study/versecopy.h"
 
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -52,6 +56,41 @@ public:
             if (auto *control = findChild<QWidget *>(QLatin1String(name)))
                 control->hide();
         }
+        // With verses selected the choice is the whole chapter or those
+        // verses; pages are never picked out.
+        if (testOption(QAbstractPrintDialog::PrintSelection)) {
+            if (auto *range = findChild<QWidget *>(QStringLiteral("gbPrintRange")))
+                range->show();
+            for (const char *name :
+                 {"printRange", "from", "to", "pagesRadioButton", "pagesLineEdit",
+                  "printCurrentPage", "pageSetLabel", "pageSetCombo"}) {
+                if (auto *control = findChild<QWidget *>(QLatin1String(name)))
+                    control->hide();
+            }
+        }
+        suggestFileName();
+    }
+
+private:
+    // A PDF is named after the chapter ("Psalms 119.pdf"), in the folder Qt
+    // would suggest, rather than "print.pdf".
+    void suggestFileName()
+    {
+        auto *file = findChild<QLineEdit *>(QStringLiteral("filename"));
+        const QString title = printer()->docName();
+        if (!file || title.isEmpty())
+            return;
+        // Qt offers a folder alone, or "print.pdf" in it; a name of the
+        // person's own stays.
+        const QString offered = file->text();
+        const QFileInfo current(offered);
+        const bool folderOnly = offered.isEmpty() || offered.endsWith(QLatin1Char('/'));
+        if (!folderOnly && current.fileName() != QLatin1String("print.pdf"))
+            return;
+        const QString folder = offered.isEmpty() ? QDir::homePath()
+                               : folderOnly      ? offered
+                                                 : current.path();
+        file->setText(QDir(folder).filePath(title + QStringLiteral(".pdf")));
     }
 };
 
@@ -120,12 +159,21 @@ void TFormMain::Print1Click()
     if (!reader)
         return;
     QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(reader->printTitle());
     ChapterPrintDialog dialog(&printer, this);
     dialog.setOptions(kPrintOptions);
+    if (VersePrinting::hasSelectedVerses(*reader))
+        dialog.setOption(QAbstractPrintDialog::PrintSelection);
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     QTextEdit *edit = reader->RxRichEdit1;
     BusyCursor busy;
+    if (printer.printRange() == QPrinter::Selection) {
+        QString range;
+        const auto verses = VersePrinting::selectedVerses(*reader, &range);
+        DocumentOutput::print(*verses, printer, range, edit->palette().color(QPalette::Text));
+        return;
+    }
     DocumentOutput::print(*edit->document(), printer, reader->printTitle(),
                           edit->palette().color(QPalette::Text));
 }

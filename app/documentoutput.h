@@ -15,7 +15,9 @@ namespace DocumentOutput {
 PageRect pageRectFor(const QPrinter &printer);
 
 // Lays the document out page after page in the page rectangle and prints it
-// as a job named title, as many copies as the printer is set to. Throws
+// as a job named title, as many copies as the printer is set to, in the
+// colours of paper and with a running foot naming the title and the page
+// ("John 3 — page 1 of 2") at the bottom of the rectangle. Throws
 // std::runtime_error when the printer fails. Returns the number of pages of
 // one copy.
 int print(const QTextDocument &document, QPrinter &printer, const QString &title,
@@ -30,4 +32,11 @@ bool isPlainTextName(const QString &fileName);
 
 // The background and default text colour a text area shows, for the RTF.
 RtfWriter::Options rtfOptionsFor(const QTextEdit &edit);
+
+// The colour itself when it reads on white paper; else the same hue dark
+// enough to read, or black for a grey or white.
+QColor readableOnPaper(const QColor &colour);
+// Every colour of the text made to read on white paper, dark markings and
+// the page colour taken away.
+void useColoursOfPaper(QTextDocument &document);
 } // namespace DocumentOutput

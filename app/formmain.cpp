@@ -17,6 +17,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
@@ -26,6 +27,7 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPointer>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
@@ -194,6 +196,12 @@ void TFormMain::createHolders()
     edithtmlviewer->setObjectName(QStringLiteral("edithtmlviewer"));
     EditFirstTime = new QLineEdit(QStringLiteral("True"), holders);
     EditFirstTime->setObjectName(QStringLiteral("EditFirstTime"));
+    CheckBoxRedLetters = new QCheckBox(holders);
+    CheckBoxRedLetters->setObjectName(QStringLiteral("CheckBoxRedLetters"));
+    SpinEditZoom = new QSpinBox(holders);
+    SpinEditZoom->setObjectName(QStringLiteral("SpinEditZoom"));
+    SpinEditZoom->setRange(kZoomMinimum, kZoomMaximum);
+    SpinEditZoom->setValue(100);
 }
 
 void TFormMain::createActions()

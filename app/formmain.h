@@ -11,8 +11,10 @@
 #include <memory>
 
 class QAction;
+class QCheckBox;
 class QLineEdit;
 class QMdiArea;
+class QSpinBox;
 class QMdiSubWindow;
 class QMenu;
 class QTimer;
@@ -46,6 +48,10 @@ public:
     // Adds, places, shows and activates a new child window.
     QMdiSubWindow *openChild(QWidget *child);
 
+    // The readers' zoom, in percent of the fonts' own sizes.
+    static constexpr int kZoomMinimum = 50;
+    static constexpr int kZoomMaximum = 300;
+
     // Holders of the stored settings (hidden controls).
     SamplePanel *PanelSample = nullptr;
     SampleFont *PanelSampleBook = nullptr;
@@ -53,6 +59,8 @@ public:
     SampleFont *PanelSampleText = nullptr;
     QLineEdit *edithtmlviewer = nullptr;
     QLineEdit *EditFirstTime = nullptr;
+    QCheckBox *CheckBoxRedLetters = nullptr; // the words of Christ in red
+    QSpinBox *SpinEditZoom = nullptr;        // readers' zoom in percent (Ctrl+wheel)
     QToolBar *SpeedBar1 = nullptr;
     ReferenceBox *ReferenceBox1 = nullptr;
 

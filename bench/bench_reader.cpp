@@ -116,7 +116,8 @@ int runSession(int argc, char **argv)
 
 bool copyFolder(const QString &from, const QString &to)
 {
-    const QStringList tables = {"kjvbible.db", "Chapters.db", "Verses.db", "ebd.db", "settings.db"};
+    const QStringList tables = {"kjvbible.db", "Chapters.db", "Verses.db",
+                                "Markup.db",   "ebd.db",      "settings.db"};
     for (const QString &name : tables) {
         if (!QFile::copy(QDir(from).filePath(name), QDir(to).filePath(name)))
             return false;

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Builds the program's tables from the committed text sources.
 
-Writes into --out: kjvbible.db, Chapters.db, Verses.db, ebd.db, and settings.db
+Writes into --out: kjvbible.db, Chapters.db, Verses.db, Markup.db, ebd.db, and settings.db
 when the folder has none yet (it holds the user's session); with
 --empty-settings only a fresh empty settings.db, the one a package ships.
 Each file is a one-table SQLite database whose table is named db. Every file is written under
@@ -54,6 +54,45 @@ def write_table(out_dir, name, schema, rows, indexes=()):
     os.replace(temp, final)
 
 
+def spans_text(spans):
+    """Spans as the reader reads them: "start-end" pairs, blank separated."""
+    return " ".join("%d-%d" % span for span in spans)
+
+
+def markup_rows(verses):
+    """One row per verse with a printed mark or a psalm title: the paragraph
+    flag, the spans of the supplied words and of the words of Christ, the
+    title and its supplied words. Offsets count UTF-16 units of the texts in
+    kjvbible.db and in the title, the units the reader counts in; every mark
+    must lie over exactly those texts."""
+    text_of = {(b, c, v): t for b, c, v, t in verses}
+    rows = {}
+
+    def row(key):
+        return rows.setdefault(key, [0, "", "", "", ""])
+
+    titles = {(b, c, v): t for b, c, v, kind, t in sources.read_titles() if kind == "psalm"}
+    for key, title in titles.items():
+        if key not in text_of:
+            raise sources.SourceError("psalm title outside a verse: %d %d:%d" % key)
+        row(key)[3] = title
+    for b, c, v, kind, text, paragraph, spans in sources.read_markup():
+        key = (b, c, v)
+        expected = text_of.get(key) if kind == "verse" else titles.get(key)
+        if text != expected:
+            raise sources.SourceError("markup of %s %d %d:%d is not over its text" % ((kind,) + key))
+        if any(ord(ch) > 0xFFFF for ch in text):
+            raise sources.SourceError("%d %d:%d: offsets would not be UTF-16 units" % key)
+        r = row(key)
+        if kind == "verse":
+            r[0] = 1 if paragraph else 0
+            r[1] = spans_text(spans["i"])
+            r[2] = spans_text(spans["J"])
+        else:
+            r[4] = spans_text(spans["i"])
+    return [key + tuple(r) for key, r in sorted(rows.items())]
+
+
 def main():
     parser = argparse.ArgumentParser(description="Builds the program's SQLite tables.")
     parser.add_argument("--out", required=True, help="the program folder")
@@ -97,6 +136,17 @@ def main():
         '"VerseCount" SMALLINT NOT NULL, PRIMARY KEY ("Book", "Chapter")) WITHOUT ROWID',
         [(b, c, n) for (b, c), n in sorted(verse_counts.items())])
 
+    # The printed marks live beside the text, never in it: search, copies as
+    # plain text and every stored file keep the verse text unchanged.
+    markup = markup_rows(verses)
+    write_table(
+        args.out, "Markup.db",
+        'CREATE TABLE db ("Book" SMALLINT NOT NULL, "Chapter" SMALLINT NOT NULL, '
+        '"Verse" SMALLINT NOT NULL, "Paragraph" SMALLINT NOT NULL, "Italic" TEXT NOT NULL, '
+        '"Red" TEXT NOT NULL, "Title" TEXT NOT NULL, "TitleItalic" TEXT NOT NULL, '
+        'PRIMARY KEY ("Book", "Chapter", "Verse")) WITHOUT ROWID',
+        markup)
+
     entries = sources.read_easton()
     # The index holds both columns: the dictionary's statement, ordered by the
     # word, then reads every entry from the index alone, in order.
@@ -109,8 +159,8 @@ def main():
     if not os.path.exists(os.path.join(args.out, "settings.db")):
         write_empty_settings(args.out)
 
-    print("tables: %d verses, %d chapters, %d books, %d dictionary entries"
-          % (len(verses), len(verse_counts), len(books), len(entries)))
+    print("tables: %d verses, %d chapters, %d books, %d marked verses, %d dictionary entries"
+          % (len(verses), len(verse_counts), len(books), len(markup), len(entries)))
 
 
 if __name__ == "__main__":

@@ -68,6 +68,63 @@ def check_kjv(verses, books):
                 raise SourceError("%d %d: more than %d verses" % (book, chapter, MAX_VERSES))
 
 
+MARK_TAG_RE = re.compile(r"</?([iJ])>")
+
+
+def read_titles():
+    titles = []
+    with open(path("kjv", "titles.tsv"), encoding="utf-8") as f:
+        for line in f:
+            b, c, v, kind, text = line.rstrip("\n").split("\t")
+            titles.append((int(b), int(c), int(v), kind, text))
+    return titles
+
+
+def unmark(marked):
+    """A line of markup.tsv split into its plain text, the paragraph flag and
+    the spans of each kind ("i": supplied words, "J": words of Christ) as
+    (start, end) offsets into the plain text."""
+    paragraph = marked.startswith("\u00b6 ")
+    if paragraph:
+        marked = marked[2:]
+    out = []
+    spans = {"i": [], "J": []}
+    open_at = {}
+    last = 0
+    for m in MARK_TAG_RE.finditer(marked):
+        out.append(marked[last:m.start()])
+        last = m.end()
+        at = sum(len(p) for p in out)
+        kind = m.group(1)
+        if m.group(0).startswith("</"):
+            if kind not in open_at:
+                raise SourceError("unopened %s in markup: %s" % (m.group(0), marked))
+            spans[kind].append((open_at.pop(kind), at))
+        elif kind in open_at:
+            raise SourceError("nested <%s> in markup: %s" % (kind, marked))
+        else:
+            open_at[kind] = at
+    if open_at:
+        raise SourceError("unclosed mark in markup: %s" % marked)
+    out.append(marked[last:])
+    return "".join(out), paragraph, spans
+
+
+def read_markup():
+    """The rows of markup.tsv as (book, chapter, verse, kind, text, paragraph,
+    spans); see unmark()."""
+    rows = []
+    with open(path("kjv", "markup.tsv"), encoding="utf-8") as f:
+        for n, line in enumerate(f, 1):
+            parts = line.rstrip("\n").split("\t")
+            if len(parts) != 5:
+                raise SourceError("markup.tsv line %d: expected 5 fields" % n)
+            text, paragraph, spans = unmark(parts[4])
+            rows.append((int(parts[0]), int(parts[1]), int(parts[2]), parts[3], text,
+                         paragraph, spans))
+    return rows
+
+
 def read_notes():
     notes = []
     with open(path("kjv", "notes.tsv"), encoding="utf-8") as f:

@@ -59,6 +59,10 @@ const QRect GroupColorListRect(200, 40, 109, 21);
 const QPoint Label3Pos(8, 232);
 const QString Label3Caption = QStringLiteral("Background Color: ");
 const QRect BackgroundListRect(108, 228, 109, 21);
+const QRect RedLettersRect(224, 228, 97, 21);
+const QString RedLettersCaption = QStringLiteral("&Red letters");
+const QString RedLettersHint = QStringLiteral("Show the words of Christ in red");
+const QString RedLettersName = QStringLiteral("Words of Christ in red");
 const QRect PanelSampleRect(4, 260, 317, 65);
 const QRect PanelSampleBookRect(15, 1, 290, 29);
 const QString PanelSampleBookCaption = QStringLiteral("John 1");
@@ -230,6 +234,11 @@ void TFormOptions::createControls()
     ColorComboBoxBackground->setAccessibleName(BackgroundListName);
     Label3->setBuddy(ColorComboBoxBackground);
     chain(ColorComboBoxBackground);
+    CheckBoxRedLetters =
+        placed(new QCheckBox(RedLettersCaption, TabDisplay), "CheckBoxRedLetters", RedLettersRect);
+    CheckBoxRedLetters->setToolTip(RedLettersHint);
+    CheckBoxRedLetters->setAccessibleName(RedLettersName);
+    chain(CheckBoxRedLetters);
     PanelSample = placed(new SamplePanel(TabDisplay), "PanelSample", PanelSampleRect);
     PanelSample->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelSampleBook =
@@ -350,6 +359,8 @@ void TFormOptions::FormActivate()
         PanelSampleText->setFontValue(target.PanelSampleText->fontValue());
     if (target.edithtmlviewer)
         loadViewer(target.edithtmlviewer->text());
+    if (target.CheckBoxRedLetters)
+        CheckBoxRedLetters->setChecked(target.CheckBoxRedLetters->isChecked());
     ColorComboBoxBackground->setColorValue(PanelSample->color());
     // Each control set here writes its value back into the sample through
     // its change handler.
@@ -487,6 +498,8 @@ void TFormOptions::ButtonOKClick()
         target.PanelSampleText->setFontValue(PanelSampleText->fontValue());
     if (target.edithtmlviewer)
         target.edithtmlviewer->setText(viewerText());
+    if (target.CheckBoxRedLetters)
+        target.CheckBoxRedLetters->setChecked(CheckBoxRedLetters->isChecked());
     if (target.reopenReaders)
         target.reopenReaders();
     accept();

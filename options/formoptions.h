@@ -35,6 +35,7 @@ public:
         SampleFont *PanelSampleVerse = nullptr;
         SampleFont *PanelSampleText = nullptr;
         QLineEdit *edithtmlviewer = nullptr;
+        QCheckBox *CheckBoxRedLetters = nullptr;
         std::function<void()> reopenReaders;
     };
 
@@ -75,6 +76,7 @@ public:
 
     QLabel *Label3 = nullptr;
     ColorComboBox *ColorComboBoxBackground = nullptr;
+    QCheckBox *CheckBoxRedLetters = nullptr;
     SamplePanel *PanelSample = nullptr;
     SampleFont *PanelSampleBook = nullptr;
     SampleFont *PanelSampleVerse = nullptr;

@@ -16,6 +16,7 @@ TFormOptions::TFormOptions(TFormMain *main, QWidget *parent)
               target.PanelSampleVerse = main->PanelSampleVerse;
               target.PanelSampleText = main->PanelSampleText;
               target.edithtmlviewer = main->edithtmlviewer;
+              target.CheckBoxRedLetters = main->CheckBoxRedLetters;
               target.reopenReaders = [main] {
                   main->SaveandCloseBooks();
                   main->TimerStartup->start();

@@ -6,6 +6,7 @@
 #include "options/storedvalues.h"
 #include "options/storefile.h"
 
+#include <QCheckBox>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -14,6 +15,7 @@
 #include <QMainWindow>
 #include <QScreen>
 #include <QSettings>
+#include <QSpinBox>
 #include <QToolBar>
 
 #include <exception>
@@ -155,6 +157,8 @@ FormStorage::Holders FormStorage::holders() const
     h.edithtmlviewer = m_form->edithtmlviewer;
     h.EditFirstTime = m_form->EditFirstTime;
     h.SpeedBar1 = m_form->SpeedBar1;
+    h.CheckBoxRedLetters = m_form->CheckBoxRedLetters;
+    h.SpinEditZoom = m_form->SpinEditZoom;
     return h;
 }
 
@@ -211,6 +215,11 @@ QList<QPair<QString, QString>> FormStorage::settingTexts(const Holders &h, int p
         texts.append({QStringLiteral("edithtmlviewer_Text"), trimmed(h.edithtmlviewer->text())});
     if (h.EditFirstTime)
         texts.append({QStringLiteral("EditFirstTime_Text"), trimmed(h.EditFirstTime->text())});
+    if (h.CheckBoxRedLetters)
+        texts.append({QStringLiteral("CheckBoxRedLetters_Checked"),
+                      booleanText(h.CheckBoxRedLetters->isChecked())});
+    if (h.SpinEditZoom)
+        texts.append({QStringLiteral("SpinEditZoom_Value"), integerText(h.SpinEditZoom->value())});
     return texts;
 }
 
@@ -384,6 +393,26 @@ void FormStorage::restoreSettings(const QList<StoreFile::Value> &store)
         guarded([&] {
             if (textOf(QStringLiteral("EditFirstTime_Text"), h.EditFirstTime->text(), &text))
                 h.EditFirstTime->setText(text);
+        });
+    }
+    if (h.CheckBoxRedLetters) {
+        guarded([&] {
+            const bool current = h.CheckBoxRedLetters->isChecked();
+            bool checked = current;
+            if (textOf(QStringLiteral("CheckBoxRedLetters_Checked"), booleanText(current), &text) &&
+                parseBoolean(text, &checked))
+                h.CheckBoxRedLetters->setChecked(checked);
+        });
+    }
+    if (h.SpinEditZoom) {
+        guarded([&] {
+            qint32 zoom = 0;
+            // A zoom out of range or not a number leaves the fonts as they are.
+            if (textOf(QStringLiteral("SpinEditZoom_Value"), integerText(h.SpinEditZoom->value()),
+                       &text) &&
+                parseInteger(text, &zoom) && zoom >= h.SpinEditZoom->minimum() &&
+                zoom <= h.SpinEditZoom->maximum())
+                h.SpinEditZoom->setValue(zoom);
         });
     }
 }

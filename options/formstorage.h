@@ -8,9 +8,11 @@
 #include <QtGlobal>
 #include <functional>
 
+class QCheckBox;
 class QLineEdit;
 class QMainWindow;
 class QSettings;
+class QSpinBox;
 class QToolBar;
 class SampleFont;
 class SamplePanel;
@@ -32,6 +34,8 @@ public:
         QLineEdit *edithtmlviewer = nullptr;
         QLineEdit *EditFirstTime = nullptr;
         QToolBar *SpeedBar1 = nullptr;
+        QCheckBox *CheckBoxRedLetters = nullptr;
+        QSpinBox *SpinEditZoom = nullptr;
     };
 
     // The holders are taken from the main window when they are needed, so

@@ -212,4 +212,20 @@ void applyFontProperty(FontValue &font, const QString &property, const QString &
     }
 }
 
+QString booleanText(bool value)
+{
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+bool parseBoolean(const QString &text, bool *value)
+{
+    for (const bool candidate : {false, true}) {
+        if (text.compare(booleanText(candidate), Qt::CaseInsensitive) == 0) {
+            *value = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace StoredValues

@@ -47,6 +47,10 @@ Qt::ToolBarArea toToolBarArea(Align align);
 // A tool bar that is not docked anywhere counts as sitting at the top.
 Align fromToolBarArea(Qt::ToolBarArea area);
 
+// "False" or "True"; read ignoring case, any other text names nothing.
+QString booleanText(bool value);
+bool parseBoolean(const QString &text, bool *value);
+
 // "%d,%d,%d,%d".
 QString rectText(int a, int b, int c, int d);
 // Words of a placement text, split at runs of blanks and commas.

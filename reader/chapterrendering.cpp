@@ -6,11 +6,16 @@
 #include "app/application.h"
 #include "app/formmain.h"
 #include "options/sampleholders.h"
+#include "reader/chaptermarkup.h"
 #include "scripture/dataset.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetricsF>
 #include <QLabel>
+#include <QScrollBar>
+#include <QSpinBox>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -20,6 +25,10 @@
 namespace {
 const char *const kClosingLine = "[End of Chapter]";
 const char *const kNumberGap = "   ";
+// A psalm title: the heading's look, this much smaller.
+const qreal kTitleScale = 0.8;
+// One notch of Ctrl+wheel, in percent.
+const int kZoomStep = 10;
 // First-line and right indent of every paragraph, in points.
 const qreal kIndentPoints = 5.0;
 
@@ -39,16 +48,57 @@ QTextCharFormat charFormatOf(const FontValue &font)
     return format;
 }
 
+qreal zoom();
+FontValue zoomed(FontValue font);
+
 FontValue headingFont()
 {
     const TFormMain *main = TFormMain::instance();
-    return main ? main->PanelSampleBook->fontValue() : FontValue::headingDefault();
+    return zoomed(main ? main->PanelSampleBook->fontValue() : FontValue::headingDefault());
 }
 
 FontValue verseNumberFont()
 {
     const TFormMain *main = TFormMain::instance();
-    return main ? main->PanelSampleVerse->fontValue() : FontValue::verseDefault();
+    return zoomed(main ? main->PanelSampleVerse->fontValue() : FontValue::verseDefault());
+}
+
+// The person's zoom (Ctrl+wheel), applied to every font of the chapter alike.
+qreal zoom()
+{
+    const TFormMain *main = TFormMain::instance();
+    return main && main->SpinEditZoom ? main->SpinEditZoom->value() / 100.0 : 1.0;
+}
+
+FontValue zoomed(FontValue font)
+{
+    if (zoom() != 1.0)
+        font.setSize(qMax(1, qRound(font.size() * zoom())));
+    return font;
+}
+
+bool redLetters()
+{
+    const TFormMain *main = TFormMain::instance();
+    return main && main->CheckBoxRedLetters && main->CheckBoxRedLetters->isChecked();
+}
+
+QTextCharFormat titleFormatOf(const FontValue &heading)
+{
+    QTextCharFormat format = charFormatOf(heading);
+    format.setFontPointSize(qMax(1.0, heading.size() * kTitleScale));
+    return format;
+}
+
+// How far the wrapped lines of a verse stand in: past the widest number of
+// the chapter and the gap after it, so the numbers keep a column of their own.
+qreal hangingIndent(const QTextCharFormat &number, const QFont &base, int digits)
+{
+    const QFontMetricsF numberMetrics(number.font().resolve(base));
+    qreal widest = 0;
+    for (char digit = '0'; digit <= '9'; ++digit)
+        widest = qMax(widest, numberMetrics.horizontalAdvance(QString(digits, QLatin1Char(digit))));
+    return widest + QFontMetricsF(base).horizontalAdvance(QLatin1String(kNumberGap));
 }
 } // namespace
 
@@ -71,6 +121,14 @@ void TFormBook::ComboBoxChapterChange()
                                         .arg(ComboBoxBook->currentIndex() + 1)
                                         .arg(ComboBoxChapter->currentText()));
             m_tableBible->first();
+            if (!m_markup)
+                m_markup = std::make_unique<ChapterMarkup>();
+            const QHash<int, VerseMarkup> marks = m_markup->chapter(
+                ComboBoxBook->currentIndex() + 1, ComboBoxChapter->currentText().toInt());
+            const ChapterMarkup::Formats formats(
+                QTextCharFormat(), redLetters()
+                                       ? ChapterMarkup::redOn(area->palette().color(QPalette::Base))
+                                       : QColor());
 
             // The whole build runs with drawing off, so that a long chapter
             // is laid in without intermediate repaints.
@@ -80,6 +138,8 @@ void TFormBook::ComboBoxChapterChange()
             // A mark belongs to the chapter it was made in.
             forgetMarks();
             document->clear();
+            if (const TFormMain *main = TFormMain::instance())
+                document->setDefaultFont(zoomed(main->PanelSampleText->fontValue()).toQFont());
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
             cursor = QTextCursor(document);
             cursor.beginEditBlock();
@@ -91,27 +151,53 @@ void TFormBook::ComboBoxChapterChange()
             const QTextCharFormat base;
             cursor.setBlockCharFormat(base);
 
-            // Heading and the blank line under it, centred.
-            cursor.insertText(printTitle(), charFormatOf(headingFont()));
+            // Heading, a psalm's title, and the blank line under them, centred.
+            const FontValue heading = headingFont();
+            cursor.insertText(printTitle(), charFormatOf(heading));
+            const auto first = marks.constFind(1);
+            if (first != marks.constEnd() && !first->title.isEmpty()) {
+                cursor.insertBlock(paragraph, base);
+                ChapterMarkup::insertMarked(cursor, QString(), first->title, first->titleItalic, {},
+                                            {titleFormatOf(heading), QColor()});
+            }
             cursor.insertBlock(paragraph, base);
+            const QTextCharFormat numberFormat = charFormatOf(verseNumberFont());
+            const qreal hang =
+                hangingIndent(numberFormat, document->defaultFont(),
+                              int(QString::number(qMax(1, m_tableBible->recordCount())).size()));
             paragraph.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+            paragraph.setLeftMargin(indent + hang);
+            paragraph.setTextIndent(-hang);
             cursor.insertBlock(paragraph, base);
             VerseStarts.fill(0);
             VerseStarts[0] = cursor.position();
 
-            const QTextCharFormat numberFormat = charFormatOf(verseNumberFont());
+            QTextCharFormat paragraphMark = base;
+            paragraphMark.setProperty(ChapterMarkup::ParagraphMarkProperty, true);
             int i = 1;
             while (!m_tableBible->eof()) {
                 // Rows past the table of positions are not shown rather than
                 // written beyond it.
                 if (i > MaxVerses)
                     break;
-                const QString number =
-                    QString::number(m_tableBible->fieldByName(QStringLiteral("verse")).asInteger());
+                const int verse = m_tableBible->fieldByName(QStringLiteral("verse")).asInteger();
                 const QString text =
                     m_tableBible->fieldByName(QStringLiteral("scripture text")).asString();
-                cursor.insertText(number, numberFormat);
-                cursor.insertText(QLatin1String(kNumberGap) + text, base);
+                cursor.insertText(QString::number(verse), numberFormat);
+                const auto mark = marks.constFind(verse);
+                if (mark == marks.constEnd()) {
+                    cursor.insertText(QLatin1String(kNumberGap) + text, base);
+                } else {
+                    // The paragraph mark is drawn over the middle blank of the
+                    // gap: the verse's text and offsets stay as they are.
+                    if (mark->paragraph) {
+                        cursor.insertText(QStringLiteral(" "), base);
+                        cursor.insertText(QStringLiteral(" "), paragraphMark);
+                    }
+                    ChapterMarkup::insertMarked(
+                        cursor, mark->paragraph ? QStringLiteral(" ") : QLatin1String(kNumberGap),
+                        text, mark->italic, mark->red, formats);
+                }
                 cursor.insertBlock(paragraph, base);
                 VerseStarts[i] = cursor.position();
                 ++i;
@@ -120,6 +206,8 @@ void TFormBook::ComboBoxChapterChange()
 
             // The blank line stays left-aligned; the closing line is centred.
             paragraph.setAlignment(Qt::AlignHCenter);
+            paragraph.setLeftMargin(0);
+            paragraph.setTextIndent(indent);
             cursor.insertBlock(paragraph, base);
             cursor.insertText(QLatin1String(kClosingLine), base);
             cursor.endEditBlock();
@@ -157,4 +245,34 @@ void TFormBook::ComboBoxChapterChange()
     }
     if (cursorSet)
         QApplication::restoreOverrideCursor();
+}
+
+void TFormBook::zoomBy(int steps)
+{
+    TFormMain *main = TFormMain::instance();
+    if (!main || !main->SpinEditZoom || steps == 0)
+        return;
+    QSpinBox *zoom = main->SpinEditZoom;
+    const int before = zoom->value();
+    zoom->setValue(before + steps * kZoomStep);
+    if (zoom->value() == before)
+        return;
+    // The chapter is built again at the new size, the caret and the line at
+    // the top of the view where they were.
+    const QTextCursor caret = RxRichEdit1->textCursor();
+    const int top = RxRichEdit1->cursorForPosition(QPoint(1, 1)).position();
+    const int verse = ComboBoxVerse->currentIndex();
+    ComboBoxChapterChange();
+    MoveCaretOnVerseChange = false;
+    ComboBoxVerse->setCurrentIndex(verse);
+    ComboBoxVerseChange();
+    setCaret(ChapterEndPos);
+    setCaret(top);
+    QTextCursor restored(RxRichEdit1->document());
+    restored.setPosition(qMin(caret.anchor(), ChapterEndPos));
+    restored.setPosition(qMin(caret.position(), ChapterEndPos), QTextCursor::KeepAnchor);
+    const int scroll = RxRichEdit1->verticalScrollBar()->value();
+    RxRichEdit1->setTextCursor(restored);
+    RxRichEdit1->verticalScrollBar()->setValue(scroll);
+    LastCaretPos = restored.position();
 }

@@ -10,6 +10,11 @@ class ChapterTextEdit : public QTextEdit
 public:
     explicit ChapterTextEdit(QWidget *parent = nullptr);
 
+    // Scrolls so that no line is cut at the top of the view: down to the next
+    // whole line, or where the end of the text allows no more, up to the cut
+    // line's top.
+    void showWholeTopLine();
+
 signals:
     // The area changed size and its text was laid out anew, the character
     // that was at the top of the view still there.
@@ -18,8 +23,14 @@ signals:
 protected:
     QMimeData *createMimeDataFromSelection() const override;
     void resizeEvent(QResizeEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
 
 private:
     // Document y of the top of the display line holding the position.
     qreal lineTop(int position) const;
+
+    int m_wheelAngle = 0; // a notch's part, kept until it makes a whole one
 };

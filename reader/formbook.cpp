@@ -5,6 +5,7 @@
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "options/sampleholders.h"
+#include "reader/chaptermarkup.h"
 #include "reader/chaptertextedit.h"
 #include "reader/glyphbutton.h"
 #include "resources/artwork.h"
@@ -413,6 +414,7 @@ void TFormBook::RxSpeedButtonPrevClick()
         ComboBoxChapterChange();
         setCaret(ChapterEndPos);
     }
+    static_cast<ChapterTextEdit *>(RxRichEdit1)->showWholeTopLine();
     RxRichEdit1->setFocus();
 }
 

@@ -21,6 +21,7 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class QAction;
+class ChapterMarkup;
 class Table;
 
 class TFormBook : public QWidget
@@ -72,6 +73,10 @@ public:
     int LastBottomLine = 0;
     int LastCaretLine = 0;
     bool MoveCaretOnVerseChange = true;
+
+    // Ctrl+wheel: every font of the chapter larger (steps > 0) or smaller;
+    // the zoom is kept with the appearance settings.
+    void zoomBy(int steps);
 
     // "Book Chapter", the print title and suggested file name.
     QString printTitle() const;
@@ -160,6 +165,7 @@ private:
     std::unique_ptr<Table> m_tableBible;
     std::unique_ptr<Table> m_tableChapters;
     std::unique_ptr<Table> m_tableVerses;
+    std::unique_ptr<ChapterMarkup> m_markup; // opened at the first chapter load
     bool m_shownOnce = false;
     ReaderHistory m_history;
     // The place shown when no jump is running: where the next jump leaves.

@@ -1,10 +1,11 @@
 #include "scripture/dataset.h"
 
-#include "scripture/sqlfunctions.h"
 #include "scripture/integertext.h"
+#include "scripture/sqlfunctions.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QRegularExpression>
@@ -23,6 +24,7 @@
 #include <vector>
 
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 EngineError::EngineError(const QString &message) : std::runtime_error(message.toStdString()) {}
 
@@ -129,14 +131,23 @@ QString resolveTableFile(const QString &fileName)
 {
     const QFileInfo requested(tableFolder().isEmpty() ? QDir::current() : QDir(tableFolder()),
                               fileName);
+    // Only a regular file: opening a FIFO in its place would wait for a
+    // writer for ever.
+    const auto regular = [](const QString &path) {
+        struct stat status;
+        if (::stat(QFile::encodeName(path).constData(), &status) != 0 || S_ISREG(status.st_mode))
+            return path;
+        throw EngineError(
+            QStringLiteral("Table is not a file: %1").arg(QDir::toNativeSeparators(path)));
+    };
     if (requested.isFile())
-        return requested.absoluteFilePath();
+        return regular(requested.absoluteFilePath());
     const QDir folder = requested.absoluteDir();
     const QString wanted = requested.fileName();
     const QStringList entries = folder.entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString &entry : entries) {
         if (entry.compare(wanted, Qt::CaseInsensitive) == 0)
-            return folder.absoluteFilePath(entry);
+            return regular(folder.absoluteFilePath(entry));
     }
     if (requested.exists())
         throw EngineError(QStringLiteral("Table is not a file: %1")

@@ -7,6 +7,7 @@
 #include "options/formstorage.h"
 #include "options/optionscontrols.h"
 #include "options/sampleholders.h"
+#include "reader/chaptermarkup.h"
 #include "reader/formbook.h"
 #include "support/sandbox.h"
 
@@ -25,6 +26,8 @@
 #include <QSettings>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
@@ -619,6 +622,62 @@ private slots:
         QVERIFY(main.activeReader()->history().canGoForward());
         QVERIFY(!main.activeReader()->history().canGoBack());
         main.close();
+    }
+
+    // The words of Christ in red: off at first, on through the dialog's check
+    // box for every reader, and still on at the next start.
+    void redLettersThroughTheDialog()
+    {
+        Sandbox sandbox;
+        QVERIFY(sandbox.isValid());
+        {
+            std::unique_ptr<QSettings> store(FormStorage::openStore());
+            store->setValue(QStringLiteral("TFormMain/EditFirstTime_Text"), "False");
+        }
+        const auto wordsOfChrist = [](TFormMain &main) {
+            TFormBook *reader = main.activeReader();
+            const QTextBlock verse = reader->RxRichEdit1->document()->findBlockByNumber(17);
+            QTextCursor cursor(verse);
+            cursor.setPosition(verse.position() + 10); // "God" in John 3:16
+            return cursor.charFormat().foreground();
+        };
+        {
+            TFormMain main;
+            main.show();
+            QTRY_COMPARE(readerPlaces(main).size(), 1);
+            PendingReference = {43, 3, 16};
+            main.Open1Click();
+            QTRY_COMPARE(main.activeReader()->windowTitle(), QStringLiteral("John 3:16"));
+            QCOMPARE(wordsOfChrist(main).style(), Qt::NoBrush);
+
+            TFormOptions *options = main.FormOptions();
+            options->show();
+            QVERIFY(!options->CheckBoxRedLetters->isChecked());
+            QCOMPARE(options->CheckBoxRedLetters->accessibleName(),
+                     QStringLiteral("Words of Christ in red"));
+            options->CheckBoxRedLetters->setChecked(true);
+            options->ButtonOKClick();
+            QTRY_COMPARE(readerPlaces(main).size(), 2);
+            QTRY_VERIFY(main.activeReader() &&
+                        main.activeReader()->windowTitle() == QStringLiteral("John 3:16"));
+            const QColor red = wordsOfChrist(main).color();
+            QVERIFY2(red.red() > 150 && red.green() < 60 && red.blue() < 60,
+                     qPrintable(red.name()));
+            main.close();
+        }
+        {
+            std::unique_ptr<QSettings> store(FormStorage::openStore());
+            QCOMPARE(
+                store->value(QStringLiteral("TFormMain/CheckBoxRedLetters_Checked")).toString(),
+                QStringLiteral("True"));
+        }
+        TFormMain again;
+        again.show();
+        QTRY_VERIFY(again.activeReader() &&
+                    again.activeReader()->windowTitle() == QStringLiteral("John 3:16"));
+        QVERIFY(again.CheckBoxRedLetters->isChecked());
+        QCOMPARE(wordsOfChrist(again).color(), ChapterMarkup::redOn(Qt::white));
+        again.close();
     }
 };
 

@@ -7,6 +7,7 @@
 #include "app/pagerect.h"
 #include "app/pendingreference.h"
 #include "app/rtfwriter.h"
+#include "options/sampleholders.h"
 #include "reader/formbook.h"
 #include "support/sandbox.h"
 
@@ -17,6 +18,7 @@
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -24,6 +26,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSpinBox>
@@ -123,6 +126,18 @@ void fillSample(QTextDocument &document)
     cursor.insertText(QStringLiteral("[End of Chapter]"));
 }
 
+// White text on black, as a person with a dark scheme sets it.
+void useDarkScheme(TFormMain &main)
+{
+    main.PanelSample->setColor(ColorValue::Black);
+    FontValue text = main.PanelSampleText->fontValue();
+    text.color = ColorValue::White;
+    main.PanelSampleText->setFontValue(text);
+    FontValue heading = main.PanelSampleBook->fontValue();
+    heading.color = 0x80FFFF; // light yellow
+    main.PanelSampleBook->setFontValue(heading);
+}
+
 class ScopedRunner
 {
 public:
@@ -163,6 +178,9 @@ private slots:
     void printChapterToPdf();
     void printDialogCopiesWithoutRange_data();
     void printDialogCopiesWithoutRange();
+    void darkSchemePrintsDarkOnWhite();
+    void printsTheSelectedVersesOnly();
+    void darkSchemeCopiesCarryTheirBackground();
 };
 
 void TestOutput::initTestCase()
@@ -553,17 +571,32 @@ void TestOutput::saveAsThroughTheDialog()
     QVERIFY(QFile::exists(rtfPath));
     const QByteArray rtf = readFile(rtfPath);
     QVERIFY(rtf.startsWith("{\\rtf1"));
-    // 5-point first-line and right indents on every paragraph.
-    QCOMPARE(rtf.count("\\pard"), rtf.count("\\fi100\\ri100"));
+    // Every paragraph's first line starts 5 points in, and a verse's further
+    // lines hang past its number; 5 points of right indent everywhere.
+    const QRegularExpression pard(QStringLiteral("\\\\pard\\\\q[lc](?:\\\\fi(-?\\d+))?"
+                                                 "(?:\\\\li(\\d+))?\\\\ri100"));
+    int paragraphs = 0;
+    int hanging = 0;
+    for (auto it = pard.globalMatch(QString::fromLatin1(rtf)); it.hasNext(); ++paragraphs) {
+        const QRegularExpressionMatch m = it.next();
+        QCOMPARE(m.captured(1).toInt() + m.captured(2).toInt(), 100);
+        hanging += m.captured(1).toInt() < 0 ? 1 : 0;
+    }
+    QCOMPARE(paragraphs, int(rtf.count("\\pard")));
+    QCOMPARE(hanging, 36 + 1); // the verses and the blank line under them
     const QString text = unrtfText(rtfPath);
     QVERIFY2(text.startsWith(QStringLiteral("John 3")), qPrintable(text));
-    QVERIFY(text.contains(QStringLiteral("16 For God so loved the world")));
+    QVERIFY(text.contains(QStringLiteral(" For God so loved the world")));
     QVERIFY(text.endsWith(QStringLiteral("[End of Chapter]")));
     // The heading keeps its font and colour, verse numbers theirs.
     const QString html =
         collapsed(runTool(QStringLiteral("unrtf"), {QStringLiteral("--html"), rtfPath}));
     QVERIFY2(html.contains(QStringLiteral("<b>John 3</b>")), qPrintable(html.left(2000)));
     QVERIFY(html.contains(QStringLiteral("<b>16</b>")));
+    // The printed marks go along: the paragraph mark of verse 16.
+    QVERIFY(QString(html)
+                .remove(QRegularExpression(QStringLiteral("<[^>]*>")))
+                .contains(QStringLiteral("16 &para; For God so loved the world")));
     QVERIFY(html.contains(QStringLiteral("#800000")));
     QVERIFY(html.contains(QStringLiteral("Times New Roman")));
 
@@ -760,6 +793,7 @@ void TestOutput::printDialogCopiesWithoutRange()
         QVERIFY(range->isHidden());
         QVERIFY(reverse->isHidden());
         QVERIFY(!count->isHidden());
+        QCOMPARE(QFileInfo(file->text()).fileName(), QStringLiteral("John 3.pdf"));
         count->setValue(copies);
         file->setText(pdf);
         for (QAbstractButton *button : buttons->buttons()) {
@@ -784,7 +818,178 @@ void TestOutput::printDialogCopiesWithoutRange()
     const QString text =
         collapsed(runTool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")}));
     QCOMPARE(text.count(QStringLiteral("[End of Chapter]")), copies);
-    QCOMPARE(text.count(QStringLiteral("16 For God so loved the world")), copies);
+    QCOMPARE(text.count(QStringLiteral("16 \u00b6 For God so loved the world")), copies);
+}
+
+// A dark screen scheme prints dark text on white paper, with the psalm's
+// title, its italics and a running foot; poppler reads the PDF back.
+void TestOutput::darkSchemePrintsDarkOnWhite()
+{
+    if (toolsMissing() || QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
+        QSKIP("poppler-utils missing");
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    useDarkScheme(main);
+    PendingReference = {19, 23, 1};
+    main.Open1Click();
+    QVERIFY(main.activeReader());
+    const QString pdf = sandbox.filePath(QStringLiteral("Psalms 23.pdf"));
+    QString suggested;
+    ScopedRunner runner([&](QDialog &dialog) {
+        auto *print = qobject_cast<QPrintDialog *>(&dialog);
+        if (!print)
+            return int(QDialog::Rejected);
+        suggested = print->printer()->docName();
+        print->printer()->setOutputFormat(QPrinter::PdfFormat);
+        print->printer()->setOutputFileName(pdf);
+        return int(QDialog::Accepted);
+    });
+    main.Print1Click();
+    QCOMPARE(suggested, QStringLiteral("Psalms 23"));
+    // In the order of drawing: the column of verse numbers would otherwise
+    // be read as a column of its own.
+    const QString text = collapsed(
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}));
+    QVERIFY2(text.startsWith(QStringLiteral("Psalms 23 A Psalm of David. 1 The LORD is my")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QString::fromUtf8("Psalms 23 \u2014 page 1 of 1")), qPrintable(text));
+    QVERIFY(runTool(QStringLiteral("pdffonts"), {pdf}).contains(QStringLiteral("Italic")));
+
+    // The words are dark ink on white: most of the page is white, and the
+    // marked pixels are dark, not white on white.
+    const QString stem = sandbox.filePath(QStringLiteral("page"));
+    runTool(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QStringLiteral("60"), QStringLiteral("-png"),
+             QStringLiteral("-singlefile"), pdf, stem});
+    const QImage page(stem + QStringLiteral(".png"));
+    QVERIFY(!page.isNull());
+    int white = 0;
+    int inked = 0;
+    qint64 inkLightness = 0;
+    for (int y = 0; y < page.height(); ++y) {
+        for (int x = 0; x < page.width(); ++x) {
+            const int lightness = QColor(page.pixel(x, y)).lightness();
+            if (lightness > 245) {
+                ++white;
+            } else {
+                ++inked;
+                inkLightness += lightness;
+            }
+        }
+    }
+    QVERIFY2(white > page.width() * page.height() * 8 / 10, qPrintable(QString::number(white)));
+    QVERIFY2(inked > 2000 && inkLightness / inked < 170,
+             qPrintable(QStringLiteral("%1 inked, mean lightness %2")
+                            .arg(inked)
+                            .arg(inked ? inkLightness / inked : 0)));
+
+    // Colours keep their hue where it reads on white; else they darken.
+    QCOMPARE(DocumentOutput::readableOnPaper(QColor(128, 0, 0)), QColor(128, 0, 0));
+    QCOMPARE(DocumentOutput::readableOnPaper(Qt::white), QColor(Qt::black));
+    const QColor yellow = DocumentOutput::readableOnPaper(QColor(255, 255, 128));
+    QVERIFY(yellow.lightness() < 120);
+    QCOMPARE(yellow.hslHue(), QColor(255, 255, 128).hslHue());
+}
+
+// Copies of a dark scheme carry its page colour with its text colour; the
+// plain text is the words alone.
+void TestOutput::darkSchemeCopiesCarryTheirBackground()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    useDarkScheme(main);
+    PendingReference = {19, 23, 1};
+    main.Open1Click();
+    QVERIFY(main.activeReader());
+    main.SelectAll1Click();
+    main.Copy1Click();
+    const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+    QVERIFY(data);
+    QVERIFY(data->text().startsWith(
+        QStringLiteral("Psalms 23\nA Psalm of David.\n\n1   The LORD is my shepherd;")));
+    QVERIFY(!data->text().contains(QChar(0x00B6)));
+    QVERIFY2(data->html().contains(QStringLiteral("background-color:#000000;")) &&
+                 data->html().contains(QStringLiteral("color:#ffffff;")),
+             qPrintable(data->html().left(600)));
+    QVERIFY(data->html().contains(QStringLiteral("font-style:italic;\">is</span>")));
+
+    const QString path = sandbox.filePath(QStringLiteral("copy.rtf"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(data->data(QStringLiteral("text/rtf")));
+    file.close();
+    const QString html =
+        collapsed(runTool(QStringLiteral("unrtf"), {QStringLiteral("--html"), path}));
+    QVERIFY2(html.contains(QStringLiteral("<i>is</i>")), qPrintable(html.left(2000)));
+    QVERIFY(html.contains(QStringLiteral("A Psalm of David.")));
+    const QByteArray rtf = data->data(QStringLiteral("text/rtf"));
+    QVERIFY(rtf.contains(";\\red0\\green0\\blue0;"));
+    QCOMPARE(rtf.count("\\cbpat"), rtf.count("\\pard"));
+}
+
+// Verses 9 to 16 selected (from inside verse 9 to inside verse 16): the
+// dialog offers the selection beside the whole chapter, and the pages hold
+// the heading and those verses whole, footed with their place.
+void TestOutput::printsTheSelectedVersesOnly()
+{
+    if (toolsMissing())
+        QSKIP("poppler-utils missing");
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    PendingReference = {19, 119, 1};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QTextCursor selection(reader->RxRichEdit1->document());
+    selection.setPosition(reader->VerseStarts[8] + 10);
+    selection.setPosition(reader->VerseStarts[15] + 5, QTextCursor::KeepAnchor);
+    reader->RxRichEdit1->setTextCursor(selection);
+    const QString pdf = sandbox.filePath(QStringLiteral("part.pdf"));
+
+    bool worked = false;
+    QTimer::singleShot(0, this, [&] {
+        auto *dialog = qobject_cast<QPrintDialog *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        auto giveUp = qScopeGuard([dialog] { dialog->reject(); });
+        auto *selected = dialog->findChild<QRadioButton *>(QStringLiteral("printSelection"));
+        auto *all = dialog->findChild<QRadioButton *>(QStringLiteral("printAll"));
+        auto *pages = dialog->findChild<QWidget *>(QStringLiteral("printRange"));
+        auto *file = dialog->findChild<QLineEdit *>(QStringLiteral("filename"));
+        auto *buttons = dialog->findChild<QDialogButtonBox *>();
+        QVERIFY(selected && all && pages && file && buttons);
+        QVERIFY(!selected->isHidden() && selected->isEnabled());
+        QVERIFY(!all->isHidden() && !selected->parentWidget()->isHidden());
+        QVERIFY(pages->isHidden());
+        selected->click();
+        file->setText(pdf);
+        for (QAbstractButton *button : buttons->buttons()) {
+            if (buttons->buttonRole(button) == QDialogButtonBox::AcceptRole) {
+                giveUp.dismiss();
+                worked = true;
+                button->click();
+            }
+        }
+    });
+    main.Print1Click();
+    QVERIFY(worked);
+    const QString text = collapsed(
+        runTool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}));
+    QVERIFY2(text.startsWith(QStringLiteral("Psalms 119 9 Wherewithal shall a young man cleanse")),
+             qPrintable(text));
+    QVERIFY(text.contains(QStringLiteral("16 I will delight myself in thy statutes")));
+    QVERIFY(!text.contains(QStringLiteral("I will keep thy statutes: O forsake me not utterly")));
+    QVERIFY(!text.contains(QStringLiteral("17 Deal bountifully")));
+    QVERIFY(!text.contains(QStringLiteral("[End of Chapter]")));
+    QVERIFY2(text.endsWith(QString::fromUtf8("Psalms 119:9-16 \u2014 page 1 of 1")),
+             qPrintable(text));
+    // The reader itself is left as it was.
+    QCOMPARE(reader->RxRichEdit1->document()->blockCount(), 176 + 4);
 }
 
 QTEST_MAIN(TestOutput)

@@ -1,12 +1,16 @@
 // The reader window: chapter text and formats, verse positions, navigation
 // across book boundaries, the tick and the keys.
 
+#include "app/formmain.h"
 #include "app/pendingreference.h"
+#include "options/formstorage.h"
+#include "reader/chaptermarkup.h"
 #include "reader/formbook.h"
 #include "reader/versemark.h"
 #include "scripture/dataset.h"
 #include "support/sandbox.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
@@ -15,6 +19,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSettings>
+#include <QSpinBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTest>
@@ -22,9 +28,12 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <climits>
 #include <memory>
+
+#include <sys/stat.h>
 
 namespace {
 // The verse texts of one chapter, read straight from the table file.
@@ -107,6 +116,12 @@ private slots:
     void buttonLettersActFromEveryControl();
     void versePickMovesCaret();
     void damagedVerseTableIsToldOnce();
+    void showsThePrintedMarks();
+    void lostMarkupTableLeavesPlainText_data();
+    void lostMarkupTableLeavesPlainText();
+    void caretShowsOnlyForTheKeys();
+    void ctrlWheelZoomsEveryFontAndIsKept();
+    void previousChapterShowsNoHalfLine();
     void historyStepsThroughJumps_data();
     void historyStepsThroughJumps();
     void marksARangeOfVerses_data();
@@ -159,10 +174,14 @@ void ReaderTest::rendersChapterTextAndFormats()
     QCOMPARE(heading.fontPointSize(), 14.0);
     QCOMPARE(heading.fontFamilies().toStringList().value(0), QStringLiteral("Times New Roman"));
 
-    // Indents of 5 points on every paragraph.
+    // Every line starts 5 points in and ends 5 points short; a verse's
+    // wrapped lines hang past its number.
     const qreal indent = 5.0 * reader->RxRichEdit1->logicalDpiX() / 72.0;
-    QCOMPARE(blockAt(*reader, 5).blockFormat().textIndent(), indent);
-    QCOMPARE(blockAt(*reader, 5).blockFormat().rightMargin(), indent);
+    const QTextBlockFormat verse = blockAt(*reader, 5).blockFormat();
+    QCOMPARE(verse.leftMargin() + verse.textIndent(), indent);
+    QVERIFY(verse.leftMargin() > indent + 10);
+    QCOMPARE(verse.rightMargin(), indent);
+    QCOMPARE(blockAt(*reader, 0).blockFormat().textIndent(), indent);
 
     QCOMPARE(reader->StatusPanel[0]->text(), QStringLiteral("Done"));
     QCOMPARE(reader->StatusPanel[1]->text(), QStringLiteral("Chapter Count: 21"));
@@ -545,6 +564,175 @@ void ReaderTest::hostileCountsAreRefused()
     reader->ComboBoxBookChange();
     QCOMPARE(reader->windowTitle(), QStringLiteral("John 1:1"));
     QCOMPARE(reader->ComboBoxChapter->count(), 21);
+}
+
+// Psalm 23 as printed: its title under the heading, "is" in italics; John
+// 3:16 opens a paragraph. The verse lines keep their text to the character.
+void ReaderTest::showsThePrintedMarks()
+{
+    auto psalm = openReader(19, 23, 1);
+    QCOMPARE(blockAt(*psalm, 0).text(), QStringLiteral("Psalms 23"));
+    QCOMPARE(blockAt(*psalm, 1).text(), QStringLiteral("A Psalm of David."));
+    QCOMPARE(blockAt(*psalm, 1).blockFormat().alignment() & Qt::AlignHorizontal_Mask,
+             Qt::AlignHCenter);
+    const QTextCharFormat title = formatAt(*psalm, blockAt(*psalm, 1).position());
+    const QTextCharFormat heading = formatAt(*psalm, 0);
+    QCOMPARE(title.fontFamilies(), heading.fontFamilies());
+    QCOMPARE(title.foreground().color(), heading.foreground().color());
+    QVERIFY(title.fontPointSize() < heading.fontPointSize());
+    QCOMPARE(blockAt(*psalm, 2).text(), QString());
+    const QTextBlock first = blockAt(*psalm, 3);
+    QCOMPARE(psalm->VerseStarts[0], first.position());
+    const QString line = QStringLiteral("1   The LORD is my shepherd; I shall not want.");
+    QCOMPARE(first.text(), line);
+    const int is = first.position() + int(line.indexOf(QStringLiteral(" is "))) + 1;
+    QVERIFY(!formatAt(*psalm, is - 1).fontItalic());
+    QVERIFY(formatAt(*psalm, is).fontItalic());
+    QVERIFY(formatAt(*psalm, is + 1).fontItalic());
+    QVERIFY(!formatAt(*psalm, is + 2).fontItalic());
+    QCOMPARE(psalm->ComboBoxVerse->count(), 6);
+
+    auto john = openReader(43, 3, 16);
+    const QTextBlock verse = blockAt(*john, 17);
+    QVERIFY(verse.text().startsWith(QStringLiteral("16   For God so loved the world")));
+    QCOMPARE(ChapterMarkup::paragraphMarksOf(verse), QVector<int>{verse.position() + 3});
+    QVERIFY(ChapterMarkup::paragraphMarksOf(blockAt(*john, 18)).isEmpty());
+    // Red letters are off unless the person asks for them.
+    const QColor plain = formatAt(*john, verse.position() + 10).foreground().color();
+    QVERIFY(plain != ChapterMarkup::redOn(Qt::white));
+}
+
+void ReaderTest::lostMarkupTableLeavesPlainText_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("damaged") << "damaged";
+    QTest::newRow("a FIFO in its place") << "fifo";
+    QTest::newRow("a table without the fields") << "fields";
+}
+
+void ReaderTest::lostMarkupTableLeavesPlainText()
+{
+    QFETCH(QString, kind);
+    const QString path = m_sandbox->filePath(QStringLiteral("Markup.db"));
+    QVERIFY(QFile::remove(path));
+    if (kind == QLatin1String("damaged")) {
+        QFile damaged(path);
+        QVERIFY(damaged.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        QVERIFY(damaged.write(QByteArray(8192, '\x5a')) > 0);
+    } else if (kind == QLatin1String("fifo")) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else if (kind == QLatin1String("fields")) {
+        const QString connection = QStringLiteral("reader-test-markup");
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+            db.setDatabaseName(path);
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("create table db (Book, Chapter, Verse)")));
+            QVERIFY(query.exec(QStringLiteral("insert into db values (19, 23, 1)")));
+        }
+        QSqlDatabase::removeDatabase(connection);
+    }
+    Engine::reset();
+    ChapterMarkup::resetReportForTesting();
+    MessageAnswers answers;
+    auto first = openReader(19, 23, 1);
+    auto second = openReader(43, 3, 16);
+    QTRY_COMPARE(answers.texts.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(answers.texts.size(), 1);
+    QVERIFY2(answers.texts.first().contains(QStringLiteral("Markup.db")),
+             qPrintable(answers.texts.first()));
+    QVERIFY2(answers.texts.first().contains(m_sandbox->path()), qPrintable(answers.texts.first()));
+    // The chapters themselves are all there, without their marks.
+    QCOMPARE(blockAt(*first, 2).text(),
+             QStringLiteral("1   The LORD is my shepherd; I shall not want."));
+    QCOMPARE(second->ComboBoxVerse->count(), 36);
+    QCOMPARE(blockAt(*second, 17).text(), chapterVerses(m_sandbox->path(), 43, 3).at(15));
+    QCOMPARE(second->StatusPanel[0]->text(), QStringLiteral("Done"));
+}
+
+void ReaderTest::caretShowsOnlyForTheKeys()
+{
+    auto reader = openReader(43, 3, 1);
+    reader->show();
+    QTextEdit *area = reader->RxRichEdit1;
+    QCOMPARE(area->cursorWidth(), 0);
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    QCOMPARE(area->cursorWidth(), 0);
+    QTest::keyClick(area, Qt::Key_Down);
+    QVERIFY(area->cursorWidth() > 0);
+    QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(40, 40));
+    QCOMPARE(area->cursorWidth(), 0);
+}
+
+// Ctrl+wheel makes heading, verse numbers and text larger together, keeps
+// the verse in view, and the zoom is stored with the appearance settings.
+void ReaderTest::ctrlWheelZoomsEveryFontAndIsKept()
+{
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.show();
+    PendingReference = {43, 3, 16};
+    main.Open1Click();
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    QTextEdit *area = reader->RxRichEdit1;
+    const auto wheel = [area](int notches) {
+        const QPointF at(30, 30);
+        QWheelEvent event(at, area->viewport()->mapToGlobal(at), QPoint(), QPoint(0, 120 * notches),
+                          Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(area->viewport(), &event);
+    };
+    QCOMPARE(formatAt(*reader, 0).fontPointSize(), 14.0);
+    wheel(2);
+    QCOMPARE(main.SpinEditZoom->value(), 120);
+    QCOMPARE(formatAt(*reader, 0).fontPointSize(), 17.0); // 14 points at 120 %
+    const QTextBlock verse = blockAt(*reader, 17);
+    QVERIFY(verse.text().startsWith(QStringLiteral("16   For God")));
+    QCOMPARE(formatAt(*reader, verse.position()).fontPointSize(), 14.0); // 12 points
+    QCOMPARE(area->document()->defaultFont().pointSize(), 14);
+    QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:16"));
+    QVERIFY(reader->lineOfPosition(area->textCursor().position()) >= reader->firstVisibleLine());
+
+    wheel(-30); // no smaller than the least zoom
+    QCOMPARE(main.SpinEditZoom->value(), TFormMain::kZoomMinimum);
+    wheel(1);
+    QCOMPARE(main.SpinEditZoom->value(), TFormMain::kZoomMinimum + 10);
+    main.close();
+    std::unique_ptr<QSettings> store(FormStorage::openStore());
+    QCOMPARE(store->value(QStringLiteral("TFormMain/SpinEditZoom_Value")).toString(),
+             QString::number(TFormMain::kZoomMinimum + 10));
+}
+
+// A view one half heading shorter than the previous chapter: stepping back
+// to its end would cut the heading in half.
+void ReaderTest::previousChapterShowsNoHalfLine()
+{
+    auto reader = openReader(43, 4, 1);
+    reader->resize(500, 400);
+    reader->show();
+    QTextEdit *area = reader->RxRichEdit1;
+    reader->RxSpeedButtonPrevClick();
+    QTRY_COMPARE(reader->windowTitle(), QStringLiteral("John 3:36"));
+    const qreal height = area->document()->documentLayout()->documentSize().height();
+    const QTextLayout *heading = blockAt(*reader, 0).layout();
+    const qreal headingTop = heading->position().y();
+    const qreal headingBottom = headingTop + heading->boundingRect().height();
+    const int frame = reader->height() - area->viewport()->height();
+    reader->resize(500, frame + qRound(height - (headingTop + headingBottom) / 2));
+    QTRY_COMPARE(area->viewport()->height(), qRound(height - (headingTop + headingBottom) / 2));
+
+    reader->RxSpeedButtonNextClick();
+    reader->RxSpeedButtonPrevClick();
+    QTRY_COMPARE(reader->windowTitle(), QStringLiteral("John 3:36"));
+    const int top = area->verticalScrollBar()->value();
+    QVERIFY2(
+        top <= headingTop || top >= headingBottom - 1,
+        qPrintable(QStringLiteral("%1 in %2..%3").arg(top).arg(headingTop).arg(headingBottom)));
+    // The closing line, where the caret is, still shows.
+    QVERIFY(reader->lineOfPosition(reader->ChapterEndPos) <= reader->bottomVisibleLine());
 }
 
 QTEST_MAIN(ReaderTest)

@@ -65,6 +65,9 @@ private slots:
     void commentaryDocuments();
     void referenceDocuments();
     void sessionTableShape();
+    void printedMarksMatchTheModule();
+    void printedMarksLieOverTheText_data();
+    void printedMarksLieOverTheText();
     void referenceForms_data();
     void referenceForms();
     void referenceFailures_data();
@@ -559,3 +562,89 @@ void TestScriptureData::referenceBooksAgreeWithCatalogue()
 
 QTEST_GUILESS_MAIN(TestScriptureData)
 #include "tst_scripturedata.moc"
+
+// Counted once from mod2imp's export of engKJV2006eb: entries with a
+// <title type="psalm">, verse entries with <transChange type="added"> in their
+// text, with <q who="Jesus">, and with a pilcrow.
+void TestScriptureData::printedMarksMatchTheModule()
+{
+    const QString markup = QStringLiteral("Markup.db");
+    QCOMPARE(scalar(markup, "select count(*) from db where Title <> ''"), 116);
+    QCOMPARE(scalar(markup, "select count(distinct chapter) from db where book = 19 and "
+                            "Title <> ''"),
+             116);
+    QCOMPARE(scalar(markup, "select count(*) from db where Italic <> ''"), 14224);
+    QCOMPARE(scalar(markup, "select count(*) from db where Red <> ''"), 2028);
+    QCOMPARE(scalar(markup, "select count(*) from db where Paragraph = 1"), 2970);
+    // Christ speaks in the gospels, Acts, Revelation and as quoted by Paul
+    // (1 Corinthians 11:24-25, 2 Corinthians 12:9) only.
+    QCOMPARE(scalar(markup, "select count(*) from db where Red <> '' and book not in "
+                            "(40, 41, 42, 43, 44, 46, 47, 66)"),
+             0);
+}
+
+void TestScriptureData::printedMarksLieOverTheText_data()
+{
+    QTest::addColumn<int>("book");
+    QTest::addColumn<int>("chapter");
+    QTest::addColumn<int>("verse");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QStringList>("italic");
+    QTest::addColumn<QString>("red");
+    QTest::addColumn<bool>("paragraph");
+    QTest::newRow("Psalm 23:1") << 19 << 23 << 1 << "A Psalm of David." << QStringList{"is"}
+                                << QString() << false;
+    QTest::newRow("John 3:16") << 43 << 3 << 16 << QString() << QStringList()
+                               << "For God so loved the world, that he gave his only begotten "
+                                  "Son, that whosoever believeth in him should not perish, but "
+                                  "have everlasting life."
+                               << true;
+    QTest::newRow("Genesis 1:2") << 1 << 1 << 2 << QString() << QStringList{"was"} << QString()
+                                 << false;
+    QTest::newRow("Matthew 5:3") << 40 << 5 << 3 << QString() << QStringList{"are"}
+                                 << "Blessed are the poor in spirit: for theirs is the kingdom "
+                                    "of heaven."
+                                 << false;
+}
+
+// The spans are offsets into the verse table's own text: a mark that slipped
+// by a character would cut a word in the reader.
+void TestScriptureData::printedMarksLieOverTheText()
+{
+    QFETCH(int, book);
+    QFETCH(int, chapter);
+    QFETCH(int, verse);
+    QFETCH(QString, title);
+    QFETCH(QStringList, italic);
+    QFETCH(QString, red);
+    QFETCH(bool, paragraph);
+
+    QSqlQuery text(open(QStringLiteral("kjvbible.db")));
+    QVERIFY(text.exec(QStringLiteral("select \"Scripture Text\" from db where book = %1 and "
+                                     "chapter = %2 and verse = %3")
+                          .arg(book)
+                          .arg(chapter)
+                          .arg(verse)));
+    QVERIFY(text.next());
+    const QString verseText = text.value(0).toString();
+    QSqlQuery q(open(QStringLiteral("Markup.db")));
+    QVERIFY(q.exec(QStringLiteral("select Paragraph, Italic, Red, Title from db where book = %1 "
+                                  "and chapter = %2 and verse = %3")
+                       .arg(book)
+                       .arg(chapter)
+                       .arg(verse)));
+    QVERIFY(q.next());
+    const auto words = [&verseText](const QString &spans) {
+        QStringList out;
+        for (const QString &span : spans.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const int start = span.section(QLatin1Char('-'), 0, 0).toInt();
+            const int end = span.section(QLatin1Char('-'), 1, 1).toInt();
+            out << verseText.mid(start, end - start);
+        }
+        return out;
+    };
+    QCOMPARE(q.value(0).toInt() == 1, paragraph);
+    QCOMPARE(words(q.value(1).toString()), italic);
+    QCOMPARE(words(q.value(2).toString()).join(QLatin1Char('|')), red);
+    QCOMPARE(q.value(3).toString(), title);
+}

@@ -8,6 +8,7 @@
 #include "options/storefile.h"
 #include "support/sandbox.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QSettings>
+#include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
 
@@ -544,6 +546,52 @@ private slots:
         QCOMPARE(storedValue("edithtmlviewer_Text").toString(), QStringLiteral("firefox"));
         QCOMPARE(storedValue("PanelSampleVerse_FontColor").toString(),
                  QStringLiteral("-2147483643"));
+    }
+
+    void readingPreferences_data()
+    {
+        QTest::addColumn<QString>("redText");
+        QTest::addColumn<QString>("zoomText");
+        QTest::addColumn<bool>("red");
+        QTest::addColumn<int>("zoom");
+        QTest::newRow("as saved") << "True"
+                                  << "150" << true << 150;
+        QTest::newRow("any case, blanks") << " false\t"
+                                          << " 90 " << false << 90;
+        QTest::newRow("hexadecimal zoom") << "TRUE"
+                                          << "$64" << true << 100;
+        QTest::newRow("unknown words") << "yes"
+                                       << "big" << false << 100;
+        QTest::newRow("zoom out of range") << ""
+                                           << "20" << false << 100;
+        QTest::newRow("zoom too large") << "True"
+                                        << "5000" << true << 100;
+    }
+
+    // The red letters and the zoom: a text that names nothing, or a zoom the
+    // reader cannot show, leaves the setting as it was.
+    void readingPreferences()
+    {
+        QFETCH(QString, redText);
+        QFETCH(QString, zoomText);
+        QFETCH(bool, red);
+        QFETCH(int, zoom);
+        writeValues({{"CheckBoxRedLetters_Checked", redText}, {"SpinEditZoom_Value", zoomText}});
+        Window w;
+        w.holders.CheckBoxRedLetters = new QCheckBox(&w.window);
+        w.holders.SpinEditZoom = new QSpinBox(&w.window);
+        w.holders.SpinEditZoom->setRange(50, 300);
+        w.holders.SpinEditZoom->setValue(100);
+        w.storage = std::make_unique<FormStorage>(&w.window, w.holders);
+        w.window.show();
+        w.storage->restore();
+        QVERIFY(w.storage->restoreCompleted());
+        QCOMPARE(w.holders.CheckBoxRedLetters->isChecked(), red);
+        QCOMPARE(w.holders.SpinEditZoom->value(), zoom);
+        w.storage->save(false);
+        QCOMPARE(storedValue("CheckBoxRedLetters_Checked").toString(),
+                 red ? QStringLiteral("True") : QStringLiteral("False"));
+        QCOMPARE(storedValue("SpinEditZoom_Value").toString(), QString::number(zoom));
     }
 
     void refusedEdges()

@@ -11,6 +11,11 @@ libsword-utils (mod2imp); the program's build reads only the files written here:
                 superscriptions, the letters of Psalm 119 and the subscriptions
                 of the epistles, which the module carries as titles and the
                 verse text leaves out
+    markup.tsv  book, chapter, verse, kind, marked text: the printed marks of
+                every verse (kind verse) and psalm title (kind psalm) that has
+                any, over exactly the text of kjv.tsv and titles.tsv: a leading
+                "¶ " for a paragraph mark, <i>...</i> around the words the
+                translators supplied, <J>...</J> around the words of Christ
 
 Usage: extract_kjv.py [--imp FILE] [--out DIR]
 """
@@ -46,8 +51,71 @@ def capitals(text):
     return re.sub(r"([\u2019'])S\b", r"\1s", text.upper())
 
 
-def parse_entry(raw):
-    """Splits one verse entry into its text, its notes and its titles."""
+# Marks carried through clean() as private-use characters, which it leaves
+# alone, and taken out again by split_marks().
+ITALIC_OPEN, ITALIC_CLOSE, CHRIST_OPEN, CHRIST_CLOSE, PILCROW = (
+    "\ue000", "\ue001", "\ue002", "\ue003", "\ue004")
+MARKS = ITALIC_OPEN + ITALIC_CLOSE + CHRIST_OPEN + CHRIST_CLOSE + PILCROW
+
+
+def split_marks(marked):
+    """The text without its marks, as clean() would have left it, with the
+    paragraph flag and the italic and Christ spans as (start, end) offsets;
+    the spans never begin or end on a blank."""
+    out = []
+    open_at = {}
+    spans = {"i": [], "J": []}
+    paragraph = False
+    for ch in marked:
+        if ch == PILCROW:
+            paragraph = True
+        elif ch in (ITALIC_OPEN, CHRIST_OPEN):
+            open_at[ch] = len(out)
+        elif ch in (ITALIC_CLOSE, CHRIST_CLOSE):
+            opener = ITALIC_OPEN if ch == ITALIC_CLOSE else CHRIST_OPEN
+            if opener in open_at:
+                spans["i" if ch == ITALIC_CLOSE else "J"].append((open_at.pop(opener), len(out)))
+        elif ch == " " and (not out or out[-1] == " "):
+            continue
+        else:
+            out.append(ch)
+    if out and out[-1] == " ":
+        out.pop()
+    text = "".join(out)
+    for kind in spans:
+        trimmed = []
+        for start, end in spans[kind]:
+            end = min(end, len(text))
+            while start < end and text[start] == " ":
+                start += 1
+            while end > start and text[end - 1] == " ":
+                end -= 1
+            if start < end:
+                trimmed.append((start, end))
+        spans[kind] = trimmed
+    return text, paragraph, spans
+
+
+def marked_text(text, paragraph, spans):
+    """The text with its marks written in, as markup.tsv holds it."""
+    tags = []
+    for kind, ranges in spans.items():
+        for start, end in ranges:
+            tags.append((start, 1, "<%s>" % kind))
+            tags.append((end, 0, "</%s>" % kind))
+    out = []
+    last = 0
+    for at, _, tag in sorted(tags):
+        out.append(text[last:at])
+        out.append(tag)
+        last = at
+    out.append(text[last:])
+    return ("\u00b6 " if paragraph else "") + "".join(out)
+
+
+def parse_entry(raw, marks=False):
+    """Splits one verse entry into its text, its notes and its titles; with
+    marks, the text and titles keep the printed marks for split_marks()."""
     text = []
     notes = []
     titles = []
@@ -68,6 +136,8 @@ def parse_entry(raw):
                     piece = capitals(head) + end + tail
                     if end:
                         divine = 0
+                if marks and note is None:
+                    piece = piece.replace("\u00b6", PILCROW)
                 sink.append(piece)
             continue
         m = TAG_NAME_RE.match(piece)
@@ -75,7 +145,13 @@ def parse_entry(raw):
             continue
         closing, name = m.group(1) == "/", m.group(2)
         empty = piece.endswith("/>")
-        if name == "divineName" and not empty:
+        if marks and note is None and not empty and (
+                name == "transChange" and (closing or 'type="added"' in piece)):
+            sink.append(ITALIC_CLOSE if closing else ITALIC_OPEN)
+        elif marks and note is None and not empty and (
+                name == "q" and (closing or 'who="Jesus"' in piece)):
+            sink.append(CHRIST_CLOSE if closing else CHRIST_OPEN)
+        elif name == "divineName" and not empty:
             divine = max(divine + (-1 if closing else 1), 0)
         elif name == "note" and not empty:
             divine = 0
@@ -134,7 +210,7 @@ def main():
                                text=True).stdout.split("\n")
 
     books = []  # SWORD's book names in the order met: KJV order
-    verses, notes, titles = [], [], []
+    verses, notes, titles, markup = [], [], [], []
     key = None
     body = []
 
@@ -146,16 +222,28 @@ def main():
             books.append(name)
         book = books.index(name) + 1
         text, entry_notes, entry_titles = parse_entry("\n".join(body))
+        marked, _, marked_titles = parse_entry("\n".join(body), marks=True)
         if chapter > 0 and verse > 0:
             if not text:
                 sys.exit("empty verse: %s %d:%d" % key)
             verses.append((book, chapter, verse, text))
+            add_markup(book, chapter, verse, "verse", text, marked)
         elif text:
             sys.exit("text outside a verse: %s %d:%d" % key)
         for n in entry_notes:
             notes.append((book, chapter, verse, n))
-        for kind, t in entry_titles:
-            titles.append((book, chapter, verse, title_kind_for(kind, t, verse), t))
+        for (kind, t), (_, m) in zip(entry_titles, marked_titles):
+            kind = title_kind_for(kind, t, verse)
+            titles.append((book, chapter, verse, kind, t))
+            if kind == "psalm":
+                add_markup(book, chapter, verse, kind, t, m)
+
+    def add_markup(book, chapter, verse, kind, text, marked):
+        plain, paragraph, spans = split_marks(marked)
+        if plain != text:
+            sys.exit("marks change the text of %d %d:%d: %s" % (book, chapter, verse, marked))
+        if paragraph or spans["i"] or spans["J"]:
+            markup.append((book, chapter, verse, kind, marked_text(plain, paragraph, spans)))
 
     for line in lines:
         if line.startswith("$$$"):
@@ -186,9 +274,11 @@ def main():
     write("kjv.tsv", verses)
     write("notes.tsv", notes)
     write("titles.tsv", titles)
+    markup.sort()
+    write("markup.tsv", markup)
     chapters = {(b, c) for b, c, _, _ in verses}
-    print("%d verses, %d chapters, %d books, %d notes, %d titles"
-          % (len(verses), len(chapters), len(books), len(notes), len(titles)))
+    print("%d verses, %d chapters, %d books, %d notes, %d titles, %d marked verses and titles"
+          % (len(verses), len(chapters), len(books), len(notes), len(titles), len(markup)))
 
 
 if __name__ == "__main__":

@@ -10,7 +10,8 @@
 #include <QStandardPaths>
 
 namespace {
-const char *const kTables[] = {"kjvbible.db", "Chapters.db", "Verses.db", "ebd.db", "settings.db"};
+const char *const kTables[] = {"kjvbible.db", "Chapters.db", "Verses.db",
+                               "Markup.db",   "ebd.db",      "settings.db"};
 const char *const kDocuments[] = {"ebd",       "mhc",          "jfb",        "help",
                                   "salvation", "kjvnotes.htm", "kelvaro.css"};
 } // namespace
