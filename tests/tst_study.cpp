@@ -41,7 +41,6 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <time.h>
 
 namespace {
 const char *const kWriterVariable = "KELVARO_STUDY_WRITER";
@@ -768,6 +767,8 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
 // bookmarks with notes.
 void StudyTest::hundredThousandBookmarks()
 {
+    // Whole and filtered correctly at this size; how fast is measured by
+    // bench/bench_study.
     auto main = startMainWindow();
     StudyStore *store = StudyCommands::instance()->store();
     QList<Study::Entry> entries;
@@ -780,53 +781,17 @@ void StudyTest::hundredThousandBookmarks()
                                  i % 10 == 0 ? QStringLiteral("note number %1").arg(i) : QString(),
                                  0));
     }
-    // Timed in the processor time of this thread as well as on the clock:
-    // on a machine shared with other builds the clock also counts waiting.
-    struct Stopwatch
-    {
-        QElapsedTimer wall;
-        qint64 cpuStart = 0;
-        static qint64 cpuNow()
-        {
-            timespec now;
-            clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-            return qint64(now.tv_sec) * 1000000000 + now.tv_nsec;
-        }
-        void restart()
-        {
-            wall.start();
-            cpuStart = cpuNow();
-        }
-        double cpuMs() const { return (cpuNow() - cpuStart) / 1e6; }
-    } clock;
-    clock.restart();
     store->merge(entries);
-    const qint64 importMs = clock.wall.elapsed();
 
-    clock.restart();
     StudyCommands::instance()->BookmarksandNotes1->trigger();
     auto *list = qobject_cast<TFormStudy *>(main->activeChild());
     QVERIFY(list);
     QCoreApplication::processEvents();
-    const double openCpuMs = clock.cpuMs();
-    const qint64 openMs = clock.wall.elapsed();
     QCOMPARE(list->model()->totalCount(), 100000);
-
-    double worstFilterCpuMs = 0;
-    qint64 worstFilterMs = 0;
-    for (const QString &text : {QStringLiteral("n"), QStringLiteral("note number 99"),
-                                QStringLiteral("label 12345"), QStringLiteral("zzz")}) {
-        clock.restart();
-        list->EditFilter->setText(text);
-        worstFilterCpuMs = qMax(worstFilterCpuMs, clock.cpuMs());
-        worstFilterMs = qMax(worstFilterMs, clock.wall.elapsed());
-    }
+    list->EditFilter->setText(QStringLiteral("label 12345"));
+    QCOMPARE(list->model()->rowCount(), 1);
+    list->EditFilter->setText(QStringLiteral("zzz"));
     QCOMPARE(list->model()->rowCount(), 0);
-    qInfo("100,000 bookmarks: stored in %lld ms; window opened in %.0f ms of processor time "
-          "(%lld ms on the clock); slowest filter %.1f ms (%lld ms)",
-          importMs, openCpuMs, openMs, worstFilterCpuMs, worstFilterMs);
-    QVERIFY2(openCpuMs < 1000, qPrintable(QString::number(openCpuMs)));
-    QVERIFY2(worstFilterCpuMs < 50, qPrintable(QString::number(worstFilterCpuMs)));
 }
 
 int main(int argc, char **argv)
