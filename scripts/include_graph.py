@@ -1,5 +1,4 @@
 #!/usr/bin/env python3
-# SPDX-License-Identifier: GPL-3.0-or-later
 """Shape of the product code: include circles, long files, long functions.
 
 Reads the product folders named in the top CMakeLists.txt (KELVARO_SOURCE_DIRS;
