@@ -111,11 +111,6 @@ int runDialog(QDialog &dialog)
 namespace ChapterOutput {
 TFormBook *readerOf(QWidget *activeChild)
 {
-    if (!activeChild)
-        return nullptr;
-    const QString caption = activeChild->windowTitle();
-    if (caption == QStringLiteral("Find Verses") || caption.startsWith(QStringLiteral("Easton")))
-        return nullptr;
     return qobject_cast<TFormBook *>(activeChild);
 }
 

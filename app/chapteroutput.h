@@ -10,9 +10,8 @@ class QWidget;
 class TFormBook;
 
 namespace ChapterOutput {
-// The active child as a reader, or null when it is none of a reader's
-// (a search window, captioned "Find Verses", or a dictionary window, whose
-// caption begins with "Easton").
+// The active child as a reader, or null when it is another kind of window
+// (search, dictionary, study, document) or none.
 TFormBook *readerOf(QWidget *activeChild);
 // What a copy puts on the clipboard: plain text, HTML and Rich Text Format.
 QMimeData *createMimeData(const QTextCursor &selection);

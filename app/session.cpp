@@ -8,7 +8,6 @@
 #include "app/programfolder.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
-#include "study/studycommands.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -26,11 +25,9 @@ const char *const kSettingsFile = "settings.db";
 
 bool isSessionWindow(const QMdiSubWindow *window)
 {
-    // Search, dictionary and study windows are neither saved nor closed.
-    const QString caption = window->widget() ? window->widget()->windowTitle() : QString();
-    return caption != QLatin1String("Find Verses") &&
-           caption != QLatin1String("Easton's Bible Dictionary") &&
-           !StudyCommands::isStudyWindow(window->widget());
+    // Only readers are saved and closed: search, dictionary, study and
+    // document windows stay, and have no place to be written as.
+    return qobject_cast<const TFormBook *>(window->widget()) != nullptr;
 }
 
 // A blank place field names no place, just as an empty text does: the row

@@ -80,8 +80,8 @@ Timing bareStatement(const QString &biblePath, const QString &chaptersPath,
     sqlite3 *db = nullptr;
     sqlite3_open(":memory:", &db);
     const std::unique_ptr<sqlite3, int (*)(sqlite3 *)> closer(db, sqlite3_close);
-    for (const auto &[path, schema] : {std::pair{biblePath, "kjvbible"},
-                                      std::pair{chaptersPath, "chapters"}}) {
+    for (const auto &[path, schema] :
+         {std::pair{biblePath, "kjvbible"}, std::pair{chaptersPath, "chapters"}}) {
         const QByteArray attach = QStringLiteral("ATTACH '%1' AS %2; PRAGMA %2.mmap_size=268435456")
                                       .arg(path, QString::fromLatin1(schema))
                                       .toUtf8();
@@ -174,12 +174,10 @@ int main(int argc, char *argv[])
                 << " verses): " << describe(engine, runs) << '\n';
             for (const bool rowLoopOnly : {false, true}) {
                 int rows = 0;
-                const Timing bare =
-                    bareStatement(bible.filePath(), chapters.filePath(), statement,
-                                  rowLoopOnly, runs, &rows);
+                const Timing bare = bareStatement(bible.filePath(), chapters.filePath(), statement,
+                                                  rowLoopOnly, runs, &rows);
                 out << "  bare SQLite, "
-                    << (rowLoopOnly ? "LIKE matching nothing (its row loop alone)"
-                                    : "its own LIKE")
+                    << (rowLoopOnly ? "LIKE matching nothing (its row loop alone)" : "its own LIKE")
                     << " (" << rows << " rows): " << describe(bare, runs) << '\n';
             }
         }

@@ -15,6 +15,8 @@ packages=(
     imagemagick
     # the reference search tool measured by the benchmarks
     diatheke sword-text-kjv
+    # the format check of .ci/run
+    clang-format
     # the desktop icons and the Debian package (scripts/package.sh, .ci/run)
     qt6-svg-dev dpkg-dev debhelper file lintian desktop-file-utils appstream
 )

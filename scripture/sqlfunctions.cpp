@@ -428,10 +428,9 @@ bool SqlFunctions::install(const QSqlDatabase &db)
     return sqlite3_create_function_v2(connection, "like", 2, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
                                       nullptr, likeFunction, nullptr, nullptr,
                                       nullptr) == SQLITE_OK &&
-           sqlite3_create_function_v2(connection, "upper", 1,
-                                      SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
-                                      nullptr, upperFunction, nullptr, nullptr,
-                                      nullptr) == SQLITE_OK;
+           sqlite3_create_function_v2(
+               connection, "upper", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+               nullptr, upperFunction, nullptr, nullptr, nullptr) == SQLITE_OK;
 }
 
 bool SqlFunctions::matches(const char *pattern, int patternSize, const char *text, int textSize)

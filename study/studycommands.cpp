@@ -123,11 +123,6 @@ StudyCommands *StudyCommands::instance()
     return g_commands;
 }
 
-bool StudyCommands::isStudyWindow(const QWidget *window)
-{
-    return qobject_cast<const TFormStudy *>(window) || qobject_cast<const TFormNote *>(window);
-}
-
 void StudyCommands::createActions()
 {
     // The commands on verses join the Edit menu, the list window the Tools

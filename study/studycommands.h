@@ -26,8 +26,6 @@ public:
     // window).
     static void attachReader(TFormBook *reader);
     static StudyCommands *instance();
-    // The windows of this folder are no readers: the session passes them over.
-    static bool isStudyWindow(const QWidget *window);
     // Opens the note window of a verse, or brings its open one forward.
     static void openNote(const VerseReference &place);
 

@@ -182,6 +182,8 @@ void ApplicationTest::optionsAnswerWithoutDisplayOrFiles()
 // "kelvaro --help > /dev/full" must not pass for success.
 void ApplicationTest::answerToAFullDiskIsAnError()
 {
+    // A device of the system, not a tool the set-up installs: where the
+    // system lacks it there is no full disk to answer.
     if (!QFile::exists(QStringLiteral("/dev/full")))
         QSKIP("no /dev/full");
     ScratchProgram scratch;

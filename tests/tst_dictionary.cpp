@@ -390,8 +390,7 @@ void TestDictionary::lookUpSelectedWord()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     TFormBook *reader = openReader(main);
-    if (!reader)
-        QSKIP("The reader does not render chapters yet");
+    QVERIFY2(reader, "no reader showing Genesis 1 opened (is kjvbible.db built?)");
 
     QVERIFY(doubleClickWord(reader, line, word));
     QCOMPARE(reader->selectedWord(), word);
@@ -411,8 +410,7 @@ void TestDictionary::selectionAcrossLines()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     TFormBook *reader = openReader(main);
-    if (!reader)
-        QSKIP("The reader does not render chapters yet");
+    QVERIFY2(reader, "no reader showing Genesis 1 opened (is kjvbible.db built?)");
     QTextEdit *text = reader->RxRichEdit1;
     // From inside verse 30 to inside verse 31: one line break, as shown.
     const QTextBlock from = text->document()->findBlockByNumber(31);
@@ -440,8 +438,7 @@ void TestDictionary::copyFollowsTheSelection()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     TFormBook *reader = openReader(main);
-    if (!reader)
-        QSKIP("The reader does not render chapters yet");
+    QVERIFY2(reader, "no reader showing Genesis 1 opened (is kjvbible.db built?)");
     QTextEdit *text = reader->RxRichEdit1;
     QTextCursor cursor(text->document());
     text->setTextCursor(cursor);
@@ -462,8 +459,7 @@ void TestDictionary::readerClosesItsDictionaries()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     TFormBook *reader = openReader(main);
-    if (!reader)
-        QSKIP("The reader does not render chapters yet");
+    QVERIFY2(reader, "no reader showing Genesis 1 opened (is kjvbible.db built?)");
     main.EastonsBibleDictionary1Click();
     // The design size, centred in the client area.
     QMdiSubWindow *menuFrame = main.mdiArea()->activeSubWindow();

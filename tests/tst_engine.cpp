@@ -476,6 +476,8 @@ void TestEngine::likeAgreesWithSqlite_data()
 {
     QTest::addColumn<QByteArray>("pattern");
     QTest::addColumn<QByteArray>("subject");
+    // The tables are laid out in columns to be read.
+    // clang-format off
     const QStringList patterns = {
         QStringLiteral("%faith%"), QStringLiteral("%Faith%"), QStringLiteral("faith"),
         QStringLiteral("faith%"),  QStringLiteral("%faith"),  QStringLiteral("f%h"),
@@ -496,6 +498,7 @@ void TestEngine::likeAgreesWithSqlite_data()
                                   QStringLiteral("a"),     QStringLiteral("aaa"),
                                   // SQLite's LIKE reads a text up to its first NUL
                                   QString::fromUtf8("fa\0ith", 6), QString::fromUtf8("ab\0ba", 5)};
+    // clang-format on
     for (const QString &pattern : patterns) {
         for (const QString &subject : subjects)
             QTest::addRow("'%s' ~ '%s'", qPrintable(pattern), qPrintable(subject))

@@ -1,11 +1,13 @@
 // The main window: menus, the hand-off to new readers, the session of
 // readers across runs, and the single running instance.
 
+#include "app/documentlauncher.h"
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "app/referencebox.h"
 #include "app/singleinstance.h"
 #include "dictionary/formebd.h"
+#include "documents/formdocument.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
 #include "search/formsearch.h"
@@ -122,6 +124,8 @@ private slots:
     void openRequestOpensOneReaderAtTheLastChoice();
     void sessionKeepsReadersInOrderOfUse();
     void sessionSkipsSearchAndDictionaryWindows();
+    void sessionSkipsOtherWindows_data();
+    void sessionSkipsOtherWindows();
     void printIsGreyedForSearchAndDictionary();
     void closeWindowWithoutChildrenDoesNothing();
     void tilesAndCascades();
@@ -273,6 +277,42 @@ void MainWindowTest::sessionKeepsReadersInOrderOfUse()
     main = startMainWindow();
     QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
     QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), QStringList{"Genesis 1:1"});
+}
+
+// Only readers have a place to be written as: a document or list window
+// open at exit is neither a row of the session nor closed with the readers.
+void MainWindowTest::sessionSkipsOtherWindows_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::newRow("help in the built-in window") << "HelpwiththisProgram1";
+    QTest::newRow("commentary in the built-in window") << "MathewHenrysConciseCommentary1";
+    QTest::newRow("translators' notes in the built-in window") << "AbouttheKingJamesVersion1";
+    QTest::newRow("bookmarks and notes") << "BookmarksandNotes1";
+}
+
+void MainWindowTest::sessionSkipsOtherWindows()
+{
+    QFETCH(QString, command);
+    m_sandbox.reset();
+    m_sandbox = std::make_unique<Sandbox>(true); // with the documents
+    QVERIFY(m_sandbox->isValid());
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    main->edithtmlviewer->setText(DocumentLauncher::builtInSetting());
+    openAt(*main, 43, 3, 16);
+    auto *action = main->findChild<QAction *>(command);
+    QVERIFY(action);
+    action->trigger();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 3);
+    QWidget *other = main->activeChild();
+    QVERIFY(other && !qobject_cast<TFormBook *>(other));
+    main->SaveandCloseBooks();
+    const QList<SessionRow> rows = sessionRows(*main);
+    QCOMPARE(rows.size(), 2);
+    QCOMPARE(rows.at(0).book, 1);
+    QCOMPARE(rows.at(1).book, 43);
+    QCOMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QCOMPARE(main->mdiArea()->subWindowList().at(0)->widget(), other);
 }
 
 void MainWindowTest::sessionSkipsSearchAndDictionaryWindows()

@@ -58,6 +58,22 @@ bool toolsMissing()
            QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty();
 }
 
+// The tools that read the output back are part of the test: without them the
+// output goes unchecked, which is a failure, not a pass. Names the missing.
+QString missingTools(const QStringList &tools = {QStringLiteral("unrtf"),
+                                                 QStringLiteral("pdftotext"),
+                                                 QStringLiteral("pdfinfo")})
+{
+    QStringList missing;
+    for (const QString &tool : tools) {
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            missing.append(tool);
+    }
+    return missing.join(QStringLiteral(", ")) +
+           QStringLiteral(" not installed (Debian's unrtf and poppler-utils; scripts/setup.sh "
+                          "installs them)");
+}
+
 QByteArray readFile(const QString &path)
 {
     QFile file(path);
@@ -186,7 +202,7 @@ private slots:
 void TestOutput::initTestCase()
 {
     if (toolsMissing())
-        QSKIP("unrtf and poppler-utils are needed (scripts/setup.sh installs them)");
+        QFAIL(qPrintable(missingTools()));
 }
 
 void TestOutput::nearestRoundsHalvesToEven_data()
@@ -447,15 +463,10 @@ void TestOutput::readerTest()
     QWidget other;
     other.setWindowTitle(QStringLiteral("John 3:16"));
     QVERIFY(!ChapterOutput::readerOf(&other));
-    // The captions of the search and dictionary windows rule a window out.
+    // The kind of window decides, whatever its caption says.
     for (const QString &caption :
          {QStringLiteral("Find Verses"), QStringLiteral("Easton's Bible Dictionary"),
-          QStringLiteral("Eastonx")}) {
-        reader.setWindowTitle(caption);
-        QVERIFY2(!ChapterOutput::readerOf(&reader), qPrintable(caption));
-    }
-    for (const QString &caption : {QStringLiteral("Find Verses "), QStringLiteral("Easto"),
-                                   QStringLiteral("easton"), QString()}) {
+          QStringLiteral("Eastonx"), QString()}) {
         reader.setWindowTitle(caption);
         QVERIFY2(ChapterOutput::readerOf(&reader) == &reader, qPrintable(caption));
     }
@@ -768,7 +779,7 @@ void TestOutput::printDialogCopiesWithoutRange()
 {
     QFETCH(int, copies);
     if (toolsMissing())
-        QSKIP("poppler-utils missing");
+        QFAIL(qPrintable(missingTools()));
     Sandbox sandbox;
     QVERIFY(sandbox.isValid());
     TFormMain main;
@@ -826,7 +837,8 @@ void TestOutput::printDialogCopiesWithoutRange()
 void TestOutput::darkSchemePrintsDarkOnWhite()
 {
     if (toolsMissing() || QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty())
-        QSKIP("poppler-utils missing");
+        QFAIL(qPrintable(missingTools({QStringLiteral("unrtf"), QStringLiteral("pdftotext"),
+                                       QStringLiteral("pdfinfo"), QStringLiteral("pdftoppm")})));
     Sandbox sandbox;
     QVERIFY(sandbox.isValid());
     TFormMain main;
@@ -937,7 +949,7 @@ void TestOutput::darkSchemeCopiesCarryTheirBackground()
 void TestOutput::printsTheSelectedVersesOnly()
 {
     if (toolsMissing())
-        QSKIP("poppler-utils missing");
+        QFAIL(qPrintable(missingTools()));
     Sandbox sandbox;
     QVERIFY(sandbox.isValid());
     TFormMain main;

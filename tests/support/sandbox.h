@@ -13,7 +13,7 @@ public:
     explicit Sandbox(bool withDocuments = false);
     ~Sandbox();
 
-    QString path() const;  // with a trailing separator
+    QString path() const; // with a trailing separator
     QString filePath(const QString &name) const;
     bool isValid() const { return m_valid; }
 
