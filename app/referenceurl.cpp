@@ -96,8 +96,7 @@ bool openInReader(const QString &link)
         ErrorReport::information(main, QString::fromLatin1(kNoVerse).arg(link));
         return false;
     }
-    PendingReference = {book, target.chapter, target.verse};
-    main->Open1Click();
+    main->Open1Click(VerseReference{book, target.chapter, target.verse});
     return true;
 }
 } // namespace ReferenceUrl

@@ -2,7 +2,6 @@
 
 #include "app/application.h"
 #include "app/busycursor.h"
-#include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "study/studycommands.h"
 #include "study/studyexchange.h"
@@ -328,13 +327,10 @@ void TFormStudy::EditFilterChange()
 void TFormStudy::ButtonOpenClick()
 {
     const std::optional<Study::Entry> entry = currentEntry();
-    TFormMain *main = TFormMain::instance();
-    if (!entry || !main)
+    ReaderHandOff *handOff = ReaderHandOff::of(this);
+    if (!entry || !handOff)
         return;
-    guarded([&] {
-        PendingReference = entry->place;
-        main->Open1Click();
-    });
+    guarded([&] { handOff->OpenBookRequest(entry->place); });
 }
 
 void TFormStudy::ButtonRenameClick()

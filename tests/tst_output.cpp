@@ -441,8 +441,7 @@ void TestOutput::readerTest()
     Sandbox sandbox;
     QVERIFY(sandbox.isValid());
     QVERIFY(!ChapterOutput::readerOf(nullptr));
-    PendingReference = {43, 3, 16};
-    TFormBook reader;
+    TFormBook reader(VerseReference{43, 3, 16});
     QCOMPARE(ChapterOutput::readerOf(&reader), &reader);
     QWidget other;
     other.setWindowTitle(QStringLiteral("John 3:16"));
@@ -479,8 +478,7 @@ void TestOutput::commandsIgnoreOtherWindows()
     main.Copy1Click();
     QCOMPARE(dialogs, 0);
 
-    PendingReference = {43, 3, 16};
-    main.Open1Click();
+    main.Open1Click(VerseReference{43, 3, 16});
     auto *search = new QWidget;
     search->setWindowTitle(QStringLiteral("Find Verses"));
     main.addChild(search)->show();
@@ -506,8 +504,7 @@ void TestOutput::selectAllAndCopy()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     main.TimerStartup->stop();
-    PendingReference = {43, 3, 16};
-    main.Open1Click();
+    main.Open1Click(VerseReference{43, 3, 16});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
 
@@ -541,8 +538,7 @@ void TestOutput::saveAsThroughTheDialog()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     main.TimerStartup->stop();
-    PendingReference = {43, 3, 16};
-    main.Open1Click();
+    main.Open1Click(VerseReference{43, 3, 16});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
 
@@ -660,8 +656,7 @@ void TestOutput::saveAsTypeGivesTheExtension()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     main.TimerStartup->stop();
-    PendingReference = {43, 3, 16};
-    main.Open1Click();
+    main.Open1Click(VerseReference{43, 3, 16});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     const QStringList before = QDir(sandbox.path()).entryList(QDir::Files);
@@ -724,8 +719,7 @@ void TestOutput::printChapterToPdf()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     main.TimerStartup->stop();
-    PendingReference = {19, 119, 1};
-    main.Open1Click();
+    main.Open1Click(VerseReference{19, 119, 1});
     QVERIFY(main.activeReader());
     const QString pdf = sandbox.filePath(QStringLiteral("Psalms 119.pdf"));
     ScopedRunner runner([&pdf](QDialog &dialog) {
@@ -773,8 +767,7 @@ void TestOutput::printDialogCopiesWithoutRange()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     main.TimerStartup->stop();
-    PendingReference = {43, 3, 16};
-    main.Open1Click();
+    main.Open1Click(VerseReference{43, 3, 16});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     const QString pdf = sandbox.filePath(QStringLiteral("John 3.pdf"));
@@ -832,8 +825,7 @@ void TestOutput::darkSchemePrintsDarkOnWhite()
     TFormMain main;
     main.TimerStartup->stop();
     useDarkScheme(main);
-    PendingReference = {19, 23, 1};
-    main.Open1Click();
+    main.Open1Click(VerseReference{19, 23, 1});
     QVERIFY(main.activeReader());
     const QString pdf = sandbox.filePath(QStringLiteral("Psalms 23.pdf"));
     QString suggested;
@@ -902,8 +894,7 @@ void TestOutput::darkSchemeCopiesCarryTheirBackground()
     TFormMain main;
     main.TimerStartup->stop();
     useDarkScheme(main);
-    PendingReference = {19, 23, 1};
-    main.Open1Click();
+    main.Open1Click(VerseReference{19, 23, 1});
     QVERIFY(main.activeReader());
     main.SelectAll1Click();
     main.Copy1Click();
@@ -942,8 +933,7 @@ void TestOutput::printsTheSelectedVersesOnly()
     QVERIFY(sandbox.isValid());
     TFormMain main;
     main.TimerStartup->stop();
-    PendingReference = {19, 119, 1};
-    main.Open1Click();
+    main.Open1Click(VerseReference{19, 119, 1});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     QTextCursor selection(reader->RxRichEdit1->document());
