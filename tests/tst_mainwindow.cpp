@@ -119,6 +119,8 @@ private slots:
     void emptySessionOpensGenesis();
     void menuAlwaysOpensGenesis();
     void everyOpenRequestOpensItsReader();
+    void readerThatCannotBeBuiltIsTold_data();
+    void readerThatCannotBeBuiltIsTold();
     void sessionKeepsReadersInOrderOfUse();
     void sessionSkipsSearchAndDictionaryWindows();
     void printIsGreyedForSearchAndDictionary();
@@ -229,6 +231,35 @@ void MainWindowTest::everyOpenRequestOpensItsReader()
              (QStringList{"Genesis 1:1", "Psalms 23:1", "John 3:16"}));
     QCOMPARE(main->activeReader()->windowTitle(), QStringLiteral("John 3:16"));
     QCOMPARE(main->HandOff()->PendingReference().Book, 43);
+}
+
+// A reader whose text cannot be opened is told, naming the table, however it
+// was asked for; the main window and the readers it has stay.
+void MainWindowTest::readerThatCannotBeBuiltIsTold_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("menu") << true;
+    QTest::newRow("request") << false;
+}
+
+void MainWindowTest::readerThatCannotBeBuiltIsTold()
+{
+    QFETCH(bool, fromMenu);
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QVERIFY(QFile::rename(m_sandbox->filePath("kjvbible.db"), m_sandbox->filePath("aside.db")));
+    Engine::reset();
+    MessageLog log;
+    if (fromMenu)
+        main->Open1->trigger();
+    else
+        main->HandOff()->OpenBookRequest(VerseReference{43, 3, 16});
+    QCOMPARE(log.texts.size(), 1);
+    QVERIFY2(log.texts.first().contains(QStringLiteral("kjvbible"), Qt::CaseInsensitive),
+             qPrintable(log.texts.first()));
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), QStringList{"Genesis 1:1"});
+    QVERIFY(QFile::rename(m_sandbox->filePath("aside.db"), m_sandbox->filePath("kjvbible.db")));
+    Engine::reset();
 }
 
 void MainWindowTest::sessionKeepsReadersInOrderOfUse()
