@@ -134,6 +134,7 @@ private slots:
 
     void timerOpensReaders();
     void timerReportsBadNumberAndRecovers();
+    void eachWindowTakesOverOnItsOwn();
     void timerCapsRunawayLists();
     void timerCapIsPerLine();
     void timerBoundsBookLookups();
@@ -780,6 +781,26 @@ void TestParameterFile::timerReportsBadNumberAndRecovers()
     main.TimerParameterFileTimer();
     QCOMPARE(readers(main).size(), 2);
     QCOMPARE(placeOf(readers(main)[1]), std::make_tuple(43, 3, 16));
+}
+
+// The take-over belongs to its main window: a failure one window has told
+// is not kept quiet by the next window.
+void TestParameterFile::eachWindowTakesOverOnItsOwn()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    QVERIFY(QDir(sandbox.path()).mkpath("~param.txt/blocker"));
+    QVERIFY(ParameterFile::appendArgument(sandbox.path(), QStringLiteral("John+3:16")));
+    MessageAnswers answers;
+    for (int window = 1; window <= 2; ++window) {
+        TFormMain main;
+        main.TimerStartup->stop();
+        main.TimerParameterFile->stop();
+        main.TimerParameterFileTimer();
+        main.TimerParameterFileTimer(); // told already: quiet
+        QCOMPARE(answers.texts.size(), window);
+        QVERIFY(readers(main).isEmpty());
+    }
 }
 
 void TestParameterFile::timerCapsRunawayLists()
