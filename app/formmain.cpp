@@ -609,7 +609,7 @@ void TFormMain::TimerStartupTimer()
         m_startupError.clear();
         ErrorReport::show(error);
     }
-    restoreSession();
+    ErrorReport::guard([this] { restoreSession(); });
     if (EditFirstTime->text() == QLatin1String("True")) {
         ErrorReport::information(this,
                                  QString::fromLatin1(kFirstRunNotice)

@@ -121,6 +121,7 @@ private slots:
     void everyOpenRequestOpensItsReader();
     void readerThatCannotBeBuiltIsTold_data();
     void readerThatCannotBeBuiltIsTold();
+    void startWithoutTheTextTellsIt();
     void sessionKeepsReadersInOrderOfUse();
     void sessionSkipsSearchAndDictionaryWindows();
     void printIsGreyedForSearchAndDictionary();
@@ -240,6 +241,24 @@ void MainWindowTest::readerThatCannotBeBuiltIsTold_data()
     QTest::addColumn<bool>("fromMenu");
     QTest::newRow("menu") << true;
     QTest::newRow("request") << false;
+}
+
+// An empty session opens Genesis 1:1; when the text cannot be opened that
+// is told and the main window stays, without a reader.
+void MainWindowTest::startWithoutTheTextTellsIt()
+{
+    QVERIFY(QFile::rename(m_sandbox->filePath("kjvbible.db"), m_sandbox->filePath("aside.db")));
+    Engine::reset();
+    MessageLog log;
+    auto main = startMainWindow();
+    QTRY_VERIFY(!main->TimerStartup->isActive());
+    QTRY_COMPARE(log.texts.size(), 1);
+    QVERIFY2(log.texts.first().contains(QStringLiteral("kjvbible"), Qt::CaseInsensitive),
+             qPrintable(log.texts.first()));
+    QVERIFY(main->isVisible());
+    QVERIFY(main->mdiArea()->subWindowList().isEmpty());
+    QVERIFY(QFile::rename(m_sandbox->filePath("aside.db"), m_sandbox->filePath("kjvbible.db")));
+    Engine::reset();
 }
 
 void MainWindowTest::readerThatCannotBeBuiltIsTold()
