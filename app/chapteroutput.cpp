@@ -1,5 +1,6 @@
 #include "chapteroutput.h"
 
+#include "app/application.h"
 #include "app/busycursor.h"
 #include "app/documentoutput.h"
 #include "app/formmain.h"
@@ -162,15 +163,17 @@ void TFormMain::Print1Click()
     if (runDialog(dialog) != QDialog::Accepted)
         return;
     QTextEdit *edit = reader->RxRichEdit1;
-    BusyCursor busy;
-    if (printer.printRange() == QPrinter::Selection) {
-        QString range;
-        const auto verses = VersePrinting::selectedVerses(*reader, &range);
-        DocumentOutput::print(*verses, printer, range, edit->palette().color(QPalette::Text));
-        return;
-    }
-    DocumentOutput::print(*edit->document(), printer, reader->printTitle(),
-                          edit->palette().color(QPalette::Text));
+    ErrorReport::guard([&] {
+        BusyCursor busy;
+        if (printer.printRange() == QPrinter::Selection) {
+            QString range;
+            const auto verses = VersePrinting::selectedVerses(*reader, &range);
+            DocumentOutput::print(*verses, printer, range, edit->palette().color(QPalette::Text));
+            return;
+        }
+        DocumentOutput::print(*edit->document(), printer, reader->printTitle(),
+                              edit->palette().color(QPalette::Text));
+    });
 }
 
 void TFormMain::SaveAs1Click()
@@ -204,5 +207,8 @@ void TFormMain::SaveAs1Click()
     if (fileName.isEmpty())
         return;
     QTextEdit *edit = reader->RxRichEdit1;
-    DocumentOutput::save(*edit->document(), fileName, DocumentOutput::rtfOptionsFor(*edit));
+    // A file that cannot be written is told by its name and the reason.
+    ErrorReport::guard([&] {
+        DocumentOutput::save(*edit->document(), fileName, DocumentOutput::rtfOptionsFor(*edit));
+    });
 }

@@ -41,7 +41,6 @@ const QRect kDesignBounds(191, 100, 539, 369);
 const QSize kToolButtonSize(24, 24);
 const int kToolBarHeight = 30;
 const int kStartupInterval = 1;
-const int kOpenBookInterval = 200;
 const int kParameterFileInterval = 200;
 // Longest wait for the window system to show the main window before the
 // session opens anyway (a window that is never shown is not waited for).
@@ -144,7 +143,10 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     StudyCommands::install(this);
 
     // FormCreate: the session table and the catalogue open with the window.
-    OpenBookRequest = false;
+    m_handOff = new ReaderHandOff(this);
+    connect(m_handOff, &ReaderHandOff::openBook, this, [this](const VerseReference &place) {
+        ErrorReport::guard([&] { Open1Click(place); });
+    });
     openSettingsTable();
     m_tableChapters = std::make_unique<Table>(QStringLiteral("Chapters.db"));
     m_tableChapters->setIndexName(QStringLiteral("IDX_BookAbbr"));
@@ -377,12 +379,6 @@ void TFormMain::createTimers()
     connect(TimerStartup, &QTimer::timeout, this, &TFormMain::TimerStartupTimer);
     TimerStartup->start();
 
-    TimerOpenBook = new QTimer(this);
-    TimerOpenBook->setObjectName(QStringLiteral("TimerOpenBook"));
-    TimerOpenBook->setInterval(kOpenBookInterval);
-    connect(TimerOpenBook, &QTimer::timeout, this, &TFormMain::TimerOpenBookTimer);
-    TimerOpenBook->start();
-
     TimerParameterFile = new QTimer(this);
     TimerParameterFile->setObjectName(QStringLiteral("TimerParameterFile"));
     TimerParameterFile->setInterval(kParameterFileInterval);
@@ -412,6 +408,9 @@ QMdiSubWindow *TFormMain::addChild(QWidget *child)
     const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
     window->resize(designSize.width() + 2 * border, designSize.height() + title + border);
     window->setWindowIcon(child->windowIcon().isNull() ? windowIcon() : child->windowIcon());
+    // A search result asks for its reader, opened at once.
+    if (auto *search = qobject_cast<TFormSearch *>(child))
+        connect(search, &TFormSearch::OpenBookRequest, m_handOff, &ReaderHandOff::OpenBookRequest);
     return window;
 }
 
@@ -478,7 +477,12 @@ void TFormMain::closeEvent(QCloseEvent *event)
 
 void TFormMain::Open1Click()
 {
-    auto *reader = new TFormBook;
+    ErrorReport::guard([this] { Open1Click(VerseReference{1, 1, 1}); });
+}
+
+void TFormMain::Open1Click(const VerseReference &place)
+{
+    auto *reader = new TFormBook(place);
     openChild(reader);
     reader->RxRichEdit1->setFocus();
 }
@@ -586,14 +590,6 @@ void TFormMain::tile(Qt::Orientation direction)
     }
 }
 
-void TFormMain::TimerOpenBookTimer()
-{
-    if (!OpenBookRequest)
-        return;
-    OpenBookRequest = false;
-    Open1Click();
-}
-
 void TFormMain::TimerStartupTimer()
 {
     // The readers open into the client area at its final size: the window
@@ -613,7 +609,7 @@ void TFormMain::TimerStartupTimer()
         m_startupError.clear();
         ErrorReport::show(error);
     }
-    restoreSession();
+    ErrorReport::guard([this] { restoreSession(); });
     if (EditFirstTime->text() == QLatin1String("True")) {
         ErrorReport::information(this,
                                  QString::fromLatin1(kFirstRunNotice)

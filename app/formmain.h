@@ -1,8 +1,10 @@
 // The multiple-document main window: menus, tool bar, timers, the hidden
 // holders of the stored appearance settings, and the hand-off that opens
-// reader windows at PendingReference.
+// reader windows at the place each request names.
 #pragma once
 
+#include "app/parameterinbox.h"
+#include "app/pendingreference.h"
 #include "reader/readerhistory.h"
 #include "scripture/referenceparser.h"
 
@@ -65,7 +67,6 @@ public:
     ReferenceBox *ReferenceBox1 = nullptr;
 
     QTimer *TimerStartup = nullptr;
-    QTimer *TimerOpenBook = nullptr;
     QTimer *TimerParameterFile = nullptr;
 
     // Menu items other windows and tests reach.
@@ -94,8 +95,14 @@ public:
     TFormOptions *FormOptions() const { return m_formOptions; }
     Table &TableChapters() { return *m_tableChapters; }
     Table &TableSettings() { return *m_tableSettings; }
+    // Where other windows ask for a reader.
+    ReaderHandOff *HandOff() const { return m_handOff; }
+    // A new reader at place, given the focus; throws when it cannot be
+    // built, for the caller to tell.
+    void Open1Click(const VerseReference &place);
 
 public slots:
+    // A new reader at Genesis 1:1 (the menu and the tool bar).
     void Open1Click();
     void Close1Click();
     void SaveAs1Click();
@@ -122,7 +129,6 @@ public slots:
     void About1Click();
 
     void TimerStartupTimer();
-    void TimerOpenBookTimer();
     void TimerParameterFileTimer();
 
     // Writes one session row per open reader, least recently used first,
@@ -174,4 +180,11 @@ private:
     // their rows: the readers rebuilt by the next restore take them over.
     QList<ReaderHistory> m_carriedHistories;
     bool m_shownOnce = false;
+    ReaderHandOff *m_handOff = nullptr;
+    // The take-over of param.txt is this window's own, and runs once at a
+    // time even while it waits in a message box.
+    ParameterFile::Inbox m_parameterInbox;
+    bool m_takingOverParameterFile = false;
+    // Opens the references of param.txt; its failures are the timer's to tell.
+    void takeOverParameterFile();
 };

@@ -74,8 +74,7 @@ void TFormMain::openReference(const ReferenceParser::Reference &reference, bool 
             m_mdiArea->setActiveSubWindow(window);
             reader->goTo(reference.Book, reference.Chapter, reference.Verse);
         } else {
-            PendingReference = {reference.Book, reference.Chapter, reference.Verse};
-            Open1Click();
+            Open1Click(VerseReference{reference.Book, reference.Chapter, reference.Verse});
             reader = activeReader();
         }
         if (!reader)

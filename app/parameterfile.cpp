@@ -142,22 +142,24 @@ bool appendArgument(const QString &folder, const QString &text, QString *error)
 
 void TFormMain::TimerParameterFileTimer()
 {
-    static ParameterFile::Inbox inbox;
     // A reader opened below may run a modal loop in which this timer ticks.
-    static bool running = false;
-    if (running)
+    if (m_takingOverParameterFile)
         return;
-    running = true;
+    m_takingOverParameterFile = true;
     struct Reset
     {
         bool &flag;
         ~Reset() { flag = false; }
-    } reset{running};
+    } reset{m_takingOverParameterFile};
+    ErrorReport::guard([this] { takeOverParameterFile(); });
+}
 
+void TFormMain::takeOverParameterFile()
+{
     const QString folder = ProgramFolder::dataPath();
     if (folder.isEmpty())
         return;
-    const ParameterFile::TakeOver takeOver = inbox.takeOver(folder);
+    const ParameterFile::TakeOver takeOver = m_parameterInbox.takeOver(folder);
     if (takeOver.status == ParameterFile::TakeOver::Failed)
         throw std::runtime_error(takeOver.message.toStdString());
     if (takeOver.status != ParameterFile::TakeOver::Taken)
@@ -213,10 +215,7 @@ void TFormMain::TimerParameterFileTimer()
                     .arg(ParameterFile::MaxReadersPerLine)};
         }
         ++opened;
-        PendingReference.Book = reference.Book;
-        PendingReference.Chapter = reference.Chapter;
-        PendingReference.Verse = reference.Verse;
-        Open1Click();
+        Open1Click(VerseReference{reference.Book, reference.Chapter, reference.Verse});
     };
     // Each line is one sender's list: one that runs away is cut, and the
     // lines of the other senders are still opened.

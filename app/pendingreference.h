@@ -1,14 +1,18 @@
-// The program-wide hand-off to the next reader window.
+// The hand-off to the next reader window.
 //
-// Whoever wants a reader at a particular place sets all three fields of
-// PendingReference first; a reader takes it while it is being created and
-// sets it back to 1, 1, 1. Windows outside the main window raise
-// OpenBookRequest instead of opening the reader themselves; the main window's
-// 200 ms timer turns the request into one reader.
+// The main window owns one ReaderHandOff. A window that wants a reader at a
+// particular place asks through OpenBookRequest; the main window answers
+// every request at once with a reader of its own, so requests that come
+// fast are never merged into one. The reader takes its place as an argument
+// of its constructor; PendingReference only records the last place asked
+// for.
 #pragma once
 
+#include <QObject>
 #include <QStringList>
 #include <QtGlobal>
+
+class QWidget;
 
 struct VerseReference
 {
@@ -23,5 +27,26 @@ struct VerseReference
     bool WholeWords = false;
 };
 
-extern VerseReference PendingReference;
-extern bool OpenBookRequest;
+class ReaderHandOff : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ReaderHandOff(QObject *parent = nullptr);
+
+    // The place the last request named (Genesis 1:1 before the first).
+    const VerseReference &PendingReference() const { return m_pendingReference; }
+
+    // The hand-off of the main window a child window lives in, or null for
+    // a window shown on its own.
+    static ReaderHandOff *of(const QWidget *widget);
+
+public slots:
+    // Asks for a new reader at place; every request opens its own reader.
+    void OpenBookRequest(const VerseReference &place);
+
+signals:
+    void openBook(const VerseReference &place);
+
+private:
+    VerseReference m_pendingReference{1, 1, 1};
+};

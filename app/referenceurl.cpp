@@ -96,8 +96,8 @@ bool openInReader(const QString &link)
         ErrorReport::information(main, QString::fromLatin1(kNoVerse).arg(link));
         return false;
     }
-    PendingReference = {book, target.chapter, target.verse};
-    main->Open1Click();
-    return true;
+    return ErrorReport::guard([&] {
+        main->Open1Click(VerseReference{book, target.chapter, target.verse});
+    });
 }
 } // namespace ReferenceUrl

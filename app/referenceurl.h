@@ -26,7 +26,7 @@ struct Verse
 bool parse(const QString &link, Verse *verse);
 
 // Opens a reader at the verse a link names, through the main window's
-// PendingReference and Open1Click. A link that names no verse of the Bible
+// Open1Click. A link that names no verse of the Bible
 // is reported by a message naming it; false then.
 bool openInReader(const QString &link);
 } // namespace ReferenceUrl

@@ -212,8 +212,7 @@ void TFormMain::SaveandCloseBooks()
 void TFormMain::restoreSession()
 {
     auto openAt = [this](qint32 book, qint32 chapter, qint32 verse) {
-        PendingReference = {book, chapter, verse};
-        Open1Click();
+        Open1Click(VerseReference{book, chapter, verse});
     };
     m_keepStoredSession = false;
     if (!m_tableSettings->active()) {

@@ -96,8 +96,7 @@ int runSession(int argc, char **argv)
     const int places[10][2] = {{1, 1},  {19, 119}, {23, 53}, {40, 5}, {43, 3},
                                {45, 8}, {46, 13},  {58, 11}, {62, 4}, {66, 22}};
     for (const auto &place : places) {
-        PendingReference = {place[0], place[1], 1};
-        main.Open1Click();
+        main.Open1Click(VerseReference{place[0], place[1], 1});
     }
     const char *words[2] = {"faith", "the"};
     for (const char *word : words) {
@@ -144,8 +143,7 @@ int main(int argc, char **argv)
 
     // Psalms 119 into a reader.
     {
-        PendingReference = {1, 1, 1};
-        TFormBook reader;
+        TFormBook reader(VerseReference{1, 1, 1});
         reader.resize(591, 416);
         reader.show();
         std::vector<double> times;

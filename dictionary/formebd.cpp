@@ -2,6 +2,7 @@
 
 #include "scripture/sqltext.h"
 
+#include "app/application.h"
 #include "app/documentlauncher.h"
 #include "app/plaintextdelegate.h"
 #include "app/programfolder.h"
@@ -42,15 +43,6 @@ const char *const kLabel2Text = "Double-click an entry below to display its defi
 const char *const kWordField = "Word";
 const char *const kLinkField = "link";
 const char *const kDefinitionFolder = "ebd";
-
-// Raises the error again once control is back in the event loop, where the
-// application reports it: an exception must not unwind through the line
-// edit's own code. The report is dropped when the window goes first.
-void reportFromEventLoop(QObject *context, std::exception_ptr error)
-{
-    QMetaObject::invokeMethod(
-        context, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
-}
 } // namespace
 
 // The entry words of the current result, laid out by the list on demand so
@@ -90,20 +82,11 @@ TFormebd::TFormebd(QWidget *parent) : QWidget(parent), m_queryebd(std::make_uniq
 
     for (const QString &line : creationStatement())
         m_queryebd->addLine(line);
-    try {
-        openQuery();
-    } catch (...) {
-        // The window opens with an empty list.
-        reportFromEventLoop(this, std::current_exception());
-    }
+    // The window opens with an empty list.
+    ErrorReport::guard([this] { openQuery(); }, ErrorReport::later(this));
 
-    connect(Edit1, &QLineEdit::textChanged, this, [this] {
-        try {
-            Edit1Change();
-        } catch (...) {
-            reportFromEventLoop(this, std::current_exception());
-        }
-    });
+    connect(Edit1, &QLineEdit::textChanged, this,
+            [this] { ErrorReport::guard([this] { Edit1Change(); }, ErrorReport::later(this)); });
 }
 
 TFormebd::~TFormebd() = default;
@@ -160,7 +143,10 @@ void TFormebd::createControls()
     RxDBLookupList1->viewport()->installEventFilter(this);
     panel2Layout->addWidget(RxDBLookupList1);
     connect(RxDBLookupList1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex &current) { followCurrentEntry(current.row()); });
+            [this](const QModelIndex &current) {
+                ErrorReport::guard([&] { followCurrentEntry(current.row()); },
+                                   ErrorReport::later(this));
+            });
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -280,13 +266,15 @@ void TFormebd::followCurrentEntry(int row)
 
 void TFormebd::RxDBLookupList1DblClick()
 {
-    Query &query = *m_queryebd;
-    if (!query.active() || query.isEmpty() || currentRow() < 0)
-        return;
-    followCurrentEntry(currentRow());
-    const QString link = query.fieldByName(QString::fromLatin1(kLinkField)).asString();
-    DocumentLauncher::open(ProgramFolder::path() + QString::fromLatin1(kDefinitionFolder) +
-                           QDir::separator() + link);
+    ErrorReport::guard([this] {
+        Query &query = *m_queryebd;
+        if (!query.active() || query.isEmpty() || currentRow() < 0)
+            return;
+        followCurrentEntry(currentRow());
+        const QString link = query.fieldByName(QString::fromLatin1(kLinkField)).asString();
+        DocumentLauncher::open(ProgramFolder::path() + QString::fromLatin1(kDefinitionFolder) +
+                               QDir::separator() + link);
+    });
 }
 
 bool TFormebd::eventFilter(QObject *watched, QEvent *event)

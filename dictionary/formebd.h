@@ -40,10 +40,12 @@ public:
     // The list's current entry (-1 when the list is empty).
     int currentRow() const;
 
-public slots:
     // Reruns the statement for the search box's text. An engine error leaves
-    // the list empty and is thrown on.
+    // the list empty and is thrown on: the search box's edits run it where
+    // errors are told.
     void Edit1Change();
+
+public slots:
     // Opens the definition of the current entry; nothing on an empty list.
     void RxDBLookupList1DblClick();
 

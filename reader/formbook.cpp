@@ -135,7 +135,7 @@ const PopupItem kPopupItems[] = {
 };
 } // namespace
 
-TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
+TFormBook::TFormBook(const VerseReference &place, QWidget *parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FormBook"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -172,18 +172,16 @@ TFormBook::TFormBook(QWidget *parent) : QWidget(parent)
     RxRichEdit1->document()->setDefaultFont(textFont.toQFont());
     RxRichEdit1->setFont(textFont.toQFont());
 
-    ComboBoxBook->setCurrentIndex(entryOf(PendingReference.Book));
+    ComboBoxBook->setCurrentIndex(entryOf(place.Book));
     BuildComboChapter();
-    ComboBoxChapter->setCurrentIndex(entryOf(PendingReference.Chapter));
+    ComboBoxChapter->setCurrentIndex(entryOf(place.Chapter));
     ComboBoxChapterChange();
-    ComboBoxVerse->setCurrentIndex(entryOf(PendingReference.Verse));
+    ComboBoxVerse->setCurrentIndex(entryOf(place.Verse));
     ComboBoxVerseChange();
-    if (PendingReference.MarkVerse) {
-        markVerses(PendingReference.Verse, PendingReference.Verse);
-        highlightWords(PendingReference.Words, PendingReference.MatchCase,
-                       PendingReference.WholeWords);
+    if (place.MarkVerse) {
+        markVerses(place.Verse, place.Verse);
+        highlightWords(place.Words, place.MatchCase, place.WholeWords);
     }
-    PendingReference = {1, 1, 1};
     StudyCommands::attachReader(this);
 
     Timer1->start();
@@ -331,8 +329,10 @@ void TFormBook::ComboBoxBookChange()
         } else {
             RxRichEdit1->clear();
         }
-    } catch (const std::exception &) {
-        // A failed step leaves what was done so far; nothing is reported.
+    } catch (const std::exception &error) {
+        // A failed step leaves what was done so far, and is told once the
+        // change has run its course.
+        ErrorReport::showLater(QString::fromUtf8(error.what()));
     }
 }
 
@@ -396,7 +396,8 @@ void TFormBook::ComboBoxVerseChange()
         setWindowTitle(ComboBoxBook->currentText() + QLatin1Char(' ') +
                        ComboBoxChapter->currentText() + QLatin1Char(':') +
                        ComboBoxVerse->currentText());
-    } catch (const std::exception &) {
+    } catch (const std::exception &error) {
+        ErrorReport::showLater(QString::fromUtf8(error.what()));
     }
 }
 

@@ -23,13 +23,15 @@ class QToolButton;
 class QAction;
 class ChapterMarkup;
 class Table;
+struct VerseReference;
 
 class TFormBook : public QWidget
 {
     Q_OBJECT
 public:
-    // Takes PendingReference, shows that place and resets it to 1, 1, 1.
-    explicit TFormBook(QWidget *parent = nullptr);
+    // Shows place (book, chapter, verse; marked with its search words when
+    // it comes from a search result).
+    explicit TFormBook(const VerseReference &place, QWidget *parent = nullptr);
     ~TFormBook() override;
 
     static constexpr int MaxVerses = 176;

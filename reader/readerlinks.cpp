@@ -2,6 +2,7 @@
 // dictionary look-up of the selected word, and copying the selection.
 #include "reader/formbook.h"
 
+#include "app/application.h"
 #include "app/documentlauncher.h"
 #include "app/formmain.h"
 #include "app/programfolder.h"
@@ -31,17 +32,11 @@ QString inFolder(const char *folder, const QString &name)
     return QString::fromLatin1(folder) + QDir::separator() + name;
 }
 
-// A failure while a path is built reaches the application's error report
-// from the event loop, not by unwinding through the button's own code.
+// A failure while a path is built is told from the event loop, not in the
+// middle of the button's own code.
 template <typename Work> void reportingFailures(QObject *context, Work work)
 {
-    try {
-        work();
-    } catch (...) {
-        const std::exception_ptr error = std::current_exception();
-        QMetaObject::invokeMethod(
-            context, [error] { std::rethrow_exception(error); }, Qt::QueuedConnection);
-    }
+    ErrorReport::guard(work, ErrorReport::later(context));
 }
 
 // Closes a child window of the main window together with its frame.

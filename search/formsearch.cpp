@@ -1,5 +1,6 @@
 #include "formsearch.h"
 
+#include "app/application.h"
 #include "app/busycursor.h"
 #include "app/pendingreference.h"
 #include "scripture/bookcatalogue.h"
@@ -384,10 +385,16 @@ QString TFormSearch::booksText() const
     return m_booksPanel->text();
 }
 
+// A search that fails leaves an empty grid and tells why.
+void TFormSearch::BtnSearchClick()
+{
+    ErrorReport::guard([this] { runSearch(); });
+}
+
 // The design's statement sought each keyword in three case forms only; the
 // verses are now read once and searched in memory, in every case form unless
 // the case is to match, within the chosen books.
-void TFormSearch::BtnSearchClick()
+void TFormSearch::runSearch()
 {
     BusyCursor busy;
     setStatusText(text(kSearchingText));
@@ -530,14 +537,15 @@ void TFormSearch::StringGridResultsDblClick()
     const int row = SelectedRow;
     if (row <= 0 || row >= ResultBooks.size() || StringGridResults->cell(0, row).isEmpty())
         return;
-    PendingReference.Book = ResultBooks.at(row);
-    PendingReference.Chapter = StringGridResults->cell(1, row).toInt();
-    PendingReference.Verse = StringGridResults->cell(2, row).toInt();
-    PendingReference.MarkVerse = true;
-    PendingReference.Words = m_keywords;
-    PendingReference.MatchCase = m_matchCase;
-    PendingReference.WholeWords = m_wholeWords;
-    OpenBookRequest = true;
+    VerseReference place;
+    place.Book = ResultBooks.at(row);
+    place.Chapter = StringGridResults->cell(1, row).toInt();
+    place.Verse = StringGridResults->cell(2, row).toInt();
+    place.MarkVerse = true;
+    place.Words = m_keywords;
+    place.MatchCase = m_matchCase;
+    place.WholeWords = m_wholeWords;
+    emit OpenBookRequest(place);
 }
 
 bool TFormSearch::eventFilter(QObject *watched, QEvent *event)

@@ -18,6 +18,7 @@ class QLineEdit;
 class QPushButton;
 class QStatusBar;
 class ResultsGrid;
+struct VerseReference;
 
 class TFormSearch : public QWidget
 {
@@ -73,6 +74,11 @@ public slots:
     void StringGridResultsSelectCell(int column, int row);
     void StringGridResultsDblClick();
 
+signals:
+    // A result was chosen: a reader at its verse, marked with the keywords
+    // as the search matched them. Every request asks for its own reader.
+    void OpenBookRequest(const VerseReference &place);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -80,6 +86,7 @@ protected:
 private:
     void createControls();
     void FormCreate();
+    void runSearch();
     void setStatusText(const QString &text);
     void fillGrid(const class VerseTexts &texts, const QVector<int> &verses);
     void createOptions();

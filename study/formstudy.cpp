@@ -2,7 +2,6 @@
 
 #include "app/application.h"
 #include "app/busycursor.h"
-#include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "study/studycommands.h"
 #include "study/studyexchange.h"
@@ -76,15 +75,6 @@ QString dateOf(const Study::Entry &entry)
     return qMax(entry.created, entry.noteModified);
 }
 
-// Exceptions stop here, told in the standard error report.
-template <typename Work> void guarded(Work work)
-{
-    try {
-        work();
-    } catch (const std::exception &error) {
-        ErrorReport::show(error);
-    }
-}
 } // namespace
 
 void StudyListModel::setEntries(QList<Study::Entry> entries)
@@ -289,7 +279,7 @@ std::optional<Study::Entry> TFormStudy::currentEntry() const
 
 void TFormStudy::reload()
 {
-    guarded([this] {
+    ErrorReport::guard([this] {
         QList<Study::Entry> shown;
         if (m_store) {
             // Highlights alone are the reader's business, not this list's.
@@ -328,13 +318,10 @@ void TFormStudy::EditFilterChange()
 void TFormStudy::ButtonOpenClick()
 {
     const std::optional<Study::Entry> entry = currentEntry();
-    TFormMain *main = TFormMain::instance();
-    if (!entry || !main)
+    ReaderHandOff *handOff = ReaderHandOff::of(this);
+    if (!entry || !handOff)
         return;
-    guarded([&] {
-        PendingReference = entry->place;
-        main->Open1Click();
-    });
+    ErrorReport::guard([&] { handOff->OpenBookRequest(entry->place); });
 }
 
 void TFormStudy::ButtonRenameClick()
@@ -348,13 +335,13 @@ void TFormStudy::ButtonRenameClick()
         QStringLiteral("Label for %1:").arg(Study::referenceText(entry->place)), QLineEdit::Normal,
         entry->label, &ok);
     if (ok)
-        guarded([&] { m_store->setBookmark(entry->place, label); });
+        ErrorReport::guard([&] { m_store->setBookmark(entry->place, label); });
 }
 
 void TFormStudy::ButtonNoteClick()
 {
     if (const std::optional<Study::Entry> entry = currentEntry())
-        guarded([&] { StudyCommands::openNote(entry->place); });
+        ErrorReport::guard([&] { StudyCommands::openNote(entry->place); });
 }
 
 void TFormStudy::ButtonDeleteClick()
@@ -363,7 +350,7 @@ void TFormStudy::ButtonDeleteClick()
     if (!entry || !m_store)
         return;
     const int row = ListEntries->currentIndex().row();
-    guarded([&] {
+    ErrorReport::guard([&] {
         m_store->removeBookmarkAndNote(entry->place);
         Study::Entry kept = *entry;
         kept.highlight = 0;
@@ -378,7 +365,7 @@ void TFormStudy::ButtonUndoClick()
 {
     if (!m_lastDeleted || !m_store)
         return;
-    guarded([this] {
+    ErrorReport::guard([this] {
         m_store->restore(*m_lastDeleted);
         m_lastDeleted.reset();
     });
@@ -412,7 +399,7 @@ void TFormStudy::ButtonImportClick()
 void TFormStudy::exportTo(const QString &fileName)
 {
     if (m_store)
-        guarded([&] {
+        ErrorReport::guard([&] {
             BusyCursor busy;
             StudyExchange::exportFile(*m_store, fileName);
         });
@@ -422,7 +409,7 @@ void TFormStudy::importFrom(const QString &fileName)
 {
     if (!m_store)
         return;
-    guarded([&] {
+    ErrorReport::guard([&] {
         Study::MergeCounts counts;
         {
             BusyCursor busy;

@@ -75,15 +75,6 @@ QIcon bookmarkGlyph()
     painter.fillPath(ribbon, QColor(0xb0, 0x20, 0x20));
     return QIcon(pixmap);
 }
-
-template <typename Work> void guarded(Work work)
-{
-    try {
-        work();
-    } catch (const std::exception &error) {
-        ErrorReport::show(error);
-    }
-}
 } // namespace
 
 StudyCommands::StudyCommands(TFormMain *main)
@@ -213,7 +204,7 @@ void StudyCommands::BookmarkVerse1Click()
         return;
     const VerseReference place{reader->ComboBoxBook->currentIndex() + 1,
                                reader->ComboBoxChapter->currentIndex() + 1, verse};
-    guarded([&] {
+    ErrorReport::guard([&] {
         const Study::Entry present = m_store->entry(place);
         QInputDialog dialog(m_main);
         dialog.setObjectName(QStringLiteral("BookmarkDialog"));
@@ -278,7 +269,7 @@ void StudyCommands::highlightClick(int colour)
     for (int verse = first; verse <= last; ++verse)
         places.append({reader->ComboBoxBook->currentIndex() + 1,
                        reader->ComboBoxChapter->currentIndex() + 1, verse});
-    guarded([&] { m_store->setHighlight(places, colour); });
+    ErrorReport::guard([&] { m_store->setHighlight(places, colour); });
 }
 
 void StudyCommands::CopyVerse1Click()

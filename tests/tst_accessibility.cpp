@@ -230,8 +230,7 @@ void AccessibilityTest::everyControlIsNamed()
 
 void AccessibilityTest::readerTextIsNamedByItsCaption()
 {
-    PendingReference = {43, 3, 16};
-    TFormBook reader;
+    TFormBook reader(VerseReference{43, 3, 16});
     QCOMPARE(accessibleName(reader.RxRichEdit1), QStringLiteral("John 3:16"));
     reader.RxSpeedButtonNextClick();
     QCOMPARE(accessibleName(reader.RxRichEdit1), QStringLiteral("John 4:1"));
@@ -258,8 +257,7 @@ void AccessibilityTest::readerButtonsTellTheirKeys()
     QFETCH(QString, button);
     QFETCH(QString, name);
     QFETCH(QString, keys);
-    PendingReference = {43, 3, 16};
-    TFormBook reader;
+    TFormBook reader(VerseReference{43, 3, 16});
     auto *widget = reader.findChild<QToolButton *>(button);
     QVERIFY(widget);
     QAccessibleInterface *iface = QAccessible::queryAccessibleInterface(widget);

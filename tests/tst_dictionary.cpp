@@ -339,14 +339,12 @@ void TestDictionary::typeAheadInTheList()
 TFormBook *TestDictionary::openReader(TFormMain &main)
 {
     main.TimerStartup->stop();
-    main.TimerOpenBook->stop();
     main.TimerParameterFile->stop();
     main.resize(900, 700);
     main.show();
     if (!QTest::qWaitForWindowExposed(&main))
         return nullptr;
-    PendingReference = {1, 1, 1};
-    main.Open1Click();
+    main.Open1Click(VerseReference{1, 1, 1});
     TFormBook *reader = main.activeReader();
     if (!reader || !reader->RxRichEdit1->toPlainText().contains("[End of Chapter]"))
         return nullptr;

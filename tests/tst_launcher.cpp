@@ -102,7 +102,6 @@ QString writeViewerScript(const QString &path, const QString &record)
 void quieten(TFormMain &main)
 {
     main.TimerStartup->stop();
-    main.TimerOpenBook->stop();
     main.TimerParameterFile->stop();
 }
 
@@ -320,8 +319,7 @@ void TestLauncher::readerCommentaries()
     TFormMain main;
     quieten(main);
     main.edithtmlviewer->setText(QStringLiteral("iexplore.exe"));
-    PendingReference = {43, 3, 16};
-    main.Open1Click();
+    main.Open1Click(VerseReference{43, 3, 16});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("3"));
@@ -354,8 +352,7 @@ void TestLauncher::readerWithoutCatalogueRow()
     quieten(main);
     // A book number outside the Bible leaves the reader without a catalogue
     // row: the commentary has no document to name.
-    PendingReference = {0, 1, 1};
-    main.Open1Click();
+    main.Open1Click(VerseReference{0, 1, 1});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     LaunchRecorder recorder;
@@ -392,8 +389,7 @@ void TestLauncher::viewerStartedWithOneArgument()
 
     // The reader's links start the viewer without testing the document.
     QFile::remove(record);
-    PendingReference = {1, 3, 1};
-    main.Open1Click();
+    main.Open1Click(VerseReference{1, 3, 1});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     reader->RxSpeedButtonMHCClick();
@@ -640,7 +636,6 @@ void TestLauncher::verseLinkOpensReader()
     QCOMPARE(reader->ComboBoxBook->currentIndex() + 1, 13);
     QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("6"));
     QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("44"));
-    QCOMPARE(PendingReference.Book, 1);
 
     const int windows = main.mdiArea()->subWindowList().size();
     for (const char *link : {"kelvaro:John+3:99", "kelvaro:Xyz+1:1", "kelvaro:John+22:1"}) {

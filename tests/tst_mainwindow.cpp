@@ -107,8 +107,7 @@ QList<int> storedBooks()
 
 void openAt(TFormMain &main, int book, int chapter, int verse)
 {
-    PendingReference = {book, chapter, verse};
-    main.Open1Click();
+    main.Open1Click(VerseReference{book, chapter, verse});
 }
 } // namespace
 
@@ -121,7 +120,10 @@ private slots:
     void hasTheMenusAndToolBar();
     void emptySessionOpensGenesis();
     void menuAlwaysOpensGenesis();
-    void openRequestOpensOneReaderAtTheLastChoice();
+    void everyOpenRequestOpensItsReader();
+    void readerThatCannotBeBuiltIsTold_data();
+    void readerThatCannotBeBuiltIsTold();
+    void startWithoutTheTextTellsIt();
     void sessionKeepsReadersInOrderOfUse();
     void sessionSkipsSearchAndDictionaryWindows();
     void sessionSkipsOtherWindows_data();
@@ -222,19 +224,65 @@ void MainWindowTest::menuAlwaysOpensGenesis()
     QCOMPARE(main->activeReader()->windowTitle(), QStringLiteral("Genesis 1:1"));
 }
 
-void MainWindowTest::openRequestOpensOneReaderAtTheLastChoice()
+void MainWindowTest::everyOpenRequestOpensItsReader()
 {
     auto main = startMainWindow();
     QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
-    PendingReference = {19, 23, 1};
-    OpenBookRequest = true;
-    PendingReference = {43, 3, 16};
-    OpenBookRequest = true;
-    QTRY_COMPARE_WITH_TIMEOUT(main->mdiArea()->subWindowList().size(), 2, 1000);
-    QTest::qWait(300);
-    QCOMPARE(main->mdiArea()->subWindowList().size(), 2);
+    // Requests that come within one tick are not merged: each opens its
+    // reader at once, the last one in front.
+    main->HandOff()->OpenBookRequest(VerseReference{19, 23, 1});
+    main->HandOff()->OpenBookRequest(VerseReference{43, 3, 16});
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder),
+             (QStringList{"Genesis 1:1", "Psalms 23:1", "John 3:16"}));
     QCOMPARE(main->activeReader()->windowTitle(), QStringLiteral("John 3:16"));
-    QVERIFY(!OpenBookRequest);
+    QCOMPARE(main->HandOff()->PendingReference().Book, 43);
+}
+
+// A reader whose text cannot be opened is told, naming the table, however it
+// was asked for; the main window and the readers it has stay.
+void MainWindowTest::readerThatCannotBeBuiltIsTold_data()
+{
+    QTest::addColumn<bool>("fromMenu");
+    QTest::newRow("menu") << true;
+    QTest::newRow("request") << false;
+}
+
+// An empty session opens Genesis 1:1; when the text cannot be opened that
+// is told and the main window stays, without a reader.
+void MainWindowTest::startWithoutTheTextTellsIt()
+{
+    QVERIFY(QFile::rename(m_sandbox->filePath("kjvbible.db"), m_sandbox->filePath("aside.db")));
+    Engine::reset();
+    MessageLog log;
+    auto main = startMainWindow();
+    QTRY_VERIFY(!main->TimerStartup->isActive());
+    QTRY_COMPARE(log.texts.size(), 1);
+    QVERIFY2(log.texts.first().contains(QStringLiteral("kjvbible"), Qt::CaseInsensitive),
+             qPrintable(log.texts.first()));
+    QVERIFY(main->isVisible());
+    QVERIFY(main->mdiArea()->subWindowList().isEmpty());
+    QVERIFY(QFile::rename(m_sandbox->filePath("aside.db"), m_sandbox->filePath("kjvbible.db")));
+    Engine::reset();
+}
+
+void MainWindowTest::readerThatCannotBeBuiltIsTold()
+{
+    QFETCH(bool, fromMenu);
+    auto main = startMainWindow();
+    QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+    QVERIFY(QFile::rename(m_sandbox->filePath("kjvbible.db"), m_sandbox->filePath("aside.db")));
+    Engine::reset();
+    MessageLog log;
+    if (fromMenu)
+        main->Open1->trigger();
+    else
+        main->HandOff()->OpenBookRequest(VerseReference{43, 3, 16});
+    QCOMPARE(log.texts.size(), 1);
+    QVERIFY2(log.texts.first().contains(QStringLiteral("kjvbible"), Qt::CaseInsensitive),
+             qPrintable(log.texts.first()));
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), QStringList{"Genesis 1:1"});
+    QVERIFY(QFile::rename(m_sandbox->filePath("aside.db"), m_sandbox->filePath("kjvbible.db")));
+    Engine::reset();
 }
 
 void MainWindowTest::sessionKeepsReadersInOrderOfUse()

@@ -496,10 +496,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTRY_COMPARE(readerPlaces(main).size(), 1);
         main.activateWindow();
-        PendingReference = {43, 3, 16};
-        main.Open1Click();
-        PendingReference = {19, 23, 4};
-        main.Open1Click();
+        main.Open1Click(VerseReference{43, 3, 16});
+        main.Open1Click(VerseReference{19, 23, 4});
         QMdiSubWindow *john = main.mdiArea()->subWindowList(QMdiArea::CreationOrder).at(1);
         main.mdiArea()->setActiveSubWindow(john);
         QTRY_COMPARE(main.activeReader()->windowTitle(), QStringLiteral("John 3:16"));
@@ -537,10 +535,8 @@ private slots:
         TFormMain main;
         main.show();
         QTRY_COMPARE(readerPlaces(main).size(), 1);
-        PendingReference = {43, 3, 16};
-        main.Open1Click();
-        PendingReference = {19, 23, 4};
-        main.Open1Click();
+        main.Open1Click(VerseReference{43, 3, 16});
+        main.Open1Click(VerseReference{19, 23, 4});
         const QList<Place> before = readerPlaces(main);
         QCOMPARE(before.size(), 3);
 
@@ -582,10 +578,8 @@ private slots:
         main.show();
         QVERIFY(QTest::qWaitForWindowExposed(&main));
         QTRY_COMPARE(readerPlaces(main).size(), 1);
-        PendingReference = {43, 3, 16};
-        main.Open1Click();
-        PendingReference = {19, 23, 4};
-        main.Open1Click();
+        main.Open1Click(VerseReference{43, 3, 16});
+        main.Open1Click(VerseReference{19, 23, 4});
         main.Vertical1Click();
         if (maximizeActive)
             main.mdiArea()->currentSubWindow()->showMaximized();
@@ -647,8 +641,7 @@ private slots:
             TFormMain main;
             main.show();
             QTRY_COMPARE(readerPlaces(main).size(), 1);
-            PendingReference = {43, 3, 16};
-            main.Open1Click();
+            main.Open1Click(VerseReference{43, 3, 16});
             QTRY_COMPARE(main.activeReader()->windowTitle(), QStringLiteral("John 3:16"));
             QCOMPARE(wordsOfChrist(main).style(), Qt::NoBrush);
 

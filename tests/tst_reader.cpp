@@ -61,8 +61,7 @@ QStringList chapterVerses(const QString &folder, int book, int chapter)
 
 std::unique_ptr<TFormBook> openReader(int book, int chapter, int verse)
 {
-    PendingReference = {book, chapter, verse};
-    return std::make_unique<TFormBook>();
+    return std::make_unique<TFormBook>(VerseReference{book, chapter, verse});
 }
 
 QTextBlock blockAt(const TFormBook &reader, int number)
@@ -103,7 +102,7 @@ private slots:
     void rendersChapterTextAndFormats();
     void formatsOnlyTheDigitsOfLongVerseNumbers();
     void recordsVersePositions();
-    void takesAndResetsThePendingReference();
+    void opensAtThePlaceItIsGiven();
     void stepsAcrossBookBoundaries();
     void stopsAtTheEndsOfTheBible();
     void handlesPlacesOutOfRange();
@@ -228,16 +227,13 @@ void ReaderTest::recordsVersePositions()
     QVERIFY(!john->RxRichEdit1->textCursor().hasSelection());
 }
 
-void ReaderTest::takesAndResetsThePendingReference()
+void ReaderTest::opensAtThePlaceItIsGiven()
 {
     auto first = openReader(43, 3, 16);
     QCOMPARE(first->windowTitle(), QStringLiteral("John 3:16"));
     QCOMPARE(first->RxRichEdit1->textCursor().position(), first->VerseStarts[15]);
-    QCOMPARE(PendingReference.Book, 1);
-    QCOMPARE(PendingReference.Chapter, 1);
-    QCOMPARE(PendingReference.Verse, 1);
 
-    auto second = std::make_unique<TFormBook>();
+    auto second = openReader(1, 1, 1);
     QCOMPARE(second->windowTitle(), QStringLiteral("Genesis 1:1"));
 }
 
@@ -674,8 +670,7 @@ void ReaderTest::ctrlWheelZoomsEveryFontAndIsKept()
     TFormMain main;
     main.TimerStartup->stop();
     main.show();
-    PendingReference = {43, 3, 16};
-    main.Open1Click();
+    main.Open1Click(VerseReference{43, 3, 16});
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     QTextEdit *area = reader->RxRichEdit1;

@@ -82,8 +82,7 @@ std::unique_ptr<TFormMain> startMainWindow()
 
 TFormBook *openReader(TFormMain &main, int book, int chapter, int verse)
 {
-    PendingReference = {book, chapter, verse};
-    main.Open1Click();
+    main.Open1Click(VerseReference{book, chapter, verse});
     return main.activeReader();
 }
 
@@ -191,7 +190,6 @@ void StudyTest::init()
 {
     m_sandbox = std::make_unique<Sandbox>();
     QVERIFY(m_sandbox->isValid());
-    PendingReference = {1, 1, 1};
 }
 
 void StudyTest::cleanup()
