@@ -252,7 +252,7 @@ void TFormBook::zoomBy(int steps)
     TFormMain *main = TFormMain::instance();
     if (!main || !main->SpinEditZoom || steps == 0)
         return;
-    QSpinBox *zoom = main->SpinEditZoom;
+    ZoomHolder *zoom = main->SpinEditZoom;
     const int before = zoom->value();
     zoom->setValue(before + steps * kZoomStep);
     if (zoom->value() == before)

@@ -38,22 +38,21 @@ namespace {
 // The holders of the settings in force, as the main window keeps them.
 struct Holders
 {
-    QWidget owner;
-    SamplePanel *panel = new SamplePanel(&owner);
-    SampleFont *book = new SampleFont("John 1", FontValue::headingDefault(), &owner);
-    SampleFont *verse = new SampleFont("1", FontValue::verseDefault(), &owner);
-    SampleFont *text = new SampleFont("In the beginning", FontValue::textDefault(), &owner);
-    QLineEdit *viewer = new QLineEdit(QStringLiteral("iexplore.exe"), &owner);
+    AppearanceStore store;
+    AppearanceHolders holders{&store};
+    ColorHolder *panel = &holders.PanelSample;
+    FontHolder *book = &holders.PanelSampleBook;
+    FontHolder *verse = &holders.PanelSampleVerse;
+    FontHolder *text = &holders.PanelSampleText;
+    TextHolder *viewer = &holders.edithtmlviewer;
     int reopened = 0;
+
+    Holders() { viewer->setText(QStringLiteral("iexplore.exe")); }
 
     TFormOptions::Target target()
     {
         TFormOptions::Target t;
-        t.PanelSample = panel;
-        t.PanelSampleBook = book;
-        t.PanelSampleVerse = verse;
-        t.PanelSampleText = text;
-        t.edithtmlviewer = viewer;
+        t.store = &store;
         t.reopenReaders = [this] { ++reopened; };
         return t;
     }
