@@ -27,6 +27,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
+#include <QSignalSpy>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
@@ -172,6 +173,45 @@ private slots:
         QCOMPARE(d.SpinEditFontSizeBook->value(), 14);
         QVERIFY(!d.CheckBoxItalicText->isChecked());
         QCOMPARE(d.PanelSampleBook->fontValue(), FontValue::headingDefault());
+    }
+
+    void storeChangesOnlyWithOk_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<int>("told");
+        QTest::newRow("edited, cancelled") << false << true << 0;
+        QTest::newRow("edited, OK") << true << true << 1;
+        QTest::newRow("untouched, OK") << true << false << 0;
+    }
+
+    // The dialog edits a copy: the settings in force change once, with OK,
+    // and not at all while the person tries values or cancels.
+    void storeChangesOnlyWithOk()
+    {
+        QFETCH(bool, ok);
+        QFETCH(bool, edit);
+        QFETCH(int, told);
+        TFormOptions &d = dialog();
+        m_holders->store.set(Appearance());
+        const Appearance before = m_holders->store.value();
+        QSignalSpy changed(&m_holders->store, &AppearanceStore::changed);
+        d.show();
+        if (edit) {
+            d.SpinEditFontSizetext->setValue(18);
+            d.ColorComboBoxBackground->setColorValue(0x00FFFF);
+            d.CheckBoxRedLetters->setChecked(true);
+        }
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(m_holders->store.value() == before);
+        QTest::mouseClick(ok ? d.ButtonOK : d.ButtonCancel, Qt::LeftButton);
+        QCOMPARE(changed.count(), told);
+        QCOMPARE(m_holders->store.value() == before, told == 0);
+        if (told) {
+            QCOMPARE(m_holders->store.value().PanelSampleText.size(), 18);
+            QCOMPARE(m_holders->store.value().PanelSample, 0x00FFFF);
+            QVERIFY(m_holders->store.value().CheckBoxRedLetters);
+        }
     }
 
     void okApplies()
