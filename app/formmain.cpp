@@ -465,7 +465,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
 
 void TFormMain::Open1Click()
 {
-    auto *reader = new TFormBook;
+    auto *reader = new TFormBook(m_appearance);
     openChild(reader);
     reader->RxRichEdit1->setFocus();
 }

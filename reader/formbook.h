@@ -21,7 +21,9 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class QAction;
+class AppearanceStore;
 class ChapterMarkup;
+struct Appearance;
 class Table;
 
 class TFormBook : public QWidget
@@ -30,7 +32,13 @@ class TFormBook : public QWidget
 public:
     // Takes PendingReference, shows that place and resets it to 1, 1, 1.
     explicit TFormBook(QWidget *parent = nullptr);
+    // Drawn with the settings in the store, which its zoom also changes.
+    explicit TFormBook(AppearanceStore *store, QWidget *parent = nullptr);
     ~TFormBook() override;
+
+    // The settings the reader is drawn with: the store's, or the design's
+    // defaults for a reader without one.
+    const Appearance &appearance() const;
 
     static constexpr int MaxVerses = 176;
     // The longest book of the text (Psalms) has 150 chapters.
@@ -166,6 +174,7 @@ private:
     std::unique_ptr<Table> m_tableChapters;
     std::unique_ptr<Table> m_tableVerses;
     std::unique_ptr<ChapterMarkup> m_markup; // opened at the first chapter load
+    AppearanceStore *m_appearance = nullptr;
     bool m_shownOnce = false;
     ReaderHistory m_history;
     // The place shown when no jump is running: where the next jump leaves.
