@@ -466,6 +466,7 @@ void TFormMain::closeEvent(QCloseEvent *event)
 void TFormMain::Open1Click()
 {
     auto *reader = new TFormBook(m_appearance);
+    connect(reader, &TFormBook::openChildRequested, this, &TFormMain::openChild);
     openChild(reader);
     reader->RxRichEdit1->setFocus();
 }

@@ -103,6 +103,11 @@ public:
     // A reader rebuilt in place of another takes over its history.
     void setHistory(const ReaderHistory &history);
 
+signals:
+    // A window of this reader's (the dictionary) that belongs in its main
+    // window's client area; with no main window listening it stands alone.
+    void openChildRequested(QWidget *child);
+
 public slots:
     void ComboBoxBookChange();
     void BuildComboChapter();

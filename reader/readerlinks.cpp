@@ -3,9 +3,9 @@
 #include "reader/formbook.h"
 
 #include "app/documentlauncher.h"
-#include "app/formmain.h"
 #include "app/programfolder.h"
 #include "dictionary/formebd.h"
+#include "options/appearance.h"
 #include "scripture/dataset.h"
 
 #include <QAction>
@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QMetaMethod>
 #include <QMdiSubWindow>
 #include <QTextCursor>
 #include <QTextEdit>
@@ -60,7 +61,7 @@ void TFormBook::RxSpeedButtonMHCClick()
         const QString relative =
             inFolder(kMhcFolder, TableChapters().fieldByName(QStringLiteral("mhcfile")).asString() +
                                      ComboBoxChapter->currentText());
-        DocumentLauncher::open(ProgramFolder::path() + relative);
+        DocumentLauncher::launch(appearance().edithtmlviewer, ProgramFolder::path() + relative);
     });
 }
 
@@ -81,7 +82,7 @@ void TFormBook::RxSpeedButtonJFBClick()
                                 ComboBoxChapter->currentText());
         else
             full = folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbMissing));
-        DocumentLauncher::open(full);
+        DocumentLauncher::launch(appearance().edithtmlviewer, full);
     });
 }
 
@@ -101,11 +102,10 @@ void TFormBook::LookUpWord1Click()
     // The dictionary lives in the main window's client area but belongs to
     // this reader: it closes when the reader goes.
     connect(this, &QObject::destroyed, dictionary, [dictionary] { closeChild(dictionary); });
-    if (TFormMain *main = TFormMain::instance()) {
-        main->openChild(dictionary);
-    } else {
+    if (isSignalConnected(QMetaMethod::fromSignal(&TFormBook::openChildRequested)))
+        emit openChildRequested(dictionary);
+    else
         dictionary->show();
-    }
     dictionary->Edit1->setText(selectedWord());
 }
 
