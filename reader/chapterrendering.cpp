@@ -118,8 +118,7 @@ void TFormBook::ComboBoxChapterChange()
             // A mark belongs to the chapter it was made in.
             forgetMarks();
             document->clear();
-            document->setDefaultFont(
-                zoomed(appearance().PanelSampleText, appearance()).toQFont());
+            document->setDefaultFont(zoomed(appearance().PanelSampleText, appearance()).toQFont());
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
             cursor = QTextCursor(document);
             cursor.beginEditBlock();
@@ -141,7 +140,8 @@ void TFormBook::ComboBoxChapterChange()
                                             {titleFormatOf(heading), QColor()});
             }
             cursor.insertBlock(paragraph, base);
-            const QTextCharFormat numberFormat = charFormatOf(zoomed(appearance().PanelSampleVerse, appearance()));
+            const QTextCharFormat numberFormat =
+                charFormatOf(zoomed(appearance().PanelSampleVerse, appearance()));
             const qreal hang =
                 hangingIndent(numberFormat, document->defaultFont(),
                               int(QString::number(qMax(1, m_tableBible->recordCount())).size()));
@@ -233,8 +233,8 @@ void TFormBook::zoomBy(int steps)
         return;
     Appearance zoomed = m_appearance->value();
     const int before = zoomed.SpinEditZoom;
-    zoomed.SpinEditZoom = qBound(Appearance::ZoomMinimum, before + steps * kZoomStep,
-                                 Appearance::ZoomMaximum);
+    zoomed.SpinEditZoom =
+        qBound(Appearance::ZoomMinimum, before + steps * kZoomStep, Appearance::ZoomMaximum);
     if (zoomed.SpinEditZoom == before)
         return;
     m_appearance->set(zoomed);

@@ -137,8 +137,7 @@ const PopupItem kPopupItems[] = {
 
 TFormBook::TFormBook(QWidget *parent) : TFormBook(nullptr, parent) {}
 
-TFormBook::TFormBook(AppearanceStore *store, QWidget *parent)
-    : QWidget(parent), m_appearance(store)
+TFormBook::TFormBook(AppearanceStore *store, QWidget *parent) : QWidget(parent), m_appearance(store)
 {
     setObjectName(QStringLiteral("FormBook"));
     setAttribute(Qt::WA_DeleteOnClose);

@@ -13,8 +13,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QMdiSubWindow>
+#include <QMetaMethod>
 #include <QTextCursor>
 #include <QTextEdit>
 

@@ -24,10 +24,10 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
-#include <QSignalSpy>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>

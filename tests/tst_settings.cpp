@@ -584,8 +584,7 @@ private slots:
         w.holders.PanelSampleText->setFontValue(edited.PanelSampleText);
         w.holders.edithtmlviewer->setText(edited.edithtmlviewer);
         w.holders.EditFirstTime->setText(edited.EditFirstTime);
-        QCOMPARE(FormStorage::settingTexts(w.holders, 96).mid(0, 22),
-                 edited.texts(96).mid(0, 22));
+        QCOMPARE(FormStorage::settingTexts(w.holders, 96).mid(0, 22), edited.texts(96).mid(0, 22));
     }
 
     void storeTellsOfChanges_data()
