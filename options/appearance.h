@@ -32,6 +32,8 @@ struct Appearance
     // "True" until the first-run notice has been shown; kept as the text
     // stored, whatever it is.
     QString EditFirstTime = QStringLiteral("True");
+    // The tool bar's edge as last restored or saved: between those the
+    // window itself knows where the person has dragged it.
     StoredValues::Align SpeedBar1 = StoredValues::Align::alTop;
     bool CheckBoxRedLetters = false; // the words of Christ in red
     int SpinEditZoom = 100;

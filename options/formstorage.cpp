@@ -348,12 +348,8 @@ void FormStorage::restoreSettings(const QList<StoreFile::Value> &store)
 {
     const int ppi = FontValue::screenPixelsPerInch();
     if (m_store) {
-        Appearance appearance = m_store->value();
-        if (m_speedBar && m_window)
-            appearance.SpeedBar1 = fromToolBarArea(m_window->toolBarArea(m_speedBar));
-        appearance.read(store, ppi);
-        m_store->set(appearance);
-        placeToolBar(m_speedBar, appearance.SpeedBar1);
+        m_store->load(store, ppi);
+        placeToolBar(m_speedBar, m_store->value().SpeedBar1);
         return;
     }
     Appearance appearance = appearanceOf(m_holders);
@@ -370,15 +366,18 @@ void FormStorage::placeToolBar(QToolBar *bar, Align edge)
         m_window->addToolBar(toToolBarArea(edge), bar);
 }
 
-QList<QPair<QString, QString>> FormStorage::settingTexts() const
+QList<QPair<QString, QString>> FormStorage::settingTexts()
 {
     const int ppi = FontValue::screenPixelsPerInch();
     if (!m_store)
         return settingTexts(m_holders, ppi);
-    Appearance appearance = m_store->value();
-    if (m_speedBar && m_window)
+    // The tool bar is where the person last left it.
+    if (m_speedBar && m_window) {
+        Appearance appearance = m_store->value();
         appearance.SpeedBar1 = fromToolBarArea(m_window->toolBarArea(m_speedBar));
-    return appearance.texts(ppi);
+        m_store->set(appearance);
+    }
+    return m_store->save(ppi);
 }
 
 void FormStorage::save(bool atDestruction)

@@ -71,7 +71,7 @@ public:
     static void setErrorReporter(std::function<void(const QString &)> reporter);
 
 private:
-    QList<QPair<QString, QString>> settingTexts() const;
+    QList<QPair<QString, QString>> settingTexts();
     void placeToolBar(QToolBar *bar, StoredValues::Align edge);
     void report(const QString &message) const;
     bool restorePlacement(const QList<StoreFile::Value> &store);
