@@ -46,7 +46,7 @@ QList<QPair<QString, QString>> Appearance::texts(int pixelsPerInch, unsigned key
 {
     QList<QPair<QString, QString>> result;
     Appearance copy = *this;
-    for (const AppearanceName &name : kAppearanceNames) {
+    for (const AppearanceName &name : StoredProps) {
         if (!(keys & name.key))
             continue;
         const QString stored = valueName(name);
@@ -101,7 +101,7 @@ void Appearance::read(const QList<StoreFile::Value> &store, int ppi, unsigned ke
         }
     };
     QString text;
-    for (const AppearanceName &name : kAppearanceNames) {
+    for (const AppearanceName &name : StoredProps) {
         if (!(keys & name.key))
             continue;
         const QString stored = valueName(name);

@@ -64,9 +64,9 @@ struct Appearance
     bool operator!=(const Appearance &other) const { return !(*this == other); }
 };
 
-// The one place each stored value is named: the holder's name, then the
-// property after "_" (a font adds its property name, as in
-// "PanelSampleBook_FontSize").
+// The one place each stored value is named, in the order of saving and
+// restoring: the holder's name, then the property after "_" (a font adds its
+// property name, as in "PanelSampleBook_FontSize").
 struct AppearanceName
 {
     Appearance::Key key;
@@ -74,7 +74,7 @@ struct AppearanceName
     const char *property;
 };
 
-inline constexpr AppearanceName kAppearanceNames[] = {
+inline constexpr AppearanceName StoredProps[] = {
     {Appearance::PanelSampleKey, "PanelSample", "Color"},
     {Appearance::PanelSampleBookKey, "PanelSampleBook", "Font"},
     {Appearance::PanelSampleTextKey, "PanelSampleText", "Font"},
