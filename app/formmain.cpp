@@ -155,7 +155,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     } catch (const std::exception &error) {
         m_startupError += QString::fromUtf8(error.what());
     }
-    m_formStorage = std::make_unique<FormStorage>(this);
+    m_formStorage = std::make_unique<FormStorage>(this, m_appearance, SpeedBar1);
 
     m_formAbout = new TFormAbout(this);
     m_formOptions = new TFormOptions(this, this);
@@ -179,31 +179,18 @@ TFormMain *TFormMain::instance()
 
 void TFormMain::createHolders()
 {
-    // The settings in force live in hidden controls, as the options dialog's
-    // sample does; every window reads them at the moment it needs them.
-    auto *holders = new QWidget(this);
-    holders->setObjectName(QStringLiteral("Holders"));
-    holders->hide();
-    PanelSample = new SamplePanel(holders);
-    PanelSample->setObjectName(QStringLiteral("PanelSample"));
-    PanelSampleBook =
-        new SampleFont(QStringLiteral("John 1"), FontValue::headingDefault(), PanelSample);
-    PanelSampleBook->setObjectName(QStringLiteral("PanelSampleBook"));
-    PanelSampleVerse = new SampleFont(QStringLiteral("1"), FontValue::verseDefault(), PanelSample);
-    PanelSampleVerse->setObjectName(QStringLiteral("PanelSampleVerse"));
-    PanelSampleText = new SampleFont(QStringLiteral("In the beginning was the Word..."),
-                                     FontValue::textDefault(), PanelSample);
-    PanelSampleText->setObjectName(QStringLiteral("PanelSampleText"));
-    edithtmlviewer = new QLineEdit(DocumentLauncher::defaultSetting(), holders);
-    edithtmlviewer->setObjectName(QStringLiteral("edithtmlviewer"));
-    EditFirstTime = new QLineEdit(QStringLiteral("True"), holders);
-    EditFirstTime->setObjectName(QStringLiteral("EditFirstTime"));
-    CheckBoxRedLetters = new QCheckBox(holders);
-    CheckBoxRedLetters->setObjectName(QStringLiteral("CheckBoxRedLetters"));
-    SpinEditZoom = new QSpinBox(holders);
-    SpinEditZoom->setObjectName(QStringLiteral("SpinEditZoom"));
-    SpinEditZoom->setRange(kZoomMinimum, kZoomMaximum);
-    SpinEditZoom->setValue(100);
+    // Every window reads the settings in force at the moment it needs them.
+    m_appearance = new AppearanceStore(this);
+    m_appearance->setObjectName(QStringLiteral("Appearance"));
+    m_holders = std::make_unique<AppearanceHolders>(m_appearance);
+    PanelSample = &m_holders->PanelSample;
+    PanelSampleBook = &m_holders->PanelSampleBook;
+    PanelSampleVerse = &m_holders->PanelSampleVerse;
+    PanelSampleText = &m_holders->PanelSampleText;
+    edithtmlviewer = &m_holders->edithtmlviewer;
+    EditFirstTime = &m_holders->EditFirstTime;
+    CheckBoxRedLetters = &m_holders->CheckBoxRedLetters;
+    SpinEditZoom = &m_holders->SpinEditZoom;
 }
 
 void TFormMain::createActions()
@@ -482,7 +469,8 @@ void TFormMain::Open1Click()
 
 void TFormMain::Open1Click(const VerseReference &place)
 {
-    auto *reader = new TFormBook(place);
+    auto *reader = new TFormBook(place, m_appearance);
+    connect(reader, &TFormBook::openChildRequested, this, &TFormMain::openChild);
     openChild(reader);
     reader->RxRichEdit1->setFocus();
 }

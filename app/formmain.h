@@ -1,10 +1,11 @@
-// The multiple-document main window: menus, tool bar, timers, the hidden
-// holders of the stored appearance settings, and the hand-off that opens
-// reader windows at the place each request names.
+// The multiple-document main window: menus, tool bar, timers, the store of
+// the appearance settings, and the hand-off that opens reader windows at the
+// place each request names.
 #pragma once
 
 #include "app/parameterinbox.h"
 #include "app/pendingreference.h"
+#include "options/appearanceholders.h"
 #include "reader/readerhistory.h"
 #include "scripture/referenceparser.h"
 
@@ -51,18 +52,20 @@ public:
     QMdiSubWindow *openChild(QWidget *child);
 
     // The readers' zoom, in percent of the fonts' own sizes.
-    static constexpr int kZoomMinimum = 50;
-    static constexpr int kZoomMaximum = 300;
+    static constexpr int kZoomMinimum = Appearance::ZoomMinimum;
+    static constexpr int kZoomMaximum = Appearance::ZoomMaximum;
 
-    // Holders of the stored settings (hidden controls).
-    SamplePanel *PanelSample = nullptr;
-    SampleFont *PanelSampleBook = nullptr;
-    SampleFont *PanelSampleVerse = nullptr;
-    SampleFont *PanelSampleText = nullptr;
-    QLineEdit *edithtmlviewer = nullptr;
-    QLineEdit *EditFirstTime = nullptr;
-    QCheckBox *CheckBoxRedLetters = nullptr; // the words of Christ in red
-    QSpinBox *SpinEditZoom = nullptr;        // readers' zoom in percent (Ctrl+wheel)
+    // The appearance settings in force.
+    AppearanceStore *appearance() const { return m_appearance; }
+    // The same settings under the names of the design's hidden holders.
+    ColorHolder *PanelSample = nullptr;
+    FontHolder *PanelSampleBook = nullptr;
+    FontHolder *PanelSampleVerse = nullptr;
+    FontHolder *PanelSampleText = nullptr;
+    TextHolder *edithtmlviewer = nullptr;
+    TextHolder *EditFirstTime = nullptr;
+    CheckHolder *CheckBoxRedLetters = nullptr; // the words of Christ in red
+    ZoomHolder *SpinEditZoom = nullptr;        // readers' zoom in percent (Ctrl+wheel)
     QToolBar *SpeedBar1 = nullptr;
     ReferenceBox *ReferenceBox1 = nullptr;
 
@@ -163,6 +166,8 @@ private:
     QMdiArea *m_mdiArea = nullptr;
     std::unique_ptr<Table> m_tableSettings;
     std::unique_ptr<Table> m_tableChapters;
+    AppearanceStore *m_appearance = nullptr;
+    std::unique_ptr<AppearanceHolders> m_holders;
     std::unique_ptr<FormStorage> m_formStorage;
     TFormAbout *m_formAbout = nullptr;
     TFormOptions *m_formOptions = nullptr;

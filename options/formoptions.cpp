@@ -1,6 +1,7 @@
 #include "formoptions.h"
 
 #include "app/documentlauncher.h"
+#include "options/appearance.h"
 #include "options/fontvalue.h"
 #include "options/optionscontrols.h"
 #include "options/sampleholders.h"
@@ -349,18 +350,17 @@ void TFormOptions::showEvent(QShowEvent *event)
 void TFormOptions::FormActivate()
 {
     const Target target = m_target ? m_target() : Target();
-    if (target.PanelSample)
-        PanelSample->setColor(target.PanelSample->color());
-    if (target.PanelSampleBook)
-        PanelSampleBook->setFontValue(target.PanelSampleBook->fontValue());
-    if (target.PanelSampleVerse)
-        PanelSampleVerse->setFontValue(target.PanelSampleVerse->fontValue());
-    if (target.PanelSampleText)
-        PanelSampleText->setFontValue(target.PanelSampleText->fontValue());
-    if (target.edithtmlviewer)
-        loadViewer(target.edithtmlviewer->text());
-    if (target.CheckBoxRedLetters)
-        CheckBoxRedLetters->setChecked(target.CheckBoxRedLetters->isChecked());
+    // The controls and samples are the copy being edited; the store
+    // changes only with "OK".
+    if (target.store) {
+        const Appearance &current = target.store->value();
+        PanelSample->setColor(current.PanelSample);
+        PanelSampleBook->setFontValue(current.PanelSampleBook);
+        PanelSampleVerse->setFontValue(current.PanelSampleVerse);
+        PanelSampleText->setFontValue(current.PanelSampleText);
+        loadViewer(current.edithtmlviewer);
+        CheckBoxRedLetters->setChecked(current.CheckBoxRedLetters);
+    }
     ColorComboBoxBackground->setColorValue(PanelSample->color());
     // Each control set here writes its value back into the sample through
     // its change handler.
@@ -488,18 +488,16 @@ void TFormOptions::ColorComboBoxBackgroundChange()
 void TFormOptions::ButtonOKClick()
 {
     const Target target = m_target ? m_target() : Target();
-    if (target.PanelSample)
-        target.PanelSample->setColor(PanelSample->color());
-    if (target.PanelSampleBook)
-        target.PanelSampleBook->setFontValue(PanelSampleBook->fontValue());
-    if (target.PanelSampleVerse)
-        target.PanelSampleVerse->setFontValue(PanelSampleVerse->fontValue());
-    if (target.PanelSampleText)
-        target.PanelSampleText->setFontValue(PanelSampleText->fontValue());
-    if (target.edithtmlviewer)
-        target.edithtmlviewer->setText(viewerText());
-    if (target.CheckBoxRedLetters)
-        target.CheckBoxRedLetters->setChecked(CheckBoxRedLetters->isChecked());
+    if (target.store) {
+        Appearance edited = target.store->value();
+        edited.PanelSample = PanelSample->color();
+        edited.PanelSampleBook = PanelSampleBook->fontValue();
+        edited.PanelSampleVerse = PanelSampleVerse->fontValue();
+        edited.PanelSampleText = PanelSampleText->fontValue();
+        edited.edithtmlviewer = viewerText();
+        edited.CheckBoxRedLetters = CheckBoxRedLetters->isChecked();
+        target.store->set(edited);
+    }
     if (target.reopenReaders)
         target.reopenReaders();
     accept();

@@ -1,6 +1,6 @@
-// The options dialog: edits copies of the background colour, the three
-// fonts and the HTML viewer; "OK" puts them into the main window's holders
-// and has the open readers rebuilt with them.
+// The options dialog: edits a copy of the appearance settings (background
+// colour, the three fonts, red letters and the HTML viewer); "OK" puts it
+// into the store and has the open readers rebuilt with it.
 #pragma once
 
 #include <QDialog>
@@ -13,6 +13,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTabWidget;
+class AppearanceStore;
 class ColorComboBox;
 class FilenameEdit;
 class FontComboBox;
@@ -25,17 +26,12 @@ class TFormOptions : public QDialog
 {
     Q_OBJECT
 public:
-    // What the dialog edits: the holders of the settings in force, and what
+    // What the dialog edits: the store of the settings in force, and what
     // "OK" runs after it has written them (close the readers, recording the
     // session, and have them reopened).
     struct Target
     {
-        SamplePanel *PanelSample = nullptr;
-        SampleFont *PanelSampleBook = nullptr;
-        SampleFont *PanelSampleVerse = nullptr;
-        SampleFont *PanelSampleText = nullptr;
-        QLineEdit *edithtmlviewer = nullptr;
-        QCheckBox *CheckBoxRedLetters = nullptr;
+        AppearanceStore *store = nullptr;
         std::function<void()> reopenReaders;
     };
 

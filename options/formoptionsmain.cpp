@@ -11,12 +11,7 @@ TFormOptions::TFormOptions(TFormMain *main, QWidget *parent)
               Target target;
               if (!main)
                   return target;
-              target.PanelSample = main->PanelSample;
-              target.PanelSampleBook = main->PanelSampleBook;
-              target.PanelSampleVerse = main->PanelSampleVerse;
-              target.PanelSampleText = main->PanelSampleText;
-              target.edithtmlviewer = main->edithtmlviewer;
-              target.CheckBoxRedLetters = main->CheckBoxRedLetters;
+              target.store = main->appearance();
               target.reopenReaders = [main] {
                   main->SaveandCloseBooks();
                   main->TimerStartup->start();

@@ -1,7 +1,7 @@
 #include "formstorage.h"
 
 #include "app/application.h"
-#include "app/formmain.h"
+#include "options/appearance.h"
 #include "options/sampleholders.h"
 #include "options/storedvalues.h"
 #include "options/storefile.h"
@@ -123,9 +123,81 @@ QRect onSomeScreen(const QRect &rect)
     moved.moveTopLeft(QGuiApplication::primaryScreen()->availableGeometry().topLeft());
     return moved;
 }
+
+// The holders a window without a store keeps: the keys of those it has.
+unsigned keysOf(const FormStorage::Holders &h)
+{
+    unsigned keys = 0;
+    const std::pair<const void *, Appearance::Key> present[] = {
+        {h.PanelSample, Appearance::PanelSampleKey},
+        {h.PanelSampleBook, Appearance::PanelSampleBookKey},
+        {h.PanelSampleText, Appearance::PanelSampleTextKey},
+        {h.PanelSampleVerse, Appearance::PanelSampleVerseKey},
+        {h.SpeedBar1, Appearance::SpeedBar1Key},
+        {h.edithtmlviewer, Appearance::edithtmlviewerKey},
+        {h.EditFirstTime, Appearance::EditFirstTimeKey},
+        {h.CheckBoxRedLetters, Appearance::CheckBoxRedLettersKey},
+        {h.SpinEditZoom, Appearance::SpinEditZoomKey},
+    };
+    for (const auto &[holder, key] : present) {
+        if (holder)
+            keys |= key;
+    }
+    return keys;
+}
+
+Appearance appearanceOf(const FormStorage::Holders &h)
+{
+    Appearance a;
+    if (h.PanelSample)
+        a.PanelSample = h.PanelSample->color();
+    if (h.PanelSampleBook)
+        a.PanelSampleBook = h.PanelSampleBook->fontValue();
+    if (h.PanelSampleVerse)
+        a.PanelSampleVerse = h.PanelSampleVerse->fontValue();
+    if (h.PanelSampleText)
+        a.PanelSampleText = h.PanelSampleText->fontValue();
+    if (h.edithtmlviewer)
+        a.edithtmlviewer = h.edithtmlviewer->text();
+    if (h.EditFirstTime)
+        a.EditFirstTime = h.EditFirstTime->text();
+    if (h.SpeedBar1) {
+        const auto *window = qobject_cast<QMainWindow *>(h.SpeedBar1->parentWidget());
+        a.SpeedBar1 =
+            fromToolBarArea(window ? window->toolBarArea(h.SpeedBar1) : Qt::TopToolBarArea);
+    }
+    if (h.CheckBoxRedLetters)
+        a.CheckBoxRedLetters = h.CheckBoxRedLetters->isChecked();
+    if (h.SpinEditZoom)
+        a.SpinEditZoom = h.SpinEditZoom->value();
+    return a;
+}
+
+void applyTo(const FormStorage::Holders &h, const Appearance &a)
+{
+    if (h.PanelSample)
+        h.PanelSample->setColor(a.PanelSample);
+    if (h.PanelSampleBook)
+        h.PanelSampleBook->setFontValue(a.PanelSampleBook);
+    if (h.PanelSampleVerse)
+        h.PanelSampleVerse->setFontValue(a.PanelSampleVerse);
+    if (h.PanelSampleText)
+        h.PanelSampleText->setFontValue(a.PanelSampleText);
+    if (h.edithtmlviewer)
+        h.edithtmlviewer->setText(a.edithtmlviewer);
+    if (h.EditFirstTime)
+        h.EditFirstTime->setText(a.EditFirstTime);
+    if (h.CheckBoxRedLetters)
+        h.CheckBoxRedLetters->setChecked(a.CheckBoxRedLetters);
+    if (h.SpinEditZoom)
+        h.SpinEditZoom->setValue(a.SpinEditZoom);
+}
 } // namespace
 
-FormStorage::FormStorage(TFormMain *form) : m_form(form), m_window(form) {}
+FormStorage::FormStorage(QMainWindow *window, AppearanceStore *store, QToolBar *speedBar)
+    : m_window(window), m_store(store), m_speedBar(speedBar)
+{
+}
 
 FormStorage::FormStorage(QMainWindow *window, const Holders &holders)
     : m_window(window), m_holders(holders)
@@ -143,23 +215,6 @@ void FormStorage::report(const QString &message) const
         errorReporter()(message);
     else
         ErrorReport::show(message);
-}
-
-FormStorage::Holders FormStorage::holders() const
-{
-    if (!m_form)
-        return m_holders;
-    Holders h;
-    h.PanelSample = m_form->PanelSample;
-    h.PanelSampleBook = m_form->PanelSampleBook;
-    h.PanelSampleVerse = m_form->PanelSampleVerse;
-    h.PanelSampleText = m_form->PanelSampleText;
-    h.edithtmlviewer = m_form->edithtmlviewer;
-    h.EditFirstTime = m_form->EditFirstTime;
-    h.SpeedBar1 = m_form->SpeedBar1;
-    h.CheckBoxRedLetters = m_form->CheckBoxRedLetters;
-    h.SpinEditZoom = m_form->SpinEditZoom;
-    return h;
 }
 
 QString FormStorage::storeKeyPath()
@@ -191,36 +246,7 @@ QString FormStorage::formerStoreFileName()
 
 QList<QPair<QString, QString>> FormStorage::settingTexts(const Holders &h, int pixelsPerInch)
 {
-    QList<QPair<QString, QString>> texts;
-    if (h.PanelSample)
-        texts.append({QStringLiteral("PanelSample_Color"), integerText(h.PanelSample->color())});
-    const QPair<QString, SampleFont *> fonts[] = {
-        {QStringLiteral("PanelSampleBook"), h.PanelSampleBook},
-        {QStringLiteral("PanelSampleText"), h.PanelSampleText},
-        {QStringLiteral("PanelSampleVerse"), h.PanelSampleVerse},
-    };
-    for (const auto &[holder, sample] : fonts) {
-        if (!sample)
-            continue;
-        for (const auto &[property, text] : fontTexts(sample->fontValue(), pixelsPerInch))
-            texts.append({holder + QStringLiteral("_Font") + property, text});
-    }
-    if (h.SpeedBar1) {
-        const auto *window = qobject_cast<QMainWindow *>(h.SpeedBar1->parentWidget());
-        const Align edge =
-            fromToolBarArea(window ? window->toolBarArea(h.SpeedBar1) : Qt::TopToolBarArea);
-        texts.append({QStringLiteral("SpeedBar1_Align"), alignText(edge)});
-    }
-    if (h.edithtmlviewer)
-        texts.append({QStringLiteral("edithtmlviewer_Text"), trimmed(h.edithtmlviewer->text())});
-    if (h.EditFirstTime)
-        texts.append({QStringLiteral("EditFirstTime_Text"), trimmed(h.EditFirstTime->text())});
-    if (h.CheckBoxRedLetters)
-        texts.append({QStringLiteral("CheckBoxRedLetters_Checked"),
-                      booleanText(h.CheckBoxRedLetters->isChecked())});
-    if (h.SpinEditZoom)
-        texts.append({QStringLiteral("SpinEditZoom_Value"), integerText(h.SpinEditZoom->value())});
-    return texts;
+    return appearanceOf(h).texts(pixelsPerInch, keysOf(h));
 }
 
 void FormStorage::restore()
@@ -320,101 +346,38 @@ bool FormStorage::restorePlacement(const QList<StoreFile::Value> &store)
 
 void FormStorage::restoreSettings(const QList<StoreFile::Value> &store)
 {
-    const Holders h = holders();
     const int ppi = FontValue::screenPixelsPerInch();
-    // The stored text, or the holder's own value as text when nothing is
-    // stored; false when the value is not text and the holder stays as it is.
-    const auto textOf = [&store](const QString &name, const QString &current, QString *text) {
-        switch (readValue(store, name, text)) {
-        case Read::NotText:
-            return false;
-        case Read::Missing:
-            *text = current;
-            break;
-        case Read::Text:
-            break;
-        }
-        *text = trimmed(*text);
-        return true;
-    };
-    // One value failing must not keep the others from being applied.
-    const auto guarded = [](const auto &step) {
-        try {
-            step();
-        } catch (const std::exception &) {
-        }
-    };
-    QString text;
+    if (m_store) {
+        m_store->load(store, ppi);
+        placeToolBar(m_speedBar, m_store->value().SpeedBar1);
+        return;
+    }
+    Appearance appearance = appearanceOf(m_holders);
+    appearance.read(store, ppi, keysOf(m_holders));
+    applyTo(m_holders, appearance);
+    placeToolBar(m_holders.SpeedBar1, appearance.SpeedBar1);
+}
 
-    if (h.PanelSample) {
-        guarded([&] {
-            if (textOf(QStringLiteral("PanelSample_Color"), integerText(h.PanelSample->color()),
-                       &text))
-                h.PanelSample->setColor(toInteger(text));
-        });
+void FormStorage::placeToolBar(QToolBar *bar, Align edge)
+{
+    if (!bar || !m_window)
+        return;
+    if (fromToolBarArea(m_window->toolBarArea(bar)) != edge)
+        m_window->addToolBar(toToolBarArea(edge), bar);
+}
+
+QList<QPair<QString, QString>> FormStorage::settingTexts()
+{
+    const int ppi = FontValue::screenPixelsPerInch();
+    if (!m_store)
+        return settingTexts(m_holders, ppi);
+    // The tool bar is where the person last left it.
+    if (m_speedBar && m_window) {
+        Appearance appearance = m_store->value();
+        appearance.SpeedBar1 = fromToolBarArea(m_window->toolBarArea(m_speedBar));
+        m_store->set(appearance);
     }
-    const QPair<QString, SampleFont *> fonts[] = {
-        {QStringLiteral("PanelSampleBook"), h.PanelSampleBook},
-        {QStringLiteral("PanelSampleText"), h.PanelSampleText},
-        {QStringLiteral("PanelSampleVerse"), h.PanelSampleVerse},
-    };
-    for (const auto &[holder, sample] : fonts) {
-        if (!sample)
-            continue;
-        // The size comes after the height, so a stored size decides the
-        // final height.
-        for (const QString &property : fontPropertyNames()) {
-            guarded([&] {
-                FontValue font = sample->fontValue();
-                if (textOf(holder + QStringLiteral("_Font") + property,
-                           fontPropertyText(font, property, ppi), &text)) {
-                    applyFontProperty(font, property, text, ppi);
-                    sample->setFontValue(font);
-                }
-            });
-        }
-    }
-    if (h.SpeedBar1 && m_window) {
-        guarded([&] {
-            const Align current = fromToolBarArea(m_window->toolBarArea(h.SpeedBar1));
-            Align edge = current;
-            if (textOf(QStringLiteral("SpeedBar1_Align"), alignText(current), &text) &&
-                parseAlign(text, &edge) && isToolBarEdge(edge) && edge != current)
-                m_window->addToolBar(toToolBarArea(edge), h.SpeedBar1);
-        });
-    }
-    if (h.edithtmlviewer) {
-        guarded([&] {
-            if (textOf(QStringLiteral("edithtmlviewer_Text"), h.edithtmlviewer->text(), &text))
-                h.edithtmlviewer->setText(text);
-        });
-    }
-    if (h.EditFirstTime) {
-        guarded([&] {
-            if (textOf(QStringLiteral("EditFirstTime_Text"), h.EditFirstTime->text(), &text))
-                h.EditFirstTime->setText(text);
-        });
-    }
-    if (h.CheckBoxRedLetters) {
-        guarded([&] {
-            const bool current = h.CheckBoxRedLetters->isChecked();
-            bool checked = current;
-            if (textOf(QStringLiteral("CheckBoxRedLetters_Checked"), booleanText(current), &text) &&
-                parseBoolean(text, &checked))
-                h.CheckBoxRedLetters->setChecked(checked);
-        });
-    }
-    if (h.SpinEditZoom) {
-        guarded([&] {
-            qint32 zoom = 0;
-            // A zoom out of range or not a number leaves the fonts as they are.
-            if (textOf(QStringLiteral("SpinEditZoom_Value"), integerText(h.SpinEditZoom->value()),
-                       &text) &&
-                parseInteger(text, &zoom) && zoom >= h.SpinEditZoom->minimum() &&
-                zoom <= h.SpinEditZoom->maximum())
-                h.SpinEditZoom->setValue(zoom);
-        });
-    }
+    return m_store->save(ppi);
 }
 
 void FormStorage::save(bool atDestruction)
@@ -455,7 +418,7 @@ void FormStorage::save(bool atDestruction)
         values.append({NormPosName, norm});
     }
     values.append({VisibleName, atDestruction ? QStringLiteral("1") : QStringLiteral("0")});
-    values.append(settingTexts(holders(), FontValue::screenPixelsPerInch()));
+    values.append(settingTexts());
 
     const QString path = storeFileName();
     QString error;

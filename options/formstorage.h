@@ -16,9 +16,12 @@ class QSpinBox;
 class QToolBar;
 class SampleFont;
 class SamplePanel;
-class TFormMain;
+class AppearanceStore;
 namespace StoreFile {
 struct Value;
+}
+namespace StoredValues {
+enum class Align;
 }
 
 class FormStorage
@@ -38,9 +41,10 @@ public:
         QSpinBox *SpinEditZoom = nullptr;
     };
 
-    // The holders are taken from the main window when they are needed, so
-    // they may be created after this object.
-    explicit FormStorage(TFormMain *form);
+    // The main window keeps its settings in the store; the tool bar's edge
+    // is the one setting the window itself holds.
+    FormStorage(QMainWindow *window, AppearanceStore *store, QToolBar *speedBar);
+    // A window without a store: the settings are those of the holders.
     FormStorage(QMainWindow *window, const Holders &holders);
 
     // When the main window is first shown: placement and holders.
@@ -67,13 +71,15 @@ public:
     static void setErrorReporter(std::function<void(const QString &)> reporter);
 
 private:
-    Holders holders() const;
+    QList<QPair<QString, QString>> settingTexts();
+    void placeToolBar(QToolBar *bar, StoredValues::Align edge);
     void report(const QString &message) const;
     bool restorePlacement(const QList<StoreFile::Value> &store);
     void restoreSettings(const QList<StoreFile::Value> &store);
 
-    TFormMain *m_form = nullptr;
     QMainWindow *m_window = nullptr;
+    AppearanceStore *m_store = nullptr;
+    QToolBar *m_speedBar = nullptr;
     Holders m_holders;
     bool m_restoreTried = false;
     bool m_restored = false;

@@ -4,7 +4,7 @@
 #include "reader/formbook.h"
 
 #include "app/application.h"
-#include "app/formmain.h"
+#include "options/appearance.h"
 #include "options/sampleholders.h"
 #include "reader/chaptermarkup.h"
 #include "scripture/dataset.h"
@@ -48,39 +48,13 @@ QTextCharFormat charFormatOf(const FontValue &font)
     return format;
 }
 
-qreal zoom();
-FontValue zoomed(FontValue font);
-
-FontValue headingFont()
-{
-    const TFormMain *main = TFormMain::instance();
-    return zoomed(main ? main->PanelSampleBook->fontValue() : FontValue::headingDefault());
-}
-
-FontValue verseNumberFont()
-{
-    const TFormMain *main = TFormMain::instance();
-    return zoomed(main ? main->PanelSampleVerse->fontValue() : FontValue::verseDefault());
-}
-
 // The person's zoom (Ctrl+wheel), applied to every font of the chapter alike.
-qreal zoom()
+FontValue zoomed(FontValue font, const Appearance &appearance)
 {
-    const TFormMain *main = TFormMain::instance();
-    return main && main->SpinEditZoom ? main->SpinEditZoom->value() / 100.0 : 1.0;
-}
-
-FontValue zoomed(FontValue font)
-{
-    if (zoom() != 1.0)
-        font.setSize(qMax(1, qRound(font.size() * zoom())));
+    const qreal zoom = appearance.SpinEditZoom / 100.0;
+    if (zoom != 1.0)
+        font.setSize(qMax(1, qRound(font.size() * zoom)));
     return font;
-}
-
-bool redLetters()
-{
-    const TFormMain *main = TFormMain::instance();
-    return main && main->CheckBoxRedLetters && main->CheckBoxRedLetters->isChecked();
 }
 
 QTextCharFormat titleFormatOf(const FontValue &heading)
@@ -101,6 +75,12 @@ qreal hangingIndent(const QTextCharFormat &number, const QFont &base, int digits
     return widest + QFontMetricsF(base).horizontalAdvance(QLatin1String(kNumberGap));
 }
 } // namespace
+
+const Appearance &TFormBook::appearance() const
+{
+    static const Appearance designDefaults;
+    return m_appearance ? m_appearance->value() : designDefaults;
+}
 
 void TFormBook::ComboBoxChapterChange()
 {
@@ -126,7 +106,7 @@ void TFormBook::ComboBoxChapterChange()
             const QHash<int, VerseMarkup> marks = m_markup->chapter(
                 ComboBoxBook->currentIndex() + 1, ComboBoxChapter->currentText().toInt());
             const ChapterMarkup::Formats formats(
-                QTextCharFormat(), redLetters()
+                QTextCharFormat(), appearance().CheckBoxRedLetters
                                        ? ChapterMarkup::redOn(area->palette().color(QPalette::Base))
                                        : QColor());
 
@@ -138,8 +118,7 @@ void TFormBook::ComboBoxChapterChange()
             // A mark belongs to the chapter it was made in.
             forgetMarks();
             document->clear();
-            if (const TFormMain *main = TFormMain::instance())
-                document->setDefaultFont(zoomed(main->PanelSampleText->fontValue()).toQFont());
+            document->setDefaultFont(zoomed(appearance().PanelSampleText, appearance()).toQFont());
             const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
             cursor = QTextCursor(document);
             cursor.beginEditBlock();
@@ -152,7 +131,7 @@ void TFormBook::ComboBoxChapterChange()
             cursor.setBlockCharFormat(base);
 
             // Heading, a psalm's title, and the blank line under them, centred.
-            const FontValue heading = headingFont();
+            const FontValue heading = zoomed(appearance().PanelSampleBook, appearance());
             cursor.insertText(printTitle(), charFormatOf(heading));
             const auto first = marks.constFind(1);
             if (first != marks.constEnd() && !first->title.isEmpty()) {
@@ -161,7 +140,8 @@ void TFormBook::ComboBoxChapterChange()
                                             {titleFormatOf(heading), QColor()});
             }
             cursor.insertBlock(paragraph, base);
-            const QTextCharFormat numberFormat = charFormatOf(verseNumberFont());
+            const QTextCharFormat numberFormat =
+                charFormatOf(zoomed(appearance().PanelSampleVerse, appearance()));
             const qreal hang =
                 hangingIndent(numberFormat, document->defaultFont(),
                               int(QString::number(qMax(1, m_tableBible->recordCount())).size()));
@@ -249,14 +229,15 @@ void TFormBook::ComboBoxChapterChange()
 
 void TFormBook::zoomBy(int steps)
 {
-    TFormMain *main = TFormMain::instance();
-    if (!main || !main->SpinEditZoom || steps == 0)
+    if (!m_appearance || steps == 0)
         return;
-    QSpinBox *zoom = main->SpinEditZoom;
-    const int before = zoom->value();
-    zoom->setValue(before + steps * kZoomStep);
-    if (zoom->value() == before)
+    Appearance zoomed = m_appearance->value();
+    const int before = zoomed.SpinEditZoom;
+    zoomed.SpinEditZoom =
+        qBound(Appearance::ZoomMinimum, before + steps * kZoomStep, Appearance::ZoomMaximum);
+    if (zoomed.SpinEditZoom == before)
         return;
+    m_appearance->set(zoomed);
     // The chapter is built again at the new size, the caret and the line at
     // the top of the view where they were.
     const QTextCursor caret = RxRichEdit1->textCursor();

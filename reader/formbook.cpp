@@ -2,8 +2,8 @@
 
 #include "app/application.h"
 #include "app/busycursor.h"
-#include "app/formmain.h"
 #include "app/pendingreference.h"
+#include "options/appearance.h"
 #include "options/sampleholders.h"
 #include "reader/chaptermarkup.h"
 #include "reader/chaptertextedit.h"
@@ -135,7 +135,8 @@ const PopupItem kPopupItems[] = {
 };
 } // namespace
 
-TFormBook::TFormBook(const VerseReference &place, QWidget *parent) : QWidget(parent)
+TFormBook::TFormBook(const VerseReference &place, AppearanceStore *store, QWidget *parent)
+    : QWidget(parent), m_appearance(store)
 {
     setObjectName(QStringLiteral("FormBook"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -160,9 +161,8 @@ TFormBook::TFormBook(const VerseReference &place, QWidget *parent) : QWidget(par
     createNavigation();
 
     // FormCreate: appearance, then the starting place.
-    const TFormMain *main = TFormMain::instance();
-    const qint32 background = main ? main->PanelSample->color() : ColorValue::White;
-    const FontValue textFont = main ? main->PanelSampleText->fontValue() : FontValue::textDefault();
+    const qint32 background = appearance().PanelSample;
+    const FontValue textFont = appearance().PanelSampleText;
     QPalette palette = RxRichEdit1->palette();
     palette.setColor(QPalette::Base, ColorValue::toQColor(background));
     const QColor textColor = textFont.qColor();

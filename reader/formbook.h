@@ -21,7 +21,9 @@ class QStatusBar;
 class QTimer;
 class QToolButton;
 class QAction;
+class AppearanceStore;
 class ChapterMarkup;
+struct Appearance;
 class Table;
 struct VerseReference;
 
@@ -30,9 +32,15 @@ class TFormBook : public QWidget
     Q_OBJECT
 public:
     // Shows place (book, chapter, verse; marked with its search words when
-    // it comes from a search result).
-    explicit TFormBook(const VerseReference &place, QWidget *parent = nullptr);
+    // it comes from a search result), drawn with the settings in the store
+    // (the design's defaults without one), which its zoom also changes.
+    explicit TFormBook(const VerseReference &place, AppearanceStore *store = nullptr,
+                       QWidget *parent = nullptr);
     ~TFormBook() override;
+
+    // The settings the reader is drawn with: the store's, or the design's
+    // defaults for a reader without one.
+    const Appearance &appearance() const;
 
     static constexpr int MaxVerses = 176;
     // The longest book of the text (Psalms) has 150 chapters.
@@ -96,6 +104,11 @@ public:
     const ReaderHistory &history() const { return m_history; }
     // A reader rebuilt in place of another takes over its history.
     void setHistory(const ReaderHistory &history);
+
+signals:
+    // A window of this reader's (the dictionary) that belongs in its main
+    // window's client area; with no main window listening it stands alone.
+    void openChildRequested(QWidget *child);
 
 public slots:
     void ComboBoxBookChange();
@@ -168,6 +181,7 @@ private:
     std::unique_ptr<Table> m_tableChapters;
     std::unique_ptr<Table> m_tableVerses;
     std::unique_ptr<ChapterMarkup> m_markup; // opened at the first chapter load
+    AppearanceStore *m_appearance = nullptr;
     bool m_shownOnce = false;
     ReaderHistory m_history;
     // The place shown when no jump is running: where the next jump leaves.

@@ -4,9 +4,9 @@
 
 #include "app/application.h"
 #include "app/documentlauncher.h"
-#include "app/formmain.h"
 #include "app/programfolder.h"
 #include "dictionary/formebd.h"
+#include "options/appearance.h"
 #include "scripture/dataset.h"
 
 #include <QAction>
@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMetaMethod>
 #include <QTextCursor>
 #include <QTextEdit>
 
@@ -55,7 +56,7 @@ void TFormBook::RxSpeedButtonMHCClick()
         const QString relative =
             inFolder(kMhcFolder, TableChapters().fieldByName(QStringLiteral("mhcfile")).asString() +
                                      ComboBoxChapter->currentText());
-        DocumentLauncher::open(ProgramFolder::path() + relative);
+        DocumentLauncher::launch(appearance().edithtmlviewer, ProgramFolder::path() + relative);
     });
 }
 
@@ -76,7 +77,7 @@ void TFormBook::RxSpeedButtonJFBClick()
                                 ComboBoxChapter->currentText());
         else
             full = folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbMissing));
-        DocumentLauncher::open(full);
+        DocumentLauncher::launch(appearance().edithtmlviewer, full);
     });
 }
 
@@ -96,11 +97,10 @@ void TFormBook::LookUpWord1Click()
     // The dictionary lives in the main window's client area but belongs to
     // this reader: it closes when the reader goes.
     connect(this, &QObject::destroyed, dictionary, [dictionary] { closeChild(dictionary); });
-    if (TFormMain *main = TFormMain::instance()) {
-        main->openChild(dictionary);
-    } else {
+    if (isSignalConnected(QMetaMethod::fromSignal(&TFormBook::openChildRequested)))
+        emit openChildRequested(dictionary);
+    else
         dictionary->show();
-    }
     dictionary->Edit1->setText(selectedWord());
 }
 

@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QSet>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -38,22 +39,21 @@ namespace {
 // The holders of the settings in force, as the main window keeps them.
 struct Holders
 {
-    QWidget owner;
-    SamplePanel *panel = new SamplePanel(&owner);
-    SampleFont *book = new SampleFont("John 1", FontValue::headingDefault(), &owner);
-    SampleFont *verse = new SampleFont("1", FontValue::verseDefault(), &owner);
-    SampleFont *text = new SampleFont("In the beginning", FontValue::textDefault(), &owner);
-    QLineEdit *viewer = new QLineEdit(QStringLiteral("iexplore.exe"), &owner);
+    AppearanceStore store;
+    AppearanceHolders holders{&store};
+    ColorHolder *panel = &holders.PanelSample;
+    FontHolder *book = &holders.PanelSampleBook;
+    FontHolder *verse = &holders.PanelSampleVerse;
+    FontHolder *text = &holders.PanelSampleText;
+    TextHolder *viewer = &holders.edithtmlviewer;
     int reopened = 0;
+
+    Holders() { viewer->setText(QStringLiteral("iexplore.exe")); }
 
     TFormOptions::Target target()
     {
         TFormOptions::Target t;
-        t.PanelSample = panel;
-        t.PanelSampleBook = book;
-        t.PanelSampleVerse = verse;
-        t.PanelSampleText = text;
-        t.edithtmlviewer = viewer;
+        t.store = &store;
         t.reopenReaders = [this] { ++reopened; };
         return t;
     }
@@ -173,6 +173,45 @@ private slots:
         QCOMPARE(d.SpinEditFontSizeBook->value(), 14);
         QVERIFY(!d.CheckBoxItalicText->isChecked());
         QCOMPARE(d.PanelSampleBook->fontValue(), FontValue::headingDefault());
+    }
+
+    void storeChangesOnlyWithOk_data()
+    {
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<bool>("edit");
+        QTest::addColumn<int>("told");
+        QTest::newRow("edited, cancelled") << false << true << 0;
+        QTest::newRow("edited, OK") << true << true << 1;
+        QTest::newRow("untouched, OK") << true << false << 0;
+    }
+
+    // The dialog edits a copy: the settings in force change once, with OK,
+    // and not at all while the person tries values or cancels.
+    void storeChangesOnlyWithOk()
+    {
+        QFETCH(bool, ok);
+        QFETCH(bool, edit);
+        QFETCH(int, told);
+        TFormOptions &d = dialog();
+        m_holders->store.set(Appearance());
+        const Appearance before = m_holders->store.value();
+        QSignalSpy changed(&m_holders->store, &AppearanceStore::changed);
+        d.show();
+        if (edit) {
+            d.SpinEditFontSizetext->setValue(18);
+            d.ColorComboBoxBackground->setColorValue(0x00FFFF);
+            d.CheckBoxRedLetters->setChecked(true);
+        }
+        QCOMPARE(changed.count(), 0);
+        QVERIFY(m_holders->store.value() == before);
+        QTest::mouseClick(ok ? d.ButtonOK : d.ButtonCancel, Qt::LeftButton);
+        QCOMPARE(changed.count(), told);
+        QCOMPARE(m_holders->store.value() == before, told == 0);
+        if (told) {
+            QCOMPARE(m_holders->store.value().PanelSampleText.size(), 18);
+            QCOMPARE(m_holders->store.value().PanelSample, 0x00FFFF);
+            QVERIFY(m_holders->store.value().CheckBoxRedLetters);
+        }
     }
 
     void okApplies()

@@ -1,6 +1,7 @@
 // The stored settings: value texts, their conversions, and the store itself
 // through restore and save on a main window with its holders.
 #include "app/formmain.h"
+#include "options/appearance.h"
 #include "options/fontvalue.h"
 #include "options/formstorage.h"
 #include "options/sampleholders.h"
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QSpinBox>
 #include <QTest>
 #include <QToolBar>
@@ -66,6 +68,43 @@ struct Window
     const FontValue &verse() const { return holders.PanelSampleVerse->fontValue(); }
     const FontValue &text() const { return holders.PanelSampleText->fontValue(); }
     Qt::ToolBarArea edge() const { return window.toolBarArea(holders.SpeedBar1); }
+};
+
+// A main window that keeps its settings in a store, as the program's does.
+struct StoreWindow
+{
+    QMainWindow window;
+    AppearanceStore store;
+    QToolBar *bar = new QToolBar(&window);
+    std::unique_ptr<FormStorage> storage;
+    StoreWindow()
+    {
+        window.addToolBar(Qt::TopToolBarArea, bar);
+        storage = std::make_unique<FormStorage>(&window, &store, bar);
+    }
+};
+
+// One field of the store edited, and the stored value that tells of it.
+struct StoreEdit
+{
+    const char *name;
+    const char *text;
+    void (*edit)(Appearance &);
+};
+
+const StoreEdit kStoreEdits[] = {
+    {"PanelSample_Color", "65535", [](Appearance &a) { a.PanelSample = 0x00FFFF; }},
+    {"PanelSampleBook_FontName", "DejaVu Sans",
+     [](Appearance &a) { a.PanelSampleBook.name = QStringLiteral("DejaVu Sans"); }},
+    {"PanelSampleVerse_FontStyle", "[fsItalic,fsUnderline]",
+     [](Appearance &a) { a.PanelSampleVerse.style = fsItalic | fsUnderline; }},
+    {"PanelSampleText_FontColor", "-2147483643",
+     [](Appearance &a) { a.PanelSampleText.color = qint32(0x80000005); }},
+    {"edithtmlviewer_Text", "\"/opt/my viewer/view\" -x",
+     [](Appearance &a) { a.edithtmlviewer = QStringLiteral("\"/opt/my viewer/view\" -x"); }},
+    {"EditFirstTime_Text", "False", [](Appearance &a) { a.EditFirstTime = "False"; }},
+    {"CheckBoxRedLetters_Checked", "True", [](Appearance &a) { a.CheckBoxRedLetters = true; }},
+    {"SpinEditZoom_Value", "250", [](Appearance &a) { a.SpinEditZoom = 250; }},
 };
 
 void writeValues(const QList<QPair<QString, QVariant>> &values)
@@ -504,6 +543,77 @@ private slots:
         QCOMPARE(w.holders.edithtmlviewer->text(), QStringLiteral("\"/opt/my viewer/view\" -x"));
         QCOMPARE(w.edge(), Qt::LeftToolBarArea);
         QCOMPARE(w.verse(), FontValue::verseDefault());
+    }
+
+    void storeRoundTrip_data()
+    {
+        QTest::addColumn<int>("row");
+        for (int row = 0; row < int(std::size(kStoreEdits)); ++row)
+            QTest::newRow(kStoreEdits[row].name) << row;
+    }
+
+    // What the store holds is saved under its holder's name and comes back
+    // whole in the next run; nothing else changes.
+    void storeRoundTrip()
+    {
+        QFETCH(int, row);
+        const StoreEdit &edit = kStoreEdits[row];
+        Appearance edited;
+        {
+            StoreWindow w;
+            w.storage->restore();
+            edited = w.store.value();
+            edit.edit(edited);
+            w.store.set(edited);
+            w.storage->save(false);
+        }
+        QCOMPARE(storedValue(QString::fromLatin1(edit.name)).toString(),
+                 QString::fromUtf8(edit.text));
+        StoreWindow again;
+        QSignalSpy changed(&again.store, &AppearanceStore::changed);
+        again.storage->restore();
+        QVERIFY(m_messages.isEmpty());
+        QVERIFY(again.store.value() == edited);
+        QCOMPARE(changed.count(), 1);
+        // The texts are those a window with holders writes for the same
+        // settings.
+        Window w;
+        w.holders.PanelSample->setColor(edited.PanelSample);
+        w.holders.PanelSampleBook->setFontValue(edited.PanelSampleBook);
+        w.holders.PanelSampleVerse->setFontValue(edited.PanelSampleVerse);
+        w.holders.PanelSampleText->setFontValue(edited.PanelSampleText);
+        w.holders.edithtmlviewer->setText(edited.edithtmlviewer);
+        w.holders.EditFirstTime->setText(edited.EditFirstTime);
+        QCOMPARE(FormStorage::settingTexts(w.holders, 96).mid(0, 22), edited.texts(96).mid(0, 22));
+    }
+
+    void storeTellsOfChanges_data()
+    {
+        QTest::addColumn<int>("row");
+        QTest::addColumn<bool>("same");
+        QTest::newRow("same value") << 0 << true;
+        for (int row = 0; row < int(std::size(kStoreEdits)); ++row)
+            QTest::newRow(kStoreEdits[row].name) << row << false;
+    }
+
+    // A change is told once with the new value; setting the value in force
+    // tells nothing.
+    void storeTellsOfChanges()
+    {
+        QFETCH(int, row);
+        QFETCH(bool, same);
+        AppearanceStore store;
+        QSignalSpy changed(&store, &AppearanceStore::changed);
+        Appearance value = store.value();
+        if (!same)
+            kStoreEdits[row].edit(value);
+        store.set(value);
+        QCOMPARE(changed.count(), same ? 0 : 1);
+        QVERIFY(store.value() == value);
+        if (!same)
+            QVERIFY(changed.first().first().value<Appearance>() == value);
+        store.set(value);
+        QCOMPARE(changed.count(), same ? 0 : 1);
     }
 
     void storedEdgeCases()
