@@ -33,13 +33,13 @@ constexpr qint32 Default = qint32(0x20000000);
 QColor toQColor(qint32 value);
 qint32 fromQColor(const QColor &color);
 bool isSystemColor(qint32 value);
-}  // namespace ColorValue
+} // namespace ColorValue
 
 struct FontValue
 {
     QString name = QStringLiteral("Times New Roman");
     qint32 height = -16;
-    int style = 0;  // FontStyleFlag bits
+    int style = 0; // FontStyleFlag bits
     qint32 color = ColorValue::Black;
     FontPitch pitch = FontPitch::fpDefault;
 
