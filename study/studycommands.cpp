@@ -42,7 +42,7 @@ const CommandDesign kCommands[] = {
      QKeySequence(Qt::CTRL | Qt::Key_E), &StudyCommands::NoteonVerse1Click},
     {&StudyCommands::CopyVerse1, "CopyVerse1", "Copy &Verse",
      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C), &StudyCommands::CopyVerse1Click},
-    {&StudyCommands::BookmarksandNotes1, "BookmarksandNotes1", "Bookmarks and N&otes...",
+    {&StudyCommands::BookmarksandNotes1, "BookmarksandNotes1", "&Bookmarks and Notes...",
      QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_B), &StudyCommands::BookmarksandNotes1Click},
     {&StudyCommands::ExportStudy1, "ExportStudy1", "&Export Bookmarks and Notes...", QKeySequence(),
      &StudyCommands::ExportStudy1Click},
@@ -53,8 +53,8 @@ const CommandDesign kCommands[] = {
 const char *const kHighlightCaptions[6] = {
     "&Remove Highlight", "&Yellow", "&Green", "B&lue", "&Pink", "&Orange"};
 const char *const kHighlightMenuCaption = "&Highlight";
-// The reader's button, beside its commentary buttons.
-const QRect kReaderButton(381, 1, 78, 50);
+// The reader's button, after its commentary buttons and Back and Forward.
+const QRect kReaderButton(489, 1, 78, 50);
 const char *const kReaderButtonCaption = "Bookmark";
 
 StudyCommands *g_commands = nullptr;

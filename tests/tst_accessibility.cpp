@@ -18,7 +18,10 @@
 #include "support/sandbox.h"
 
 #include <QAccessible>
+#include <QHash>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBrowser>
@@ -135,6 +138,7 @@ private slots:
     void readerButtonsTellTheirKeys();
     void searchCountReachesTheResults();
     void referenceBoxAndHistoryAreNamedAndReached();
+    void menuLettersAreDistinct();
 
 private:
     std::unique_ptr<Sandbox> m_sandbox;
@@ -320,6 +324,33 @@ void AccessibilityTest::referenceBoxAndHistoryAreNamedAndReached()
     } while (widget != box);
     QVERIFY(reached.contains(box));
     QVERIFY(reached.contains(reader->RxSpeedButtonForward));
+}
+
+// Alt, a menu's letter and an item's letter reach one command: two items of
+// one menu with the same underlined letter only toggle between them.
+void AccessibilityTest::menuLettersAreDistinct()
+{
+    QList<QMenu *> menus;
+    for (QAction *action : m_main->menuBar()->actions()) {
+        if (action->menu())
+            menus.append(action->menu());
+    }
+    menus.append(m_main->menuBar()->findChildren<QMenu *>());
+    for (QMenu *menu : menus) {
+        emit menu->aboutToShow();
+        QHash<QChar, QString> owners;
+        for (const QAction *action : menu->actions()) {
+            const QString text = action->text();
+            const int amp = text.indexOf(QLatin1Char('&'));
+            if (action->isSeparator() || amp < 0 || amp + 1 >= text.size())
+                continue;
+            const QChar letter = text.at(amp + 1).toLower();
+            QVERIFY2(!owners.contains(letter),
+                     qPrintable(QStringLiteral("%1: \"%2\" and \"%3\"")
+                                    .arg(menu->title(), owners.value(letter), text)));
+            owners.insert(letter, text);
+        }
+    }
 }
 
 #include "tst_accessibility.moc"

@@ -35,6 +35,7 @@
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
+#include <QToolButton>
 #include <QTreeView>
 #include <QtTest>
 
@@ -691,7 +692,13 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     }
     QCOMPARE(store->entry({19, 23, 4}).label, QStringLiteral("valley"));
     QVERIFY(reader->RxPopupMenu1->actions().contains(commands->BookmarkVerse1));
-    QVERIFY(reader->findChild<QWidget *>(QStringLiteral("RxSpeedButtonBookmark")));
+    // The button has a place of its own on the reader's strip.
+    const QWidget *button = reader->findChild<QWidget *>(QStringLiteral("RxSpeedButtonBookmark"));
+    QVERIFY(button);
+    for (const QWidget *other : button->parentWidget()->findChildren<QToolButton *>()) {
+        QVERIFY2(other == button || !other->geometry().intersects(button->geometry()),
+                 qPrintable(other->objectName()));
+    }
 
     QTRY_VERIFY(main->isActiveWindow());
     QTest::keyClick(reader->RxRichEdit1, Qt::Key_E, Qt::ControlModifier);
