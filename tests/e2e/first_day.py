@@ -12,10 +12,8 @@ Usage: first_day.py --program-dir BUILD/kelvaro [--xvfb PATH] [--xdotool PATH]
                     [--window-manager PATH] [--keep]
 """
 
-import argparse
 import os
 import re
-import signal
 import subprocess
 import sys
 import time
@@ -27,16 +25,13 @@ from harness import (  # noqa: E402
     SCREEN_HEIGHT,
     SCREEN_WIDTH,
     Failure,
-    Scripture,
-    Session,
     read_settings_store,
+    run_scenario,
     session_rows,
     text_lines,
     wait_for,
 )
 
-# The whole scenario must end well within the suite's time limit.
-WATCHDOG_SECONDS = 100
 GENESIS, JOHN = 1, 43
 # Found as a whole word in ten verses; as a part of words ("bring",
 # "offering") in nearly two thousand: the verse opened tells whether Whole
@@ -69,13 +64,6 @@ EXPECTED_SETTINGS = {
     "EditFirstTime_Text": "False",
 }
 
-
-class Watchdog(Exception):
-    pass
-
-
-def on_alarm(signum, frame):
-    raise Watchdog("the scenario took longer than %d s" % WATCHDOG_SECONDS)
 
 
 def check(condition, message):
@@ -289,55 +277,11 @@ def second_start(session, rows, found):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--program-dir", required=True)
-    parser.add_argument("--xvfb")
-    parser.add_argument("--xdotool")
-    parser.add_argument("--window-manager", help="openbox, to run under a real window manager")
-    parser.add_argument("--keep", action="store_true", help="keep the temporary folder")
-    options = parser.parse_args()
-
-    signal.signal(signal.SIGALRM, on_alarm)
-    signal.signal(signal.SIGTERM, lambda *_: on_alarm(0, None))
-    signal.alarm(WATCHDOG_SECONDS)
-    started = time.monotonic()
-    session = None
-    scripture = None
-    try:
-        session = Session(options.program_dir, options.xvfb, options.xdotool, keep=options.keep)
-        session.prepare_program_folder()
-        scripture = Scripture(session.program_dir)
-        session.start_display()
-        if options.window_manager:
-            session.start_window_manager(options.window_manager)
+    def scenario(session, scripture):
         rows, found = first_day(session, scripture)
         second_start(session, rows, found)
-    except (Failure, Watchdog) as failure:
-        print("FAIL: %s" % failure)
-        if session and session.display:
-            try:
-                print("visible windows: %s" % session.window_names())
-                # Beside the test's own output, for a look at what went wrong.
-                shot = os.path.abspath(
-                    "e2e_first_day%s-failure.png" % ("_wm" if options.window_manager else "")
-                )
-                session.screenshot(shot)
-                print("screenshot: %s" % shot)
-            except Exception as error:
-                print("no more to tell about the screen: %s" % error)
-        if session:
-            session.print_logs()
-            if options.keep:
-                print("kept: %s" % session.root)
-        return 1
-    finally:
-        signal.alarm(0)
-        if scripture:
-            scripture.close()
-        if session:
-            session.close()
-    print("PASS in %.1f s" % (time.monotonic() - started))
-    return 0
+
+    return run_scenario("first_day", scenario, with_scripture=True)
 
 
 if __name__ == "__main__":

@@ -639,7 +639,9 @@ def run_scenario(name, scenario, *, seconds=100, window_manager_required=False,
         if session and session.display:
             try:
                 print("visible windows: %s" % session.window_names())
-                shot = os.path.abspath("e2e_%s-failure.png" % name)
+                # Beside the test's own output, for a look at what went wrong.
+                shot = os.path.abspath("e2e_%s%s-failure.png"
+                                       % (name, "_wm" if options.window_manager else ""))
                 session.screenshot(shot)
                 print("screenshot: %s" % shot)
             except Exception as error:
