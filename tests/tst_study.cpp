@@ -538,11 +538,11 @@ void StudyTest::copyGivesVersesWithReference()
     TFormBook *reader = openReader(*main, 43, 3, first);
     QVERIFY(reader);
     if (how == QLatin1String("caret")) {
-        select(reader, reader->VerseStarts[first - 1] + 5, reader->VerseStarts[first - 1] + 5);
+        select(reader, reader->verseStart(first - 1) + 5, reader->verseStart(first - 1) + 5);
         main->findChild<QAction *>(QStringLiteral("CopyVerse1"))->trigger();
     } else {
-        const int from = reader->VerseStarts[first - 1] + (how == QLatin1String("partial") ? 8 : 0);
-        const int to = reader->VerseStarts[last] - (how == QLatin1String("partial") ? 8 : 1);
+        const int from = reader->verseStart(first - 1) + (how == QLatin1String("partial") ? 8 : 0);
+        const int to = reader->verseStart(last) - (how == QLatin1String("partial") ? 8 : 1);
         select(reader, from, to);
         main->Copy1Click();
     }
@@ -575,19 +575,19 @@ void StudyTest::highlightsAndMarksInTheReader()
     QVERIFY(reader);
     StudyCommands *commands = StudyCommands::instance();
     QVERIFY(commands);
-    select(reader, reader->VerseStarts[15] + 3, reader->VerseStarts[17] - 5);
+    select(reader, reader->verseStart(15) + 3, reader->verseStart(17) - 5);
     commands->HighlightColour[1]->trigger();
     QCOMPARE(commands->store()->entry({43, 3, 16}).highlight, 1);
     QCOMPARE(commands->store()->entry({43, 3, 17}).highlight, 1);
     QCOMPARE(commands->store()->entry({43, 3, 18}).highlight, 0);
 
     QTextCursor at(reader->RxRichEdit1->document());
-    at.setPosition(reader->VerseStarts[15] + 10);
+    at.setPosition(reader->verseStart(15) + 10);
     QVERIFY(at.charFormat().background().style() != Qt::NoBrush);
-    at.setPosition(reader->VerseStarts[17] + 10);
+    at.setPosition(reader->verseStart(17) + 10);
     QVERIFY(at.charFormat().background().style() == Qt::NoBrush);
 
-    select(reader, reader->VerseStarts[15], reader->VerseStarts[16] - 1);
+    select(reader, reader->verseStart(15), reader->verseStart(16) - 1);
     main->Copy1Click();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data->html().contains(QStringLiteral("background-color:#fff176")));
@@ -601,7 +601,7 @@ void StudyTest::highlightsAndMarksInTheReader()
     QVERIFY(rtfFile.readAll().contains("\\chcbpat"));
 
     // Words within one verse copy as they are; Select All the whole chapter.
-    select(reader, reader->VerseStarts[15] + 5, reader->VerseStarts[15] + 12);
+    select(reader, reader->verseStart(15) + 5, reader->verseStart(15) + 12);
     main->Copy1Click();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("For God"));
     main->SelectAll1Click();
@@ -609,9 +609,9 @@ void StudyTest::highlightsAndMarksInTheReader()
     QVERIFY(QGuiApplication::clipboard()->text().endsWith(QStringLiteral("[End of Chapter]")));
 
     // Removing the highlight takes the background away; the marks are told.
-    select(reader, reader->VerseStarts[15] + 3, reader->VerseStarts[15] + 3);
+    select(reader, reader->verseStart(15) + 3, reader->verseStart(15) + 3);
     commands->HighlightColour[0]->trigger();
-    at.setPosition(reader->VerseStarts[15] + 10);
+    at.setPosition(reader->verseStart(15) + 10);
     QVERIFY(at.charFormat().background().style() == Qt::NoBrush);
     commands->store()->setBookmark({43, 3, 16}, QStringLiteral("gospel"));
     commands->store()->setNote({43, 3, 16}, QStringLiteral("memorise\nthis"));
@@ -630,14 +630,14 @@ void StudyTest::highlightsAndMarksInTheReader()
     commands->store()->setHighlight({{43, 3, 16}}, 4);
     reader->RxSpeedButtonNextClick();
     reader->RxSpeedButtonPrevClick();
-    at.setPosition(reader->VerseStarts[15] + 10);
+    at.setPosition(reader->verseStart(15) + 10);
     QCOMPARE(at.charFormat().background().color(),
              ReaderMarks::highlightColour(4, reader->RxRichEdit1->palette().color(QPalette::Text)));
     reader->RxRichEdit1->viewport()->repaint(); // the margin marks draw without fault
 
     // A right click on a verse makes it the one the context menu acts on.
     QTextCursor verse5(reader->RxRichEdit1->document());
-    verse5.setPosition(reader->VerseStarts[4] + 10);
+    verse5.setPosition(reader->verseStart(4) + 10);
     const QPoint point = reader->RxRichEdit1->cursorRect(verse5).center();
     QTimer::singleShot(300, reader->RxPopupMenu1, [reader] { reader->RxPopupMenu1->close(); });
     QTest::mouseClick(reader->RxRichEdit1->viewport(), Qt::RightButton, {}, point);
@@ -685,7 +685,7 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     QVERIFY(QTest::qWaitForWindowExposed(main.get()));
     StudyCommands *commands = StudyCommands::instance();
     StudyStore *store = commands->store();
-    select(reader, reader->VerseStarts[3] + 2, reader->VerseStarts[3] + 2);
+    select(reader, reader->verseStart(3) + 2, reader->verseStart(3) + 2);
     {
         DialogAnswer answer(QStringLiteral("valley"));
         QTest::keyClick(reader->RxRichEdit1, Qt::Key_B, Qt::ControlModifier);
