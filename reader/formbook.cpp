@@ -11,7 +11,6 @@
 #include "resources/artwork.h"
 #include "scripture/bookcatalogue.h"
 #include "scripture/dataset.h"
-#include "study/studycommands.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QAction>
@@ -182,8 +181,6 @@ TFormBook::TFormBook(const VerseReference &place, AppearanceStore *store, QWidge
         markVerses(place.Verse, place.Verse);
         highlightWords(place.Words, place.MatchCase, place.WholeWords);
     }
-    StudyCommands::attachReader(this);
-
     Timer1->start();
 }
 
@@ -257,6 +254,7 @@ void TFormBook::createControls()
     RxRichEdit1->setObjectName(QStringLiteral("RxRichEdit1"));
     // A new size moves the lines, not the caret: the tick takes the lines as
     // they now stand, so that only the person's scrolling pulls the caret.
+    connect(area, &ChapterTextEdit::zoomRequested, this, &TFormBook::zoomBy);
     connect(area, &ChapterTextEdit::viewResized, this, [this] {
         LastTopLine = firstVisibleLine();
         LastBottomLine = bottomVisibleLine();

@@ -1,7 +1,7 @@
 #include "studycommands.h"
 
 #include "app/application.h"
-#include "app/formmain.h"
+#include "app/clientarea.h"
 #include "app/programfolder.h"
 #include "reader/formbook.h"
 #include "study/formnote.h"
@@ -77,8 +77,8 @@ QIcon bookmarkGlyph()
 }
 } // namespace
 
-StudyCommands::StudyCommands(TFormMain *main)
-    : QObject(main), m_main(main), m_store(new StudyStore(this))
+StudyCommands::StudyCommands(QWidget *main, ClientArea *area)
+    : QObject(main), m_main(main), m_area(area), m_store(new StudyStore(this))
 {
     setObjectName(QStringLiteral("StudyCommands"));
     g_commands = this;
@@ -102,9 +102,9 @@ StudyCommands::~StudyCommands()
         g_commands = nullptr;
 }
 
-StudyCommands *StudyCommands::install(TFormMain *main)
+StudyCommands *StudyCommands::install(QWidget *main, ClientArea *area)
 {
-    auto *commands = new StudyCommands(main);
+    auto *commands = new StudyCommands(main, area);
     commands->createActions();
     return commands;
 }
@@ -112,6 +112,11 @@ StudyCommands *StudyCommands::install(TFormMain *main)
 StudyCommands *StudyCommands::instance()
 {
     return g_commands;
+}
+
+TFormBook *StudyCommands::activeReader() const
+{
+    return qobject_cast<TFormBook *>(m_area->activeChild());
 }
 
 void StudyCommands::createActions()
@@ -179,8 +184,7 @@ void StudyCommands::attachReader(TFormBook *reader)
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(kReaderButton);
         connect(button, &QToolButton::clicked, commands, [commands, reader] {
-            commands->m_main->mdiArea()->setActiveSubWindow(
-                qobject_cast<QMdiSubWindow *>(reader->parentWidget()));
+            commands->m_area->activate(reader);
             commands->BookmarkVerse1Click();
         });
     }
@@ -196,7 +200,7 @@ bool StudyCommands::storeReady()
 
 void StudyCommands::BookmarkVerse1Click()
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader || !storeReady())
         return;
     const int verse = VerseCopy::caretVerse(*reader);
@@ -227,22 +231,21 @@ void StudyCommands::openNote(const VerseReference &place)
     StudyCommands *commands = g_commands;
     if (!commands || !commands->storeReady())
         return;
-    for (QMdiSubWindow *window : commands->m_main->mdiArea()->subWindowList()) {
-        auto *note = qobject_cast<TFormNote *>(window->widget());
-        if (note && Study::keyOf(note->place()) == Study::keyOf(place)) {
-            commands->m_main->mdiArea()->setActiveSubWindow(window);
-            note->MemoNote->setFocus();
-            return;
-        }
+    if (auto *open = commands->m_area->find<TFormNote>([&place](const TFormNote *note) {
+            return Study::keyOf(note->place()) == Study::keyOf(place);
+        })) {
+        commands->m_area->activate(open);
+        open->MemoNote->setFocus();
+        return;
     }
     auto *note = new TFormNote(commands->m_store, place);
-    commands->m_main->openChild(note);
+    commands->m_area->openChild(note);
     note->MemoNote->setFocus();
 }
 
 void StudyCommands::NoteonVerse1Click()
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader)
         return;
     const int verse = VerseCopy::caretVerse(*reader);
@@ -253,7 +256,7 @@ void StudyCommands::NoteonVerse1Click()
 
 void StudyCommands::highlightClick(int colour)
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader || !storeReady())
         return;
     int first = 0;
@@ -274,7 +277,7 @@ void StudyCommands::highlightClick(int colour)
 
 void StudyCommands::CopyVerse1Click()
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader)
         return;
     const int verse = VerseCopy::caretVerse(*reader);
@@ -286,26 +289,27 @@ void StudyCommands::BookmarksandNotes1Click()
 {
     if (!storeReady())
         return;
-    for (QMdiSubWindow *window : m_main->mdiArea()->subWindowList()) {
-        if (qobject_cast<TFormStudy *>(window->widget())) {
-            m_main->mdiArea()->setActiveSubWindow(window);
-            return;
-        }
+    if (auto *list = m_area->find<TFormStudy>([](const TFormStudy *) { return true; })) {
+        m_area->activate(list);
+        return;
     }
-    m_main->openChild(new TFormStudy(m_store));
+    auto *list = new TFormStudy(m_store);
+    // A note asked for in the list opens as the Edit menu's command opens it.
+    connect(list, &TFormStudy::openNoteRequested, this, &StudyCommands::openNote);
+    m_area->openChild(list);
 }
 
 // Both go through the list window, which then shows what was imported.
 void StudyCommands::ExportStudy1Click()
 {
     BookmarksandNotes1Click();
-    if (auto *list = qobject_cast<TFormStudy *>(m_main->activeChild()))
+    if (auto *list = qobject_cast<TFormStudy *>(m_area->activeChild()))
         list->ButtonExportClick();
 }
 
 void StudyCommands::ImportStudy1Click()
 {
     BookmarksandNotes1Click();
-    if (auto *list = qobject_cast<TFormStudy *>(m_main->activeChild()))
+    if (auto *list = qobject_cast<TFormStudy *>(m_area->activeChild()))
         list->ButtonImportClick();
 }

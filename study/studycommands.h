@@ -8,19 +8,20 @@
 
 #include <QObject>
 
+class ClientArea;
 class QAction;
 class QMenu;
 class QWidget;
 class StudyStore;
 class TFormBook;
-class TFormMain;
 
 class StudyCommands : public QObject
 {
     Q_OBJECT
 public:
-    // Creates the store, the commands and the menu of the main window.
-    static StudyCommands *install(TFormMain *main);
+    // Creates the store, the commands and the menu of the main window, whose
+    // client area the note and list windows open in.
+    static StudyCommands *install(QWidget *main, ClientArea *area);
     ~StudyCommands() override;
     // Gives a new reader the commands and the marks (nothing without a main
     // window).
@@ -52,11 +53,14 @@ public slots:
     void ImportStudy1Click();
 
 private:
-    explicit StudyCommands(TFormMain *main);
+    StudyCommands(QWidget *main, ClientArea *area);
     void createActions();
     bool storeReady();
+    // The reader in front, or null.
+    TFormBook *activeReader() const;
 
-    TFormMain *m_main;
+    QWidget *m_main;
+    ClientArea *m_area;
     StudyStore *m_store;
     QString m_openError;
 };

@@ -475,7 +475,7 @@ void TestLauncher::launchPaths()
     }
     main.edithtmlviewer->setText(viewer);
     MessageCatcher catcher;
-    const auto result = DocumentLauncher::open(page);
+    const auto result = main.openDocument(page);
     DocumentLauncher::setDesktopOpenerForTesting(nullptr);
 
     QCOMPARE(int(result), outcome);
@@ -489,7 +489,7 @@ void TestLauncher::launchPaths()
         QVERIFY2(catcher.text.startsWith(message + page), qPrintable(catcher.text));
         QVERIFY(catcher.text.contains(QStringLiteral("Kelvaro's own document window")));
     }
-    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Help);
+    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Help, main.clientArea());
     if (outcome == int(DocumentLauncher::Outcome::DesktopHandler)) {
         QVERIFY(!window);
     } else {
@@ -550,17 +550,19 @@ void TestLauncher::builtInWindowPerKind()
     main.show();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
-    DocumentLauncher::open(folder + "ebd/one.htm");
-    DocumentLauncher::open(folder + "mhc/john.htm#3");
-    DocumentLauncher::open(folder + "help/index.htm");
-    DocumentLauncher::open(folder + "ebd/two.htm");
+    main.openDocument(folder + "ebd/one.htm");
+    main.openDocument(folder + "mhc/john.htm#3");
+    main.openDocument(folder + "help/index.htm");
+    main.openDocument(folder + "ebd/two.htm");
     QCOMPARE(main.mdiArea()->subWindowList().size(), 3);
-    TFormDocument *dictionary = TFormDocument::windowOf(TFormDocument::Kind::Dictionary);
+    TFormDocument *dictionary =
+        TFormDocument::windowOf(TFormDocument::Kind::Dictionary, main.clientArea());
     QVERIFY(dictionary);
     QCOMPARE(main.activeChild(), dictionary);
     QCOMPARE(dictionary->windowTitle(), QStringLiteral("Easton's Bible Dictionary - Two"));
     QTextBrowser *commentary =
-        TFormDocument::windowOf(TFormDocument::Kind::Commentary)->BrowserDocument;
+        TFormDocument::windowOf(TFormDocument::Kind::Commentary, main.clientArea())
+            ->BrowserDocument;
     QCOMPARE(commentary->source().fragment(), QStringLiteral("3"));
     QTRY_VERIFY(commentary->verticalScrollBar()->value() > 0);
     // The "Print Chapter" of the main menu is for readers.
@@ -622,8 +624,9 @@ void TestLauncher::verseLinkOpensReader()
     quieten(main);
     main.show();
     main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
-    DocumentLauncher::open(sandbox.path() + QStringLiteral("ebd/abdi.htm"));
-    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Dictionary);
+    main.openDocument(sandbox.path() + QStringLiteral("ebd/abdi.htm"));
+    TFormDocument *window =
+        TFormDocument::windowOf(TFormDocument::Kind::Dictionary, main.clientArea());
     QVERIFY(window);
     QTextBrowser *browser = window->BrowserDocument;
     browser->setFocus();
@@ -660,12 +663,12 @@ void TestLauncher::unreadableDocumentsAreReported()
     main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
     {
         MessageCatcher catcher;
-        DocumentLauncher::open(fifo);
+        main.openDocument(fifo);
         QCOMPARE(catcher.text, fifo + QStringLiteral(" is not a document file."));
     }
     {
         MessageCatcher catcher;
-        DocumentLauncher::open(sandbox.filePath(QStringLiteral("ebd/none.htm")));
+        main.openDocument(sandbox.filePath(QStringLiteral("ebd/none.htm")));
         QCOMPARE(catcher.text, QStringLiteral("The file ") +
                                    sandbox.filePath(QStringLiteral("ebd/none.htm")) +
                                    QStringLiteral(" does not exist."));
