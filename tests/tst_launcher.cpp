@@ -7,6 +7,7 @@
 #include "app/programfolder.h"
 #include "app/referenceurl.h"
 #include "app/singleinstance.h"
+#include "dictionary/formebd.h"
 #include "documents/formdocument.h"
 #include "reader/formbook.h"
 #include "support/sandbox.h"
@@ -29,6 +30,8 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
+
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -144,6 +147,8 @@ private slots:
 
     void readerCommentaries();
     void readerWithoutCatalogueRow();
+    void childWindowsAskForTheirDocuments_data();
+    void childWindowsAskForTheirDocuments();
 
     void viewerStartedWithOneArgument();
     void viewerChangeTakesEffectAtOnce();
@@ -365,6 +370,68 @@ void TestLauncher::readerWithoutCatalogueRow()
     QVERIFY(!QApplication::overrideCursor());
     // The reader goes before its error report would be delivered.
     delete reader->parentWidget();
+}
+
+// The windows below the main window ask it for their documents: the viewer
+// in force shows them, and the built-in window opens in its client area.
+void TestLauncher::childWindowsAskForTheirDocuments_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("viewer");
+    QTest::newRow("reader's commentary, built-in") << "commentary"
+                                                   << "<built-in>";
+    QTest::newRow("reader's commentary, a program") << "commentary"
+                                                    << "my-viewer";
+    QTest::newRow("dictionary of the menu") << "dictionary"
+                                            << "my-viewer";
+    QTest::newRow("dictionary of a reader") << "reader's dictionary"
+                                            << "my-viewer";
+}
+
+void TestLauncher::childWindowsAskForTheirDocuments()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, viewer);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    QVERIFY(writeFile(sandbox.path() + QStringLiteral("mhc/john.htm"),
+                      "<html><body><h2 id=\"3\">Chapter 3</h2></body></html>"));
+    TFormMain main;
+    quieten(main);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.edithtmlviewer->setText(viewer);
+    main.Open1Click(VerseReference{43, 3, 16});
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    std::optional<LaunchRecorder> recorder;
+    if (viewer != DocumentLauncher::builtInSetting())
+        recorder.emplace();
+    if (from == QLatin1String("commentary")) {
+        reader->RxSpeedButtonMHCClick();
+    } else {
+        if (from == QLatin1String("dictionary"))
+            main.EastonsBibleDictionary1Click();
+        else
+            reader->LookUpWord1Click();
+        auto *dictionary = qobject_cast<TFormebd *>(main.activeChild());
+        QVERIFY(dictionary);
+        dictionary->Edit1->setText(QStringLiteral("abi"));
+        dictionary->RxDBLookupList1DblClick();
+    }
+    if (recorder) {
+        QCOMPARE(recorder->launches.size(), 1);
+        QCOMPARE(recorder->launches[0].program, viewer);
+        QVERIFY2(recorder->launches[0].address.contains(
+                     from == QLatin1String("commentary") ? "/mhc/john.htm#3" : "/ebd/"),
+                 qPrintable(recorder->launches[0].address));
+        return;
+    }
+    TFormDocument *window =
+        TFormDocument::windowOf(TFormDocument::Kind::Commentary, main.clientArea());
+    QVERIFY(window);
+    QCOMPARE(main.activeChild(), window);
+    QCOMPARE(window->BrowserDocument->source().fileName(), QStringLiteral("john.htm"));
 }
 
 void TestLauncher::viewerStartedWithOneArgument()

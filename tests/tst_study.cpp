@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -752,6 +753,13 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("Genesis 1:1"));
     store->setNote({19, 23, 4}, QStringLiteral("changed now"));
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("Psalms 23:4"));
+    // The Note button opens the entry's note in the client area.
+    list->ListEntries->setCurrentIndex(list->model()->index(0, 0));
+    list->ButtonNote->click();
+    note = qobject_cast<TFormNote *>(main->activeChild());
+    QVERIFY(note);
+    QCOMPARE(note->windowTitle(), QStringLiteral("Note: Psalms 23:4"));
+    QCOMPARE(note->MemoNote->toPlainText(), QStringLiteral("changed now"));
 
     // The study windows are not readers of the session.
     main->close();
