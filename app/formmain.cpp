@@ -123,7 +123,7 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     createMenus();
     createToolBar();
     createTimers();
-    StudyCommands::install(this, m_clientArea);
+    m_studyCommands = StudyCommands::install(this, m_clientArea);
 
     // FormCreate: the session table and the catalogue open with the window.
     m_handOff = new ReaderHandOff(this);
@@ -438,7 +438,7 @@ void TFormMain::Open1Click(const VerseReference &place)
     // A copy of whole verses carries their reference.
     if (auto *area = qobject_cast<ChapterTextEdit *>(reader->RxRichEdit1))
         area->setVerseCopy(&VerseCopy::forSelection);
-    StudyCommands::attachReader(reader);
+    m_studyCommands->attachReader(reader);
     openChild(reader);
     reader->RxRichEdit1->setFocus();
 }

@@ -26,6 +26,7 @@ class QToolBar;
 class ClientArea;
 class ReferenceBox;
 class SamplePanel;
+class StudyCommands;
 class SampleFont;
 class Table;
 class FormStorage;
@@ -101,6 +102,8 @@ public:
     Table &TableSettings() { return *m_tableSettings; }
     // Where other windows ask for a reader.
     ReaderHandOff *HandOff() const { return m_handOff; }
+    // Bookmarks, notes and highlights: their store, commands and windows.
+    StudyCommands *studyCommands() const { return m_studyCommands; }
     // A new reader at place, given the focus; throws when it cannot be
     // built, for the caller to tell.
     void Open1Click(const VerseReference &place);
@@ -170,6 +173,7 @@ private:
 
     QMdiArea *m_mdiArea = nullptr;
     ClientArea *m_clientArea = nullptr;
+    StudyCommands *m_studyCommands = nullptr;
     std::unique_ptr<Table> m_tableSettings;
     std::unique_ptr<Table> m_tableChapters;
     AppearanceStore *m_appearance = nullptr;

@@ -57,8 +57,6 @@ const char *const kHighlightMenuCaption = "&Highlight";
 const QRect kReaderButton(489, 1, 78, 50);
 const char *const kReaderButtonCaption = "Bookmark";
 
-StudyCommands *g_commands = nullptr;
-
 QIcon bookmarkGlyph()
 {
     QPixmap pixmap(32, 32);
@@ -81,7 +79,6 @@ StudyCommands::StudyCommands(QWidget *main, ClientArea *area)
     : QObject(main), m_main(main), m_area(area), m_store(new StudyStore(this))
 {
     setObjectName(QStringLiteral("StudyCommands"));
-    g_commands = this;
     const QString folder = ProgramFolder::dataPath();
     try {
         if (folder.isEmpty())
@@ -96,22 +93,13 @@ StudyCommands::StudyCommands(QWidget *main, ClientArea *area)
     }
 }
 
-StudyCommands::~StudyCommands()
-{
-    if (g_commands == this)
-        g_commands = nullptr;
-}
+StudyCommands::~StudyCommands() = default;
 
 StudyCommands *StudyCommands::install(QWidget *main, ClientArea *area)
 {
     auto *commands = new StudyCommands(main, area);
     commands->createActions();
     return commands;
-}
-
-StudyCommands *StudyCommands::instance()
-{
-    return g_commands;
 }
 
 TFormBook *StudyCommands::activeReader() const
@@ -163,15 +151,14 @@ void StudyCommands::createActions()
 
 void StudyCommands::attachReader(TFormBook *reader)
 {
-    StudyCommands *commands = g_commands;
-    if (!commands || !commands->m_store->isOpen())
+    if (!m_store->isOpen())
         return;
-    new ReaderMarks(reader, commands->m_store);
+    new ReaderMarks(reader, m_store);
     reader->RxPopupMenu1->addSeparator();
-    reader->RxPopupMenu1->addAction(commands->BookmarkVerse1);
-    reader->RxPopupMenu1->addAction(commands->NoteonVerse1);
-    reader->RxPopupMenu1->addMenu(commands->Highlight1);
-    reader->RxPopupMenu1->addAction(commands->CopyVerse1);
+    reader->RxPopupMenu1->addAction(BookmarkVerse1);
+    reader->RxPopupMenu1->addAction(NoteonVerse1);
+    reader->RxPopupMenu1->addMenu(Highlight1);
+    reader->RxPopupMenu1->addAction(CopyVerse1);
     if (auto *strip = reader->findChild<QWidget *>(QStringLiteral("PanelButtons"))) {
         auto *button = new QToolButton(strip);
         button->setObjectName(QStringLiteral("RxSpeedButtonBookmark"));
@@ -183,9 +170,9 @@ void StudyCommands::attachReader(TFormBook *reader)
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(kReaderButton);
-        connect(button, &QToolButton::clicked, commands, [commands, reader] {
-            commands->m_area->activate(reader);
-            commands->BookmarkVerse1Click();
+        connect(button, &QToolButton::clicked, this, [this, reader] {
+            m_area->activate(reader);
+            BookmarkVerse1Click();
         });
     }
 }
@@ -228,18 +215,17 @@ void StudyCommands::BookmarkVerse1Click()
 
 void StudyCommands::openNote(const VerseReference &place)
 {
-    StudyCommands *commands = g_commands;
-    if (!commands || !commands->storeReady())
+    if (!storeReady())
         return;
-    if (auto *open = commands->m_area->find<TFormNote>([&place](const TFormNote *note) {
+    if (auto *open = m_area->find<TFormNote>([&place](const TFormNote *note) {
             return Study::keyOf(note->place()) == Study::keyOf(place);
         })) {
-        commands->m_area->activate(open);
+        m_area->activate(open);
         open->MemoNote->setFocus();
         return;
     }
-    auto *note = new TFormNote(commands->m_store, place);
-    commands->m_area->openChild(note);
+    auto *note = new TFormNote(m_store, place);
+    m_area->openChild(note);
     note->MemoNote->setFocus();
 }
 

@@ -23,12 +23,8 @@ public:
     // client area the note and list windows open in.
     static StudyCommands *install(QWidget *main, ClientArea *area);
     ~StudyCommands() override;
-    // Gives a new reader the commands and the marks (nothing without a main
-    // window).
-    static void attachReader(TFormBook *reader);
-    static StudyCommands *instance();
-    // Opens the note window of a verse, or brings its open one forward.
-    static void openNote(const VerseReference &place);
+    // Gives a new reader the commands and the marks.
+    void attachReader(TFormBook *reader);
 
     StudyStore *store() const { return m_store; }
     // The text of a failed opening of the store; empty when it is open.
@@ -44,6 +40,8 @@ public:
     QAction *ImportStudy1 = nullptr;
 
 public slots:
+    // Opens the note window of a verse, or brings its open one forward.
+    void openNote(const VerseReference &place);
     void BookmarkVerse1Click();
     void NoteonVerse1Click();
     void highlightClick(int colour);

@@ -355,7 +355,7 @@ void StudyTest::unusableFileIsNamed()
     TFormBook *reader = openReader(*main, 43, 3, 16);
     QVERIFY(reader);
     DialogAnswer answer;
-    StudyCommands::instance()->BookmarkVerse1->trigger();
+    main->studyCommands()->BookmarkVerse1->trigger();
     QCOMPARE(answer.texts.size(), 1);
     QVERIFY2(answer.texts.first().contains(path), qPrintable(answer.texts.first()));
     QVERIFY(obstacle == QLatin1String("folder") ? QFileInfo(path).isDir()
@@ -574,7 +574,7 @@ void StudyTest::highlightsAndMarksInTheReader()
     auto main = startMainWindow();
     TFormBook *reader = openReader(*main, 43, 3, 16);
     QVERIFY(reader);
-    StudyCommands *commands = StudyCommands::instance();
+    StudyCommands *commands = main->studyCommands();
     QVERIFY(commands);
     select(reader, reader->verseStart(15) + 3, reader->verseStart(17) - 5);
     commands->HighlightColour[1]->trigger();
@@ -684,7 +684,7 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     TFormBook *reader = openReader(*main, 19, 23, 1);
     QVERIFY(reader);
     QVERIFY(QTest::qWaitForWindowExposed(main.get()));
-    StudyCommands *commands = StudyCommands::instance();
+    StudyCommands *commands = main->studyCommands();
     StudyStore *store = commands->store();
     select(reader, reader->verseStart(3) + 2, reader->verseStart(3) + 2);
     {
@@ -783,7 +783,7 @@ void StudyTest::hundredThousandBookmarks()
     // Whole and filtered correctly at this size; how fast is measured by
     // bench/bench_study.
     auto main = startMainWindow();
-    StudyStore *store = StudyCommands::instance()->store();
+    StudyStore *store = main->studyCommands()->store();
     QList<Study::Entry> entries;
     entries.reserve(100000);
     for (int i = 0; entries.size() < 100000; ++i) {
@@ -796,7 +796,7 @@ void StudyTest::hundredThousandBookmarks()
     }
     store->merge(entries);
 
-    StudyCommands::instance()->BookmarksandNotes1->trigger();
+    main->studyCommands()->BookmarksandNotes1->trigger();
     auto *list = qobject_cast<TFormStudy *>(main->activeChild());
     QVERIFY(list);
     QCoreApplication::processEvents();
