@@ -9,7 +9,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 

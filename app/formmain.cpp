@@ -32,7 +32,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>

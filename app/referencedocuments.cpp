@@ -9,7 +9,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 
 namespace {
 // Paths relative to the program folder, written with "/" and handed on in

@@ -15,8 +15,6 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QInputDialog>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
