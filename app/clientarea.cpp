@@ -40,6 +40,11 @@ ClientArea *ClientArea::of(const QWidget *widget)
     return nullptr;
 }
 
+QMdiArea *ClientArea::mdiArea() const
+{
+    return m_area;
+}
+
 QWidget *ClientArea::mainWindow() const
 {
     return qobject_cast<QWidget *>(parent());
@@ -47,13 +52,15 @@ QWidget *ClientArea::mainWindow() const
 
 QWidget *ClientArea::activeChild() const
 {
-    QMdiSubWindow *window = m_area->currentSubWindow();
+    QMdiSubWindow *window = m_area ? m_area->currentSubWindow() : nullptr;
     return window ? window->widget() : nullptr;
 }
 
 QList<QWidget *> ClientArea::children() const
 {
     QList<QWidget *> widgets;
+    if (!m_area)
+        return widgets;
     for (QMdiSubWindow *window : m_area->subWindowList(QMdiArea::CreationOrder)) {
         if (window->widget())
             widgets.append(window->widget());

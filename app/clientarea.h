@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -22,7 +23,7 @@ public:
     // widget shown on its own.
     static ClientArea *of(const QWidget *widget);
 
-    QMdiArea *mdiArea() const { return m_area; }
+    QMdiArea *mdiArea() const;
     // The window messages about the child windows are shown over.
     QWidget *mainWindow() const;
     // The active child's widget, or null.
@@ -61,7 +62,8 @@ signals:
     void childAdded(QWidget *child);
 
 private:
-    QMdiArea *m_area;
+    // Goes before this object when the main window closes down.
+    QPointer<QMdiArea> m_area;
     // Place of the next reader in the default cascade.
     int m_cascadeIndex = 0;
 };

@@ -350,7 +350,7 @@ void TFormMain::createTimers()
 
 QWidget *TFormMain::activeChild() const
 {
-    return m_mdiArea ? m_clientArea->activeChild() : nullptr;
+    return m_clientArea->activeChild();
 }
 
 TFormBook *TFormMain::activeReader() const
