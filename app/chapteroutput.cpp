@@ -115,6 +115,11 @@ TFormBook *readerOf(QWidget *activeChild)
     return qobject_cast<TFormBook *>(activeChild);
 }
 
+QMimeData *createMimeData(const QTextCursor &selection)
+{
+    return DocumentOutput::createMimeData(selection);
+}
+
 void setDialogRunnerForTesting(DialogRunner runner)
 {
     dialogRunner() = std::move(runner);

@@ -2,13 +2,13 @@
 
 #include "app/application.h"
 #include "app/busycursor.h"
-#include "app/formmain.h"
+#include "app/clientarea.h"
 #include "documents/formdocument.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 #include <QProcess>
 #include <QStandardPaths>
 
@@ -70,14 +70,33 @@ QString documentName(const QString &fullPath)
     return QDir::toNativeSeparators(DocumentLauncher::fileUrl(fullPath).toLocalFile());
 }
 
-QWidget *messageParent()
+// A caller that names no client area (a reader's commentary links) shows
+// the document in the area of the main window in front, or of the only one.
+ClientArea *areaOrFront(ClientArea *area)
 {
-    return TFormMain::instance();
+    if (area)
+        return area;
+    if (ClientArea *front = ClientArea::of(QApplication::activeWindow()))
+        return front;
+    ClientArea *only = nullptr;
+    for (QWidget *window : QApplication::topLevelWidgets()) {
+        auto *found = window->findChild<ClientArea *>(QString(), Qt::FindDirectChildrenOnly);
+        if (found && only)
+            return nullptr;
+        if (found)
+            only = found;
+    }
+    return only;
+}
+
+QWidget *messageParent(const ClientArea *area)
+{
+    return area ? area->mainWindow() : nullptr;
 }
 
 // The built-in window reads the document itself: one that is missing, cannot
 // be read, or is no plain file (a FIFO would never end) is reported instead.
-void showBuiltIn(const QString &fullPath)
+void showBuiltIn(const QString &fullPath, ClientArea *area)
 {
     const QUrl url = DocumentLauncher::fileUrl(fullPath);
     const QFileInfo file(url.toLocalFile());
@@ -89,11 +108,11 @@ void showBuiltIn(const QString &fullPath)
     else if (!file.isReadable())
         problem = QString::fromLatin1(kUnreadable);
     if (!problem.isEmpty()) {
-        ErrorReport::information(messageParent(),
+        ErrorReport::information(messageParent(area),
                                  problem.arg(QDir::toNativeSeparators(file.filePath())));
         return;
     }
-    TFormDocument::showDocument(url);
+    TFormDocument::showDocument(url, area);
 }
 } // namespace
 
@@ -173,14 +192,9 @@ QString viewerProgram(const QString &viewerText)
     return program;
 }
 
-QString viewerSetting()
+Outcome launch(const QString &viewerText, const QString &fullPath, ClientArea *given)
 {
-    TFormMain *main = TFormMain::instance();
-    return main && main->edithtmlviewer ? main->edithtmlviewer->text() : QString();
-}
-
-Outcome launch(const QString &viewerText, const QString &fullPath)
-{
+    ClientArea *area = areaOrFront(given);
     const QString address = fileAddress(fullPath);
     if (hook()) {
         hook()(viewerProgram(viewerText), address);
@@ -190,7 +204,7 @@ Outcome launch(const QString &viewerText, const QString &fullPath)
     QString failure;
     switch (choice.viewer) {
     case Viewer::BuiltIn:
-        showBuiltIn(fullPath);
+        showBuiltIn(fullPath, area);
         return Outcome::BuiltIn;
     case Viewer::Program: {
         // The program itself, with the address as its one argument: no shell
@@ -211,14 +225,9 @@ Outcome launch(const QString &viewerText, const QString &fullPath)
     }
     // The message first, so that the window it tells of is the one in front
     // when it is dismissed.
-    ErrorReport::information(messageParent(), failure);
-    showBuiltIn(fullPath);
+    ErrorReport::information(messageParent(area), failure);
+    showBuiltIn(fullPath, area);
     return Outcome::FellBack;
-}
-
-Outcome open(const QString &fullPath)
-{
-    return launch(viewerSetting(), fullPath);
 }
 
 void setHookForTesting(Hook installed)

@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class ClientArea;
+
 namespace DocumentLauncher {
 // The setting's text for the two choices that name no program. Neither can
 // be a program's file name ("<" and ">" are not allowed in one on Windows,
@@ -46,18 +48,16 @@ QUrl fileUrl(const QString &fullPath);
 // The viewer setting as a program to start: trimmed, surrounding double
 // quotes removed.
 QString viewerProgram(const QString &viewerText);
-// The current viewer setting of the main window ("" without one).
-QString viewerSetting();
 
 enum class Outcome { Viewer, DesktopHandler, BuiltIn, FellBack };
 // Shows the document as the viewer setting says. A program is started
 // directly (never through a shell) with the address as its single argument.
 // When the program or the desktop's browser cannot be started, a message
 // names them and the document, which then opens in the built-in window
-// (FellBack). The busy cursor shows meanwhile.
-Outcome launch(const QString &viewerText, const QString &fullPath);
-// The same with the main window's current viewer setting.
-Outcome open(const QString &fullPath);
+// (FellBack). The busy cursor shows meanwhile. The built-in window opens
+// in the client area given, else in that of the main window in front, and
+// on its own without one; messages are shown over the area's main window.
+Outcome launch(const QString &viewerText, const QString &fullPath, ClientArea *area = nullptr);
 
 // Tests see what would be shown, and how, instead of showing it: program is
 // the viewer setting as a program name.

@@ -1,6 +1,5 @@
 #include "app/documentoutput.h"
 
-#include "app/chapteroutput.h"
 #include "reader/chaptermarkup.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -312,7 +311,7 @@ static QMimeData *formattedCopy(const QTextCursor &selection, const RtfWriter::O
     return data;
 }
 
-namespace ChapterOutput {
+namespace DocumentOutput {
 QMimeData *createMimeData(const QTextCursor &selection)
 {
     // The text area the selection is shown in gives its colours.
@@ -323,4 +322,4 @@ QMimeData *createMimeData(const QTextCursor &selection)
     }
     return formattedCopy(selection, RtfWriter::Options());
 }
-} // namespace ChapterOutput
+} // namespace DocumentOutput

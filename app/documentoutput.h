@@ -6,11 +6,17 @@
 
 #include <QString>
 
+class QMimeData;
 class QPrinter;
+class QTextCursor;
 class QTextDocument;
 class QTextEdit;
 
 namespace DocumentOutput {
+// What a copy puts on the clipboard: plain text, HTML and Rich Text Format,
+// in the colours of the text area the selection is shown in.
+QMimeData *createMimeData(const QTextCursor &selection);
+
 // The page rectangle for the printer's resolution and physical offsets.
 PageRect pageRectFor(const QPrinter &printer);
 

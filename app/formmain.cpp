@@ -2,18 +2,22 @@
 
 #include "about/formabout.h"
 #include "app/application.h"
-#include "app/chapteroutput.h"
+#include "app/clientarea.h"
 #include "app/documentlauncher.h"
 #include "app/pendingreference.h"
+#include "app/referenceurl.h"
 #include "dictionary/formebd.h"
+#include "documents/formdocument.h"
 #include "options/formoptions.h"
 #include "options/formstorage.h"
 #include "options/sampleholders.h"
+#include "reader/chaptertextedit.h"
 #include "reader/formbook.h"
 #include "resources/artwork.h"
 #include "scripture/dataset.h"
 #include "search/formsearch.h"
 #include "study/studycommands.h"
+#include "study/versecopy.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,7 +32,6 @@
 #include <QPainter>
 #include <QPointer>
 #include <QSpinBox>
-#include <QStyle>
 #include <QTextEdit>
 #include <QTimer>
 #include <QToolBar>
@@ -79,28 +82,6 @@ const ToolItem kToolItems[] = {
     {"Options", "Options", "Options", Artwork::Glyph::Options, &TFormMain::Options1Click},
 };
 
-TFormMain *g_instance = nullptr;
-
-// Offset between neighbours in a cascade: one caption height, so that every
-// caption above the front window stays in sight.
-int cascadeStep(const QMdiSubWindow *window)
-{
-    return window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
-}
-
-// The place of a window of the given size at the cascade's index; a window
-// that would reach past the area starts the cascade again at the top-left.
-QPoint cascadePlace(int &index, const QSize &size, const QSize &area, int step)
-{
-    QPoint place(index * step, index * step);
-    if (index > 0 &&
-        (place.x() + size.width() > area.width() || place.y() + size.height() > area.height())) {
-        index = 0;
-        place = QPoint(0, 0);
-    }
-    return place;
-}
-
 // The client area: the tiled background picture, whose transparent pixels let
 // the white client colour show through.
 QBrush clientBackground()
@@ -117,7 +98,6 @@ QBrush clientBackground()
 
 TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
 {
-    g_instance = this;
     // The windows are laid out for "MS Sans Serif"; where it is missing, the
     // metric-compatible sans serif of the system keeps captions in place.
     QFont::insertSubstitutions(QStringLiteral("MS Sans Serif"),
@@ -134,13 +114,15 @@ TFormMain::TFormMain(QWidget *parent) : QMainWindow(parent)
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdiArea);
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &TFormMain::updateMenus);
+    m_clientArea = new ClientArea(m_mdiArea, this);
+    connect(m_clientArea, &ClientArea::childAdded, this, &TFormMain::connectChild);
 
     createHolders();
     createActions();
     createMenus();
     createToolBar();
     createTimers();
-    StudyCommands::install(this);
+    m_studyCommands = StudyCommands::install(this, m_clientArea);
 
     // FormCreate: the session table and the catalogue open with the window.
     m_handOff = new ReaderHandOff(this);
@@ -168,13 +150,6 @@ TFormMain::~TFormMain()
     // Children go before the tables they read.
     delete m_mdiArea;
     m_mdiArea = nullptr;
-    if (g_instance == this)
-        g_instance = nullptr;
-}
-
-TFormMain *TFormMain::instance()
-{
-    return g_instance;
 }
 
 void TFormMain::createHolders()
@@ -375,58 +350,46 @@ void TFormMain::createTimers()
 
 QWidget *TFormMain::activeChild() const
 {
-    QMdiSubWindow *window = m_mdiArea ? m_mdiArea->currentSubWindow() : nullptr;
-    return window ? window->widget() : nullptr;
+    return m_clientArea->activeChild();
 }
 
 TFormBook *TFormMain::activeReader() const
 {
-    return ChapterOutput::readerOf(activeChild());
+    return qobject_cast<TFormBook *>(activeChild());
 }
 
 QMdiSubWindow *TFormMain::addChild(QWidget *child)
 {
-    const QSize designSize = child->size();
-    QMdiSubWindow *window = m_mdiArea->addSubWindow(child);
-    window->setAttribute(Qt::WA_DeleteOnClose);
-    // The frame takes the child's design size plus its own borders.
-    const int border =
-        window->style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, window);
-    const int title = window->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, window);
-    window->resize(designSize.width() + 2 * border, designSize.height() + title + border);
-    window->setWindowIcon(child->windowIcon().isNull() ? windowIcon() : child->windowIcon());
-    // A search result asks for its reader, opened at once.
-    if (auto *search = qobject_cast<TFormSearch *>(child))
-        connect(search, &TFormSearch::OpenBookRequest, m_handOff, &ReaderHandOff::OpenBookRequest);
-    return window;
+    return m_clientArea->addChild(child);
 }
 
 QMdiSubWindow *TFormMain::openChild(QWidget *child)
 {
-    const bool reader = qobject_cast<TFormBook *>(child) != nullptr;
-    if (m_mdiArea->subWindowList().isEmpty())
-        m_cascadeIndex = 0;
-    QMdiSubWindow *window = addChild(child);
-    const QSize area = m_mdiArea->viewport()->size();
-    // A hidden area has no size of its own yet; it places its children itself
-    // when it is shown.
-    if (reader && m_mdiArea->isVisible() && !area.isEmpty()) {
-        // The default placement of a new reader: its design size, as far as
-        // the area allows, at the next place of the cascade.
-        const QSize size = window->size().boundedTo(area);
-        window->setGeometry(
-            QRect(cascadePlace(m_cascadeIndex, size, area, cascadeStep(window)), size));
-        ++m_cascadeIndex;
+    return m_clientArea->openChild(child, qobject_cast<TFormBook *>(child)
+                                              ? ClientArea::Placement::Cascaded
+                                              : ClientArea::Placement::Framed);
+}
+
+void TFormMain::connectChild(QWidget *child)
+{
+    // A search result asks for its reader, opened at once, or for the reader
+    // in use.
+    if (auto *search = qobject_cast<TFormSearch *>(child)) {
+        connect(search, &TFormSearch::OpenBookRequest, m_handOff, &ReaderHandOff::OpenBookRequest);
+        connect(search, &TFormSearch::openInActiveReaderRequested, this,
+                [this](const ReferenceParser::Reference &reference) {
+                    openReference(reference, false);
+                });
     }
-    // A reader takes over the maximized state of the active window. The
-    // search and dictionary windows are laid out for their own size: they
-    // open as framed windows above a maximized reader, which stays as it is.
-    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, !reader);
-    window->show();
-    m_mdiArea->setActiveSubWindow(window);
-    m_mdiArea->setOption(QMdiArea::DontMaximizeSubWindowOnActivation, false);
-    window->raise();
-    return window;
+    // A verse link of a document opens a reader at its verse.
+    if (auto *document = qobject_cast<TFormDocument *>(child)) {
+        connect(document, &TFormDocument::verseLinkClicked, this, [this](const QString &link) {
+            ReferenceUrl::openInReader(link, TableChapters(), *m_handOff, this);
+        });
+    }
+    // A definition of the dictionary opens in the viewer in force.
+    if (auto *dictionary = qobject_cast<TFormebd *>(child))
+        connect(dictionary, &TFormebd::documentRequested, this, &TFormMain::openDocument);
 }
 
 void TFormMain::updateMenus()
@@ -471,6 +434,10 @@ void TFormMain::Open1Click(const VerseReference &place)
 {
     auto *reader = new TFormBook(place, m_appearance);
     connect(reader, &TFormBook::openChildRequested, this, &TFormMain::openChild);
+    // A copy of whole verses carries their reference.
+    if (auto *area = qobject_cast<ChapterTextEdit *>(reader->RxRichEdit1))
+        area->setVerseCopy(&VerseCopy::forSelection);
+    m_studyCommands->attachReader(reader);
     openChild(reader);
     reader->RxRichEdit1->setFocus();
 }
@@ -522,60 +489,19 @@ void TFormMain::About1Click()
 // its size as far as the area allows.
 void TFormMain::Cascade1Click()
 {
-    const QSize area = m_mdiArea->viewport()->size();
-    int index = 0;
-    for (QMdiSubWindow *window : childrenByRecency()) {
-        if (window->isHidden() || window->isMinimized())
-            continue;
-        if (window->isMaximized())
-            window->showNormal();
-        const QSize size = window->size().boundedTo(area);
-        window->setGeometry(QRect(cascadePlace(index, size, area, cascadeStep(window)), size));
-        window->raise();
-        ++index;
-    }
-    m_cascadeIndex = index;
-}
-
-void TFormMain::Vertical1Click()
-{
-    tile(Qt::Horizontal);
-}
-
-void TFormMain::Horizonal1Click()
-{
-    tile(Qt::Vertical);
+    m_clientArea->cascade();
 }
 
 // Vertical tiling puts the children side by side in columns, horizontal
 // tiling stacks them in rows across the full width.
-void TFormMain::tile(Qt::Orientation direction)
+void TFormMain::Vertical1Click()
 {
-    QList<QMdiSubWindow *> windows;
-    for (QMdiSubWindow *window : m_mdiArea->subWindowList(QMdiArea::StackingOrder)) {
-        if (!window->isMinimized() && window->isVisible())
-            windows.append(window);
-    }
-    if (windows.isEmpty())
-        return;
-    const QRect area = m_mdiArea->viewport()->rect();
-    const int count = windows.size();
-    for (int i = 0; i < count; ++i) {
-        QMdiSubWindow *window = windows.at(count - 1 - i);
-        if (window->isMaximized())
-            window->showNormal();
-        QRect cell;
-        if (direction == Qt::Horizontal) {
-            const int left = area.width() * i / count;
-            const int right = area.width() * (i + 1) / count;
-            cell = QRect(left, 0, right - left, area.height());
-        } else {
-            const int top = area.height() * i / count;
-            const int bottom = area.height() * (i + 1) / count;
-            cell = QRect(0, top, area.width(), bottom - top);
-        }
-        window->setGeometry(cell);
-    }
+    m_clientArea->tile(Qt::Horizontal);
+}
+
+void TFormMain::Horizonal1Click()
+{
+    m_clientArea->tile(Qt::Vertical);
 }
 
 void TFormMain::TimerStartupTimer()

@@ -3,6 +3,7 @@
 // place each request names.
 #pragma once
 
+#include "app/documentlauncher.h"
 #include "app/parameterinbox.h"
 #include "app/pendingreference.h"
 #include "options/appearanceholders.h"
@@ -22,8 +23,10 @@ class QMdiSubWindow;
 class QMenu;
 class QTimer;
 class QToolBar;
+class ClientArea;
 class ReferenceBox;
 class SamplePanel;
+class StudyCommands;
 class SampleFont;
 class Table;
 class FormStorage;
@@ -38,10 +41,9 @@ public:
     explicit TFormMain(QWidget *parent = nullptr);
     ~TFormMain() override;
 
-    // The one main window of the run (null before it is created).
-    static TFormMain *instance();
-
     QMdiArea *mdiArea() const { return m_mdiArea; }
+    // Where the child windows go, for the windows that open others.
+    ClientArea *clientArea() const { return m_clientArea; }
     // The active child's widget, or null.
     QWidget *activeChild() const;
     // The active child when it is a reader window, else null.
@@ -100,6 +102,8 @@ public:
     Table &TableSettings() { return *m_tableSettings; }
     // Where other windows ask for a reader.
     ReaderHandOff *HandOff() const { return m_handOff; }
+    // Bookmarks, notes and highlights: their store, commands and windows.
+    StudyCommands *studyCommands() const { return m_studyCommands; }
     // A new reader at place, given the focus; throws when it cannot be
     // built, for the caller to tell.
     void Open1Click(const VerseReference &place);
@@ -140,6 +144,9 @@ public slots:
     // Opens the HTML document at a path relative to the program folder in
     // the viewer, or tells that it is missing.
     void OpenReferenceDocument(const QString &relativePath);
+    // Shows an HTML document (a full path, with an anchor after "#") as the
+    // viewer setting says.
+    DocumentLauncher::Outcome openDocument(const QString &fullPath);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -158,12 +165,15 @@ private:
     // must not bury the program under windows.
     static constexpr int MaxRestoredReaders = 100;
     void populateWindowMenu();
-    void tile(Qt::Orientation orientation);
+    // Connects the requests of a window that joined the client area.
+    void connectChild(QWidget *child);
     void openSettingsTable();
     // Child windows from least to most recently activated.
     QList<QMdiSubWindow *> childrenByRecency() const;
 
     QMdiArea *m_mdiArea = nullptr;
+    ClientArea *m_clientArea = nullptr;
+    StudyCommands *m_studyCommands = nullptr;
     std::unique_ptr<Table> m_tableSettings;
     std::unique_ptr<Table> m_tableChapters;
     AppearanceStore *m_appearance = nullptr;
@@ -173,8 +183,6 @@ private:
     TFormOptions *m_formOptions = nullptr;
     QMenu *m_windowMenu = nullptr;
     QMenu *m_tileMenu = nullptr;
-    // Place of the next reader in the default cascade.
-    int m_cascadeIndex = 0;
     QElapsedTimer m_placementWait;
     QString m_startupError;
     // The last restore could not show the stored session (its rows could

@@ -5,10 +5,10 @@
 #include "app/documentlauncher.h"
 #include "app/formmain.h"
 #include "app/programfolder.h"
+#include "options/appearance.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 
 namespace {
 // Paths relative to the program folder, written with "/" and handed on in
@@ -35,7 +35,12 @@ void TFormMain::OpenReferenceDocument(const QString &relativePath)
         return;
     }
     // The launch shows the busy cursor while the viewer starts.
-    DocumentLauncher::launch(edithtmlviewer->text(), full);
+    openDocument(full);
+}
+
+DocumentLauncher::Outcome TFormMain::openDocument(const QString &fullPath)
+{
+    return DocumentLauncher::launch(m_appearance->value().edithtmlviewer, fullPath, m_clientArea);
 }
 
 void TFormMain::AbouttheKingJamesVersion1Click()

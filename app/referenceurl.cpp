@@ -1,7 +1,6 @@
 #include "app/referenceurl.h"
 
 #include "app/application.h"
-#include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "scripture/dataset.h"
 
@@ -75,16 +74,13 @@ bool parse(const QString &link, Verse *verse)
     return true;
 }
 
-bool openInReader(const QString &link)
+bool openInReader(const QString &link, Table &chapters, ReaderHandOff &handOff, QWidget *parent)
 {
-    TFormMain *main = TFormMain::instance();
-    if (!main)
-        return false;
     Verse target;
     int book = 0;
     try {
         if (parse(link, &target)) {
-            book = bookOf(main->TableChapters(), target.abbreviation);
+            book = bookOf(chapters, target.abbreviation);
             if (book > 0 && !verseExists(book, target.chapter, target.verse))
                 book = 0;
         }
@@ -93,11 +89,11 @@ bool openInReader(const QString &link)
         return false;
     }
     if (book == 0) {
-        ErrorReport::information(main, QString::fromLatin1(kNoVerse).arg(link));
+        ErrorReport::information(parent, QString::fromLatin1(kNoVerse).arg(link));
         return false;
     }
-    return ErrorReport::guard([&] {
-        main->Open1Click(VerseReference{book, target.chapter, target.verse});
-    });
+    // The hand-off's owner opens the reader and tells a failure itself.
+    handOff.OpenBookRequest(VerseReference{book, target.chapter, target.verse});
+    return true;
 }
 } // namespace ReferenceUrl

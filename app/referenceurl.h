@@ -6,6 +6,10 @@
 
 #include <QString>
 
+class QWidget;
+class ReaderHandOff;
+class Table;
+
 namespace ReferenceUrl {
 // "kelvaro"
 QString scheme();
@@ -25,8 +29,8 @@ struct Verse
 // "kelvaro:Abbr+C", verse 1) with whole positive numbers.
 bool parse(const QString &link, Verse *verse);
 
-// Opens a reader at the verse a link names, through the main window's
-// Open1Click. A link that names no verse of the Bible
-// is reported by a message naming it; false then.
-bool openInReader(const QString &link);
+// Asks the hand-off for a reader at the verse a link names (chapters: the
+// book catalogue). A link that names no verse of the Bible is reported by a
+// message over parent naming it; false then.
+bool openInReader(const QString &link, Table &chapters, ReaderHandOff &handOff, QWidget *parent);
 } // namespace ReferenceUrl

@@ -26,10 +26,10 @@ int verseCount(const TFormBook &reader)
 int verseAt(const TFormBook &reader, int position)
 {
     const int verses = verseCount(reader);
-    if (verses == 0 || position < reader.VerseStarts[0] || position >= reader.VerseStarts[verses])
+    if (verses == 0 || position < reader.verseStart(0) || position >= reader.verseStart(verses))
         return -1;
     for (int k = 0; k < verses; ++k) {
-        if (position < reader.VerseStarts[k + 1])
+        if (position < reader.verseStart(k + 1))
             return k;
     }
     return -1;
@@ -43,11 +43,11 @@ VerseSpan selectedSpan(const TFormBook &reader)
         return {};
     const int start = cursor.selectionStart();
     const int end = cursor.selectionEnd() - 1;
-    if (end < reader.VerseStarts[0] || start >= reader.VerseStarts[verses])
+    if (end < reader.verseStart(0) || start >= reader.verseStart(verses))
         return {};
     VerseSpan span;
-    span.first = start < reader.VerseStarts[0] ? 0 : verseAt(reader, start);
-    span.last = end >= reader.VerseStarts[verses] ? verses - 1 : verseAt(reader, end);
+    span.first = start < reader.verseStart(0) ? 0 : verseAt(reader, start);
+    span.last = end >= reader.verseStart(verses) ? verses - 1 : verseAt(reader, end);
     if (span.first < 0 || span.last < span.first)
         return {};
     return span;
@@ -72,11 +72,11 @@ std::unique_ptr<QTextDocument> selectedVerses(const TFormBook &reader, QString *
     QTextCursor cursor(copy.get());
     // The later cut first, so that the earlier positions still hold; the
     // line break that ends the last verse goes with what follows it.
-    cursor.setPosition(reader.VerseStarts[span.last + 1] - 1);
+    cursor.setPosition(reader.verseStart(span.last + 1) - 1);
     cursor.movePosition(QTextCursor::End, QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
-    cursor.setPosition(reader.VerseStarts[0]);
-    cursor.setPosition(reader.VerseStarts[span.first], QTextCursor::KeepAnchor);
+    cursor.setPosition(reader.verseStart(0));
+    cursor.setPosition(reader.verseStart(span.first), QTextCursor::KeepAnchor);
     cursor.removeSelectedText();
     if (range) {
         *range =

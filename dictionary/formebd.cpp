@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMdiSubWindow>
+#include <QMetaMethod>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -272,8 +273,14 @@ void TFormebd::RxDBLookupList1DblClick()
             return;
         followCurrentEntry(currentRow());
         const QString link = query.fieldByName(QString::fromLatin1(kLinkField)).asString();
-        DocumentLauncher::open(ProgramFolder::path() + QString::fromLatin1(kDefinitionFolder) +
-                               QDir::separator() + link);
+        const QString definition = ProgramFolder::path() + QString::fromLatin1(kDefinitionFolder) +
+                                   QDir::separator() + link;
+        // The owner shows it in the viewer in force; a dictionary on its own
+        // in the built-in window.
+        if (isSignalConnected(QMetaMethod::fromSignal(&TFormebd::documentRequested)))
+            emit documentRequested(definition);
+        else
+            DocumentLauncher::launch(DocumentLauncher::defaultSetting(), definition);
     });
 }
 

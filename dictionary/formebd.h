@@ -49,6 +49,10 @@ public slots:
     // Opens the definition of the current entry; nothing on an empty list.
     void RxDBLookupList1DblClick();
 
+signals:
+    // A definition to show (a full path, with its anchor after "#").
+    void documentRequested(const QString &fullPath);
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;

@@ -2,7 +2,7 @@
 
 #include "app/application.h"
 #include "app/busycursor.h"
-#include "app/formmain.h"
+#include "app/clientarea.h"
 #include "app/referenceurl.h"
 
 #include <QAction>
@@ -170,39 +170,33 @@ TFormDocument::Kind TFormDocument::kindOf(const QString &fullPath)
     return Kind::Help;
 }
 
-TFormDocument *TFormDocument::windowOf(Kind kind)
+TFormDocument *TFormDocument::windowOf(Kind kind, const ClientArea *area)
 {
-    if (TFormMain *main = TFormMain::instance()) {
-        for (QMdiSubWindow *window : main->mdiArea()->subWindowList()) {
-            auto *document = qobject_cast<TFormDocument *>(window->widget());
-            if (document && document->kind() == kind)
-                return document;
-        }
-        return nullptr;
-    }
+    if (area)
+        return area->find<TFormDocument>(
+            [kind](const TFormDocument *document) { return document->kind() == kind; });
     return g_loose[static_cast<int>(kind)];
 }
 
-TFormDocument *TFormDocument::showDocument(const QUrl &url)
+TFormDocument *TFormDocument::showDocument(const QUrl &url, ClientArea *area)
 {
-    return showDocument(kindOf(url.toLocalFile()), url);
+    return showDocument(kindOf(url.toLocalFile()), url, area);
 }
 
-TFormDocument *TFormDocument::showDocument(Kind kind, const QUrl &url)
+TFormDocument *TFormDocument::showDocument(Kind kind, const QUrl &url, ClientArea *area)
 {
-    TFormDocument *document = windowOf(kind);
-    TFormMain *main = TFormMain::instance();
+    TFormDocument *document = windowOf(kind, area);
     if (!document) {
         document = new TFormDocument(kind);
         document->setSource(url);
-        if (main) {
-            QMdiSubWindow *frame = main->openChild(document);
+        if (area) {
+            QMdiSubWindow *frame = area->openChild(document);
             // Within the client area, however small the main window is.
-            const QSize area = main->mdiArea()->viewport()->size();
-            if (!area.isEmpty()) {
-                frame->resize(frame->size().boundedTo(area));
-                frame->move(qBound(0, frame->x(), area.width() - frame->width()),
-                            qBound(0, frame->y(), area.height() - frame->height()));
+            const QSize size = area->mdiArea()->viewport()->size();
+            if (!size.isEmpty()) {
+                frame->resize(frame->size().boundedTo(size));
+                frame->move(qBound(0, frame->x(), size.width() - frame->width()),
+                            qBound(0, frame->y(), size.height() - frame->height()));
             }
         } else {
             g_loose[static_cast<int>(kind)] = document;
@@ -210,12 +204,12 @@ TFormDocument *TFormDocument::showDocument(Kind kind, const QUrl &url)
         }
     } else {
         document->setSource(url);
-        if (main) {
+        if (area) {
             if (auto *frame = qobject_cast<QMdiSubWindow *>(document->parentWidget())) {
                 if (frame->isMinimized())
                     frame->showNormal();
-                main->mdiArea()->setActiveSubWindow(frame);
             }
+            area->activate(document);
         } else {
             document->raise();
             document->activateWindow();
@@ -320,16 +314,17 @@ void TFormDocument::BrowserDocumentAnchorClicked(const QUrl &link)
 {
     const QUrl url = BrowserDocument->source().resolved(link);
     if (url.scheme().compare(ReferenceUrl::scheme(), Qt::CaseInsensitive) == 0) {
-        ReferenceUrl::openInReader(link.toString());
+        emit verseLinkClicked(link.toString());
         return;
     }
     if (url.isLocalFile()) {
         // Another kind of document goes to the window of its kind.
         const Kind kind = kindOf(url.toLocalFile());
-        if (kind == m_kind || !TFormMain::instance())
+        ClientArea *area = ClientArea::of(this);
+        if (kind == m_kind || !area)
             setSource(url);
         else
-            showDocument(kind, url);
+            showDocument(kind, url, area);
         return;
     }
     if (!QDesktopServices::openUrl(url))

@@ -7,6 +7,7 @@
 #include <QUrl>
 #include <QWidget>
 
+class ClientArea;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -24,12 +25,14 @@ public:
 
     // The kind of document a file of the program folder is: by its folder.
     static Kind kindOf(const QString &fullPath);
-    // Shows the document in the window of its kind, opening that window
-    // when there is none yet, and brings it to the front.
-    static TFormDocument *showDocument(const QUrl &url);
-    static TFormDocument *showDocument(Kind kind, const QUrl &url);
-    // The open window of a kind, or null.
-    static TFormDocument *windowOf(Kind kind);
+    // Shows the document in the window of its kind, opening that window in
+    // the client area (on its own without one) when there is none yet, and
+    // brings it to the front.
+    static TFormDocument *showDocument(const QUrl &url, ClientArea *area);
+    static TFormDocument *showDocument(Kind kind, const QUrl &url, ClientArea *area);
+    // The open window of a kind in the client area (among the windows on
+    // their own without one), or null.
+    static TFormDocument *windowOf(Kind kind, const ClientArea *area);
 
     Kind kind() const { return m_kind; }
     void setSource(const QUrl &url);
@@ -62,6 +65,10 @@ public slots:
     // verse ("kelvaro:John+3:16") in a new reader, anything else in the
     // desktop's browser.
     void BrowserDocumentAnchorClicked(const QUrl &url);
+
+signals:
+    // A verse link was followed: its owner opens a reader there.
+    void verseLinkClicked(const QString &link);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -1,9 +1,7 @@
 #include "chaptertextedit.h"
 
-#include "app/chapteroutput.h"
+#include "app/documentoutput.h"
 #include "reader/chaptermarkup.h"
-#include "reader/formbook.h"
-#include "study/versecopy.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
@@ -55,12 +53,7 @@ void ChapterTextEdit::wheelEvent(QWheelEvent *event)
     const int steps = m_wheelAngle / QWheelEvent::DefaultDeltasPerStep;
     m_wheelAngle -= steps * QWheelEvent::DefaultDeltasPerStep;
     event->accept();
-    for (QWidget *owner = parentWidget(); owner; owner = owner->parentWidget()) {
-        if (auto *reader = qobject_cast<TFormBook *>(owner)) {
-            reader->zoomBy(steps);
-            return;
-        }
-    }
+    emit zoomRequested(steps);
 }
 
 void ChapterTextEdit::mousePressEvent(QMouseEvent *event)
@@ -71,9 +64,11 @@ void ChapterTextEdit::mousePressEvent(QMouseEvent *event)
 
 QMimeData *ChapterTextEdit::createMimeDataFromSelection() const
 {
-    if (QMimeData *verses = VerseCopy::forSelection(this, textCursor()))
-        return verses;
-    return ChapterOutput::createMimeData(textCursor());
+    if (m_verseCopy) {
+        if (QMimeData *verses = m_verseCopy(this, textCursor()))
+            return verses;
+    }
+    return DocumentOutput::createMimeData(textCursor());
 }
 
 qreal ChapterTextEdit::lineTop(int position) const

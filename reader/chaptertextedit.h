@@ -4,6 +4,8 @@
 
 #include <QTextEdit>
 
+#include <functional>
+
 class ChapterTextEdit : public QTextEdit
 {
     Q_OBJECT
@@ -15,7 +17,14 @@ public:
     // line's top.
     void showWholeTopLine();
 
+    // What a copy of whole verses carries: null for a selection that is not
+    // one, which copies as it stands. Without one every selection does.
+    using VerseCopy = std::function<QMimeData *(const QWidget *area, const QTextCursor &selection)>;
+    void setVerseCopy(VerseCopy copy) { m_verseCopy = std::move(copy); }
+
 signals:
+    // Ctrl+wheel: the chapter larger (steps > 0) or smaller, by whole notches.
+    void zoomRequested(int steps);
     // The area changed size and its text was laid out anew, the character
     // that was at the top of the view still there.
     void viewResized();
@@ -33,4 +42,5 @@ private:
     qreal lineTop(int position) const;
 
     int m_wheelAngle = 0; // a notch's part, kept until it makes a whole one
+    VerseCopy m_verseCopy;
 };

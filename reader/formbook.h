@@ -74,15 +74,12 @@ public:
     Table &TableChapters() { return *m_tableChapters; }
     Table &TableVerses() { return *m_tableVerses; }
 
-    // Character offsets of verse line starts: entry 0 is verse 1's line,
-    // entry k the line after verse k; entries past the last verse are 0.
-    std::array<int, MaxVerses + 1> VerseStarts{};
-    int ChapterEndPos = 0;
-    int LastCaretPos = 0;
-    int LastTopLine = 0;
-    int LastBottomLine = 0;
-    int LastCaretLine = 0;
-    bool MoveCaretOnVerseChange = true;
+    // Character offset of entry k of the verse line starts: entry 0 is
+    // verse 1's line, entry k the line after verse k; entries past the last
+    // verse are 0.
+    int verseStart(int k) const { return VerseStarts[std::size_t(k)]; }
+    // The position after the chapter's closing line: the end of its text.
+    int chapterEndPos() const { return ChapterEndPos; }
 
     // Ctrl+wheel: every font of the chapter larger (steps > 0) or smaller;
     // the zoom is kept with the appearance settings.
@@ -189,4 +186,14 @@ private:
     int m_jumpDepth = 0;
     QPair<int, int> m_markedVerses{0, 0}; // none while first is 0
     QList<QTextEdit::ExtraSelection> m_wordSelections;
+
+    // The chapter's layout and where the tick last saw the caret and the
+    // view, kept by the chapter load and the tick.
+    std::array<int, MaxVerses + 1> VerseStarts{};
+    int ChapterEndPos = 0;
+    int LastCaretPos = 0;
+    int LastTopLine = 0;
+    int LastBottomLine = 0;
+    int LastCaretLine = 0;
+    bool MoveCaretOnVerseChange = true;
 };

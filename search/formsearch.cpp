@@ -6,7 +6,6 @@
 #include "scripture/bookcatalogue.h"
 #include "scripture/sqltext.h"
 #include "search/keywordmatcher.h"
-#include "search/resultmenu.h"
 #include "search/resultsgrid.h"
 #include "search/searchstatement.h"
 #include "search/versescan.h"
@@ -138,7 +137,7 @@ TFormSearch::TFormSearch(QWidget *parent) : QWidget(parent)
     setFont(designFont);
     resize(kWindowSize);
     createControls();
-    ResultMenu::attach(this);
+    createResultMenu();
     FormCreate();
 }
 

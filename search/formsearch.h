@@ -4,6 +4,7 @@
 #pragma once
 
 #include "scripture/dataset.h"
+#include "scripture/referenceparser.h"
 
 #include <QVector>
 #include <QWidget>
@@ -78,6 +79,9 @@ signals:
     // A result was chosen: a reader at its verse, marked with the keywords
     // as the search matched them. Every request asks for its own reader.
     void OpenBookRequest(const VerseReference &place);
+    // The result menu's "Open in active reader": the result's verse shown in
+    // the reader in use, as a jump it can go back from.
+    void openInActiveReaderRequested(const ReferenceParser::Reference &reference);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -85,6 +89,9 @@ protected:
 
 private:
     void createControls();
+    // The context menu of a result (search/resultmenu.cpp).
+    void createResultMenu();
+    void openInActiveReader();
     void FormCreate();
     void runSearch();
     void setStatusText(const QString &text);

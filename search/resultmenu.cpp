@@ -1,7 +1,7 @@
-#include "resultmenu.h"
-
-#include "app/formmain.h"
+// The context menu of a search result: open it in a new reader, as a
+// double-click does, or in the reader in use.
 #include "search/formsearch.h"
+
 #include "search/resultsgrid.h"
 
 #include <QAction>
@@ -23,41 +23,37 @@ QAction *addItem(QMenu *menu, const Item &item)
     action->setObjectName(QString::fromLatin1(item.name));
     return action;
 }
+} // namespace
 
-void openInActiveReader(TFormSearch *form)
+void TFormSearch::openInActiveReader()
 {
-    const int row = form->SelectedRow;
-    ResultsGrid *grid = form->StringGridResults;
-    TFormMain *main = TFormMain::instance();
-    if (!main || row <= 0 || row >= form->ResultBooks.size() || grid->cell(0, row).isEmpty())
+    const int row = SelectedRow;
+    ResultsGrid *grid = StringGridResults;
+    if (row <= 0 || row >= ResultBooks.size() || grid->cell(0, row).isEmpty())
         return;
     ReferenceParser::Reference reference;
-    reference.Book = form->ResultBooks.at(row);
+    reference.Book = ResultBooks.at(row);
     reference.Chapter = grid->cell(1, row).toInt();
     reference.Verse = grid->cell(2, row).toInt();
     reference.LastVerse = reference.Verse;
-    main->openReference(reference, false);
+    emit openInActiveReaderRequested(reference);
 }
-} // namespace
 
-namespace ResultMenu {
-void attach(TFormSearch *form)
+void TFormSearch::createResultMenu()
 {
-    ResultsGrid *grid = form->StringGridResults;
-    auto *menu = new QMenu(form);
+    ResultsGrid *grid = StringGridResults;
+    auto *menu = new QMenu(this);
     menu->setObjectName(QStringLiteral("ResultPopupMenu"));
-    QObject::connect(addItem(menu, kOpenInNewReader), &QAction::triggered, form,
-                     &TFormSearch::StringGridResultsDblClick);
-    QObject::connect(addItem(menu, kOpenInActiveReader), &QAction::triggered, form,
-                     [form] { openInActiveReader(form); });
+    connect(addItem(menu, kOpenInNewReader), &QAction::triggered, this,
+            &TFormSearch::StringGridResultsDblClick);
+    connect(addItem(menu, kOpenInActiveReader), &QAction::triggered, this,
+            &TFormSearch::openInActiveReader);
     grid->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(grid, &QWidget::customContextMenuRequested, form,
-                     [grid, menu](const QPoint &at) {
-                         // The menu acts on the result it was opened over.
-                         const QModelIndex index = grid->indexAt(at);
-                         if (index.isValid())
-                             grid->setCurrentIndex(index);
-                         menu->popup(grid->viewport()->mapToGlobal(at));
-                     });
+    connect(grid, &QWidget::customContextMenuRequested, this, [grid, menu](const QPoint &at) {
+        // The menu acts on the result it was opened over.
+        const QModelIndex index = grid->indexAt(at);
+        if (index.isValid())
+            grid->setCurrentIndex(index);
+        menu->popup(grid->viewport()->mapToGlobal(at));
+    });
 }
-} // namespace ResultMenu

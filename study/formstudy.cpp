@@ -3,7 +3,6 @@
 #include "app/application.h"
 #include "app/busycursor.h"
 #include "app/pendingreference.h"
-#include "study/studycommands.h"
 #include "study/studyexchange.h"
 
 #include <QComboBox>
@@ -341,7 +340,7 @@ void TFormStudy::ButtonRenameClick()
 void TFormStudy::ButtonNoteClick()
 {
     if (const std::optional<Study::Entry> entry = currentEntry())
-        ErrorReport::guard([&] { StudyCommands::openNote(entry->place); });
+        ErrorReport::guard([&] { emit openNoteRequested(entry->place); });
 }
 
 void TFormStudy::ButtonDeleteClick()

@@ -84,6 +84,10 @@ public slots:
     void exportTo(const QString &fileName);
     void importFrom(const QString &fileName);
 
+signals:
+    // The note of an entry, asked for with the Note button.
+    void openNoteRequested(const VerseReference &place);
+
 private:
     void createControls();
     void updateCount();

@@ -144,7 +144,7 @@ void ReaderMarks::applyHighlights()
     const int count = VerseCopy::verseCount(*m_reader);
     const QColor text = area->palette().color(QPalette::Text);
     for (int verse = 1; verse <= count; ++verse) {
-        const QTextBlock block = document->findBlock(m_reader->VerseStarts[verse - 1]);
+        const QTextBlock block = document->findBlock(m_reader->verseStart(verse - 1));
         const int colour = m_marks.value(verse).highlight;
         const QColor shade = highlightColour(colour, text);
         // The number keeps its own look; the highlight lies behind the text.
@@ -189,7 +189,7 @@ bool ReaderMarks::eventFilter(QObject *watched, QEvent *event)
         const int verse =
             VerseCopy::verseAt(*m_reader, area->cursorForPosition(help->pos()).position());
         QTextCursor start(area->document());
-        start.setPosition(verse > 0 ? m_reader->VerseStarts[verse - 1] : 0);
+        start.setPosition(verse > 0 ? m_reader->verseStart(verse - 1) : 0);
         const QString text = verse > 0 ? describe(m_marks.value(verse)) : QString();
         if (!text.isEmpty() && help->pos().x() < area->cursorRect(start).left()) {
             QToolTip::showText(help->globalPos(), text, area->viewport());
@@ -227,7 +227,7 @@ void ReaderMarks::paintMarks()
         if (verse < 1 || verse > count || (!it->bookmarked && it->note.isEmpty()))
             continue;
         QTextCursor cursor(area->document());
-        cursor.setPosition(m_reader->VerseStarts[verse - 1]);
+        cursor.setPosition(m_reader->verseStart(verse - 1));
         const QRect line = area->cursorRect(cursor);
         if (line.bottom() < 0 || line.top() > area->viewport()->height())
             continue;

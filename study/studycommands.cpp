@@ -1,7 +1,7 @@
 #include "studycommands.h"
 
 #include "app/application.h"
-#include "app/formmain.h"
+#include "app/clientarea.h"
 #include "app/programfolder.h"
 #include "reader/formbook.h"
 #include "study/formnote.h"
@@ -15,8 +15,6 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QInputDialog>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMimeData>
 #include <QPainter>
@@ -57,8 +55,6 @@ const char *const kHighlightMenuCaption = "&Highlight";
 const QRect kReaderButton(489, 1, 78, 50);
 const char *const kReaderButtonCaption = "Bookmark";
 
-StudyCommands *g_commands = nullptr;
-
 QIcon bookmarkGlyph()
 {
     QPixmap pixmap(32, 32);
@@ -77,11 +73,10 @@ QIcon bookmarkGlyph()
 }
 } // namespace
 
-StudyCommands::StudyCommands(TFormMain *main)
-    : QObject(main), m_main(main), m_store(new StudyStore(this))
+StudyCommands::StudyCommands(QWidget *main, ClientArea *area)
+    : QObject(main), m_main(main), m_area(area), m_store(new StudyStore(this))
 {
     setObjectName(QStringLiteral("StudyCommands"));
-    g_commands = this;
     const QString folder = ProgramFolder::dataPath();
     try {
         if (folder.isEmpty())
@@ -96,22 +91,18 @@ StudyCommands::StudyCommands(TFormMain *main)
     }
 }
 
-StudyCommands::~StudyCommands()
-{
-    if (g_commands == this)
-        g_commands = nullptr;
-}
+StudyCommands::~StudyCommands() = default;
 
-StudyCommands *StudyCommands::install(TFormMain *main)
+StudyCommands *StudyCommands::install(QWidget *main, ClientArea *area)
 {
-    auto *commands = new StudyCommands(main);
+    auto *commands = new StudyCommands(main, area);
     commands->createActions();
     return commands;
 }
 
-StudyCommands *StudyCommands::instance()
+TFormBook *StudyCommands::activeReader() const
 {
-    return g_commands;
+    return qobject_cast<TFormBook *>(m_area->activeChild());
 }
 
 void StudyCommands::createActions()
@@ -158,15 +149,14 @@ void StudyCommands::createActions()
 
 void StudyCommands::attachReader(TFormBook *reader)
 {
-    StudyCommands *commands = g_commands;
-    if (!commands || !commands->m_store->isOpen())
+    if (!m_store->isOpen())
         return;
-    new ReaderMarks(reader, commands->m_store);
+    new ReaderMarks(reader, m_store);
     reader->RxPopupMenu1->addSeparator();
-    reader->RxPopupMenu1->addAction(commands->BookmarkVerse1);
-    reader->RxPopupMenu1->addAction(commands->NoteonVerse1);
-    reader->RxPopupMenu1->addMenu(commands->Highlight1);
-    reader->RxPopupMenu1->addAction(commands->CopyVerse1);
+    reader->RxPopupMenu1->addAction(BookmarkVerse1);
+    reader->RxPopupMenu1->addAction(NoteonVerse1);
+    reader->RxPopupMenu1->addMenu(Highlight1);
+    reader->RxPopupMenu1->addAction(CopyVerse1);
     if (auto *strip = reader->findChild<QWidget *>(QStringLiteral("PanelButtons"))) {
         auto *button = new QToolButton(strip);
         button->setObjectName(QStringLiteral("RxSpeedButtonBookmark"));
@@ -178,10 +168,9 @@ void StudyCommands::attachReader(TFormBook *reader)
         button->setAutoRaise(true);
         button->setFocusPolicy(Qt::NoFocus);
         button->setGeometry(kReaderButton);
-        connect(button, &QToolButton::clicked, commands, [commands, reader] {
-            commands->m_main->mdiArea()->setActiveSubWindow(
-                qobject_cast<QMdiSubWindow *>(reader->parentWidget()));
-            commands->BookmarkVerse1Click();
+        connect(button, &QToolButton::clicked, this, [this, reader] {
+            m_area->activate(reader);
+            BookmarkVerse1Click();
         });
     }
 }
@@ -196,7 +185,7 @@ bool StudyCommands::storeReady()
 
 void StudyCommands::BookmarkVerse1Click()
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader || !storeReady())
         return;
     const int verse = VerseCopy::caretVerse(*reader);
@@ -224,25 +213,23 @@ void StudyCommands::BookmarkVerse1Click()
 
 void StudyCommands::openNote(const VerseReference &place)
 {
-    StudyCommands *commands = g_commands;
-    if (!commands || !commands->storeReady())
+    if (!storeReady())
         return;
-    for (QMdiSubWindow *window : commands->m_main->mdiArea()->subWindowList()) {
-        auto *note = qobject_cast<TFormNote *>(window->widget());
-        if (note && Study::keyOf(note->place()) == Study::keyOf(place)) {
-            commands->m_main->mdiArea()->setActiveSubWindow(window);
-            note->MemoNote->setFocus();
-            return;
-        }
+    if (auto *open = m_area->find<TFormNote>([&place](const TFormNote *note) {
+            return Study::keyOf(note->place()) == Study::keyOf(place);
+        })) {
+        m_area->activate(open);
+        open->MemoNote->setFocus();
+        return;
     }
-    auto *note = new TFormNote(commands->m_store, place);
-    commands->m_main->openChild(note);
+    auto *note = new TFormNote(m_store, place);
+    m_area->openChild(note);
     note->MemoNote->setFocus();
 }
 
 void StudyCommands::NoteonVerse1Click()
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader)
         return;
     const int verse = VerseCopy::caretVerse(*reader);
@@ -253,7 +240,7 @@ void StudyCommands::NoteonVerse1Click()
 
 void StudyCommands::highlightClick(int colour)
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader || !storeReady())
         return;
     int first = 0;
@@ -274,7 +261,7 @@ void StudyCommands::highlightClick(int colour)
 
 void StudyCommands::CopyVerse1Click()
 {
-    TFormBook *reader = m_main->activeReader();
+    TFormBook *reader = activeReader();
     if (!reader)
         return;
     const int verse = VerseCopy::caretVerse(*reader);
@@ -286,26 +273,27 @@ void StudyCommands::BookmarksandNotes1Click()
 {
     if (!storeReady())
         return;
-    for (QMdiSubWindow *window : m_main->mdiArea()->subWindowList()) {
-        if (qobject_cast<TFormStudy *>(window->widget())) {
-            m_main->mdiArea()->setActiveSubWindow(window);
-            return;
-        }
+    if (auto *list = m_area->find<TFormStudy>([](const TFormStudy *) { return true; })) {
+        m_area->activate(list);
+        return;
     }
-    m_main->openChild(new TFormStudy(m_store));
+    auto *list = new TFormStudy(m_store);
+    // A note asked for in the list opens as the Edit menu's command opens it.
+    connect(list, &TFormStudy::openNoteRequested, this, &StudyCommands::openNote);
+    m_area->openChild(list);
 }
 
 // Both go through the list window, which then shows what was imported.
 void StudyCommands::ExportStudy1Click()
 {
     BookmarksandNotes1Click();
-    if (auto *list = qobject_cast<TFormStudy *>(m_main->activeChild()))
+    if (auto *list = qobject_cast<TFormStudy *>(m_area->activeChild()))
         list->ButtonExportClick();
 }
 
 void StudyCommands::ImportStudy1Click()
 {
     BookmarksandNotes1Click();
-    if (auto *list = qobject_cast<TFormStudy *>(m_main->activeChild()))
+    if (auto *list = qobject_cast<TFormStudy *>(m_area->activeChild()))
         list->ButtonImportClick();
 }

@@ -8,26 +8,23 @@
 
 #include <QObject>
 
+class ClientArea;
 class QAction;
 class QMenu;
 class QWidget;
 class StudyStore;
 class TFormBook;
-class TFormMain;
 
 class StudyCommands : public QObject
 {
     Q_OBJECT
 public:
-    // Creates the store, the commands and the menu of the main window.
-    static StudyCommands *install(TFormMain *main);
+    // Creates the store, the commands and the menu of the main window, whose
+    // client area the note and list windows open in.
+    static StudyCommands *install(QWidget *main, ClientArea *area);
     ~StudyCommands() override;
-    // Gives a new reader the commands and the marks (nothing without a main
-    // window).
-    static void attachReader(TFormBook *reader);
-    static StudyCommands *instance();
-    // Opens the note window of a verse, or brings its open one forward.
-    static void openNote(const VerseReference &place);
+    // Gives a new reader the commands and the marks.
+    void attachReader(TFormBook *reader);
 
     StudyStore *store() const { return m_store; }
     // The text of a failed opening of the store; empty when it is open.
@@ -43,6 +40,8 @@ public:
     QAction *ImportStudy1 = nullptr;
 
 public slots:
+    // Opens the note window of a verse, or brings its open one forward.
+    void openNote(const VerseReference &place);
     void BookmarkVerse1Click();
     void NoteonVerse1Click();
     void highlightClick(int colour);
@@ -52,11 +51,14 @@ public slots:
     void ImportStudy1Click();
 
 private:
-    explicit StudyCommands(TFormMain *main);
+    StudyCommands(QWidget *main, ClientArea *area);
     void createActions();
     bool storeReady();
+    // The reader in front, or null.
+    TFormBook *activeReader() const;
 
-    TFormMain *m_main;
+    QWidget *m_main;
+    ClientArea *m_area;
     StudyStore *m_store;
     QString m_openError;
 };

@@ -18,8 +18,8 @@ const char *const kVersion = "KJV";
 // The verse's own text starts after its number and the gap.
 int textStart(const TFormBook &reader, int verse)
 {
-    const int start = reader.VerseStarts[verse - 1];
-    const int end = reader.VerseStarts[verse] - 1;
+    const int start = reader.verseStart(verse - 1);
+    const int end = reader.verseStart(verse) - 1;
     const QString line = reader.RxRichEdit1->document()->findBlock(start).text();
     static const QRegularExpression number(QStringLiteral("^\\d+\\s*"));
     const QRegularExpressionMatch match = number.match(line);
@@ -31,7 +31,7 @@ namespace VerseCopy {
 int verseCount(const TFormBook &reader)
 {
     int count = 0;
-    while (count < TFormBook::MaxVerses && reader.VerseStarts[count + 1] > 0)
+    while (count < TFormBook::MaxVerses && reader.verseStart(count + 1) > 0)
         ++count;
     return count;
 }
@@ -39,10 +39,10 @@ int verseCount(const TFormBook &reader)
 int verseAt(const TFormBook &reader, int position)
 {
     const int count = verseCount(reader);
-    if (count == 0 || position < reader.VerseStarts[0])
+    if (count == 0 || position < reader.verseStart(0))
         return 0;
     for (int k = 1; k <= count; ++k) {
-        if (position < reader.VerseStarts[k])
+        if (position < reader.verseStart(k))
             return k;
     }
     return 0;
@@ -54,7 +54,7 @@ int caretVerse(const TFormBook &reader)
     if (count == 0)
         return 0;
     const int position = reader.RxRichEdit1->textCursor().selectionStart();
-    if (position < reader.VerseStarts[0])
+    if (position < reader.verseStart(0))
         return 1;
     const int verse = verseAt(reader, position);
     return verse > 0 ? verse : count;
@@ -89,14 +89,14 @@ QMimeData *mimeData(const TFormBook &reader, int first, int last)
     QStringList lines;
     for (int verse = first; verse <= last; ++verse) {
         QTextCursor range(const_cast<QTextDocument *>(source));
-        range.setPosition(reader.VerseStarts[verse - 1]);
-        range.setPosition(reader.VerseStarts[verse] - 1, QTextCursor::KeepAnchor);
+        range.setPosition(reader.verseStart(verse - 1));
+        range.setPosition(reader.verseStart(verse) - 1, QTextCursor::KeepAnchor);
         out.insertFragment(range.selection());
         out.insertBlock();
         lines.append(QStringLiteral("%1 %2").arg(verse).arg(
-            source->findBlock(reader.VerseStarts[verse - 1])
+            source->findBlock(reader.verseStart(verse - 1))
                 .text()
-                .mid(textStart(reader, verse) - reader.VerseStarts[verse - 1])));
+                .mid(textStart(reader, verse) - reader.verseStart(verse - 1))));
     }
     const QString cited = reference(reader.ComboBoxBook->currentText(),
                                     reader.ComboBoxChapter->currentIndex() + 1, first, last);
@@ -120,8 +120,8 @@ QMimeData *forSelection(const QWidget *area, const QTextCursor &selection)
     if (!reader || !selection.hasSelection() || verseCount(*reader) == 0)
         return nullptr;
     const int count = verseCount(*reader);
-    if (selection.selectionStart() < reader->VerseStarts[0] ||
-        selection.selectionEnd() > reader->VerseStarts[count])
+    if (selection.selectionStart() < reader->verseStart(0) ||
+        selection.selectionEnd() > reader->verseStart(count))
         return nullptr;
     int first = 0;
     int last = 0;
@@ -131,7 +131,7 @@ QMimeData *forSelection(const QWidget *area, const QTextCursor &selection)
     // Words picked out of one verse copy as they are, for a search box or
     // a quotation of one's own.
     if (first == last && (selection.selectionStart() > textStart(*reader, first) ||
-                          selection.selectionEnd() < reader->VerseStarts[first] - 1))
+                          selection.selectionEnd() < reader->verseStart(first) - 1))
         return nullptr;
     return mimeData(*reader, first, last);
 }

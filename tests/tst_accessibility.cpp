@@ -194,11 +194,11 @@ void AccessibilityTest::everyControlIsNamed()
         owned = std::make_unique<TFormebd>();
         root = owned.get();
     } else if (window == QLatin1String("study")) {
-        StudyCommands::instance()->store()->setBookmark({43, 3, 16}, QStringLiteral("gospel"));
-        owned = std::make_unique<TFormStudy>(StudyCommands::instance()->store());
+        m_main->studyCommands()->store()->setBookmark({43, 3, 16}, QStringLiteral("gospel"));
+        owned = std::make_unique<TFormStudy>(m_main->studyCommands()->store());
         root = owned.get();
     } else if (window == QLatin1String("note")) {
-        owned = std::make_unique<TFormNote>(StudyCommands::instance()->store(),
+        owned = std::make_unique<TFormNote>(m_main->studyCommands()->store(),
                                             VerseReference{43, 3, 16});
         root = owned.get();
     } else if (window == QLatin1String("document")) {

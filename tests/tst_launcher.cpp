@@ -7,6 +7,7 @@
 #include "app/programfolder.h"
 #include "app/referenceurl.h"
 #include "app/singleinstance.h"
+#include "dictionary/formebd.h"
 #include "documents/formdocument.h"
 #include "reader/formbook.h"
 #include "support/sandbox.h"
@@ -29,6 +30,8 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QtTest>
+
+#include <optional>
 
 #include <sys/stat.h>
 
@@ -144,6 +147,8 @@ private slots:
 
     void readerCommentaries();
     void readerWithoutCatalogueRow();
+    void childWindowsAskForTheirDocuments_data();
+    void childWindowsAskForTheirDocuments();
 
     void viewerStartedWithOneArgument();
     void viewerChangeTakesEffectAtOnce();
@@ -367,6 +372,68 @@ void TestLauncher::readerWithoutCatalogueRow()
     delete reader->parentWidget();
 }
 
+// The windows below the main window ask it for their documents: the viewer
+// in force shows them, and the built-in window opens in its client area.
+void TestLauncher::childWindowsAskForTheirDocuments_data()
+{
+    QTest::addColumn<QString>("from");
+    QTest::addColumn<QString>("viewer");
+    QTest::newRow("reader's commentary, built-in") << "commentary"
+                                                   << "<built-in>";
+    QTest::newRow("reader's commentary, a program") << "commentary"
+                                                    << "my-viewer";
+    QTest::newRow("dictionary of the menu") << "dictionary"
+                                            << "my-viewer";
+    QTest::newRow("dictionary of a reader") << "reader's dictionary"
+                                            << "my-viewer";
+}
+
+void TestLauncher::childWindowsAskForTheirDocuments()
+{
+    QFETCH(QString, from);
+    QFETCH(QString, viewer);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    QVERIFY(writeFile(sandbox.path() + QStringLiteral("mhc/john.htm"),
+                      "<html><body><h2 id=\"3\">Chapter 3</h2></body></html>"));
+    TFormMain main;
+    quieten(main);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.edithtmlviewer->setText(viewer);
+    main.Open1Click(VerseReference{43, 3, 16});
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    std::optional<LaunchRecorder> recorder;
+    if (viewer != DocumentLauncher::builtInSetting())
+        recorder.emplace();
+    if (from == QLatin1String("commentary")) {
+        reader->RxSpeedButtonMHCClick();
+    } else {
+        if (from == QLatin1String("dictionary"))
+            main.EastonsBibleDictionary1Click();
+        else
+            reader->LookUpWord1Click();
+        auto *dictionary = qobject_cast<TFormebd *>(main.activeChild());
+        QVERIFY(dictionary);
+        dictionary->Edit1->setText(QStringLiteral("abi"));
+        dictionary->RxDBLookupList1DblClick();
+    }
+    if (recorder) {
+        QCOMPARE(recorder->launches.size(), 1);
+        QCOMPARE(recorder->launches[0].program, viewer);
+        QVERIFY2(recorder->launches[0].address.contains(
+                     from == QLatin1String("commentary") ? "/mhc/john.htm#3" : "/ebd/"),
+                 qPrintable(recorder->launches[0].address));
+        return;
+    }
+    TFormDocument *window =
+        TFormDocument::windowOf(TFormDocument::Kind::Commentary, main.clientArea());
+    QVERIFY(window);
+    QCOMPARE(main.activeChild(), window);
+    QCOMPARE(window->BrowserDocument->source().fileName(), QStringLiteral("john.htm"));
+}
+
 void TestLauncher::viewerStartedWithOneArgument()
 {
     Sandbox sandbox;
@@ -475,7 +542,7 @@ void TestLauncher::launchPaths()
     }
     main.edithtmlviewer->setText(viewer);
     MessageCatcher catcher;
-    const auto result = DocumentLauncher::open(page);
+    const auto result = main.openDocument(page);
     DocumentLauncher::setDesktopOpenerForTesting(nullptr);
 
     QCOMPARE(int(result), outcome);
@@ -489,7 +556,7 @@ void TestLauncher::launchPaths()
         QVERIFY2(catcher.text.startsWith(message + page), qPrintable(catcher.text));
         QVERIFY(catcher.text.contains(QStringLiteral("Kelvaro's own document window")));
     }
-    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Help);
+    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Help, main.clientArea());
     if (outcome == int(DocumentLauncher::Outcome::DesktopHandler)) {
         QVERIFY(!window);
     } else {
@@ -550,17 +617,19 @@ void TestLauncher::builtInWindowPerKind()
     main.show();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
-    DocumentLauncher::open(folder + "ebd/one.htm");
-    DocumentLauncher::open(folder + "mhc/john.htm#3");
-    DocumentLauncher::open(folder + "help/index.htm");
-    DocumentLauncher::open(folder + "ebd/two.htm");
+    main.openDocument(folder + "ebd/one.htm");
+    main.openDocument(folder + "mhc/john.htm#3");
+    main.openDocument(folder + "help/index.htm");
+    main.openDocument(folder + "ebd/two.htm");
     QCOMPARE(main.mdiArea()->subWindowList().size(), 3);
-    TFormDocument *dictionary = TFormDocument::windowOf(TFormDocument::Kind::Dictionary);
+    TFormDocument *dictionary =
+        TFormDocument::windowOf(TFormDocument::Kind::Dictionary, main.clientArea());
     QVERIFY(dictionary);
     QCOMPARE(main.activeChild(), dictionary);
     QCOMPARE(dictionary->windowTitle(), QStringLiteral("Easton's Bible Dictionary - Two"));
     QTextBrowser *commentary =
-        TFormDocument::windowOf(TFormDocument::Kind::Commentary)->BrowserDocument;
+        TFormDocument::windowOf(TFormDocument::Kind::Commentary, main.clientArea())
+            ->BrowserDocument;
     QCOMPARE(commentary->source().fragment(), QStringLiteral("3"));
     QTRY_VERIFY(commentary->verticalScrollBar()->value() > 0);
     // The "Print Chapter" of the main menu is for readers.
@@ -622,8 +691,9 @@ void TestLauncher::verseLinkOpensReader()
     quieten(main);
     main.show();
     main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
-    DocumentLauncher::open(sandbox.path() + QStringLiteral("ebd/abdi.htm"));
-    TFormDocument *window = TFormDocument::windowOf(TFormDocument::Kind::Dictionary);
+    main.openDocument(sandbox.path() + QStringLiteral("ebd/abdi.htm"));
+    TFormDocument *window =
+        TFormDocument::windowOf(TFormDocument::Kind::Dictionary, main.clientArea());
     QVERIFY(window);
     QTextBrowser *browser = window->BrowserDocument;
     browser->setFocus();
@@ -660,12 +730,12 @@ void TestLauncher::unreadableDocumentsAreReported()
     main.edithtmlviewer->setText(DocumentLauncher::builtInSetting());
     {
         MessageCatcher catcher;
-        DocumentLauncher::open(fifo);
+        main.openDocument(fifo);
         QCOMPARE(catcher.text, fifo + QStringLiteral(" is not a document file."));
     }
     {
         MessageCatcher catcher;
-        DocumentLauncher::open(sandbox.filePath(QStringLiteral("ebd/none.htm")));
+        main.openDocument(sandbox.filePath(QStringLiteral("ebd/none.htm")));
         QCOMPARE(catcher.text, QStringLiteral("The file ") +
                                    sandbox.filePath(QStringLiteral("ebd/none.htm")) +
                                    QStringLiteral(" does not exist."));

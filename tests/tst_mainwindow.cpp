@@ -492,8 +492,8 @@ void MainWindowTest::readerShortcutsReachTheReader()
     QVERIFY(reader);
     reader->RxRichEdit1->setFocus();
     QTextCursor cursor(reader->RxRichEdit1->document());
-    cursor.setPosition(reader->VerseStarts[0] + 4);
-    cursor.setPosition(reader->VerseStarts[0] + 6, QTextCursor::KeepAnchor);
+    cursor.setPosition(reader->verseStart(0) + 4);
+    cursor.setPosition(reader->verseStart(0) + 6, QTextCursor::KeepAnchor);
     reader->RxRichEdit1->setTextCursor(cursor);
 
     // Ctrl+C in the text area copies once, whichever of the two copy

@@ -953,8 +953,8 @@ void TestOutput::printsTheSelectedVersesOnly()
     TFormBook *reader = main.activeReader();
     QVERIFY(reader);
     QTextCursor selection(reader->RxRichEdit1->document());
-    selection.setPosition(reader->VerseStarts[8] + 10);
-    selection.setPosition(reader->VerseStarts[15] + 5, QTextCursor::KeepAnchor);
+    selection.setPosition(reader->verseStart(8) + 10);
+    selection.setPosition(reader->verseStart(15) + 5, QTextCursor::KeepAnchor);
     reader->RxRichEdit1->setTextCursor(selection);
     const QString pdf = sandbox.filePath(QStringLiteral("part.pdf"));
 

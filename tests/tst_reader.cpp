@@ -215,14 +215,14 @@ void ReaderTest::recordsVersePositions()
     auto reader = openReader(19, 119, 1);
     const int n = 176;
     for (int k = 0; k < n; ++k)
-        QCOMPARE(reader->VerseStarts[k], blockAt(*reader, k + 2).position());
-    QCOMPARE(reader->VerseStarts[n], blockAt(*reader, n + 2).position());
+        QCOMPARE(reader->verseStart(k), blockAt(*reader, k + 2).position());
+    QCOMPARE(reader->verseStart(n), blockAt(*reader, n + 2).position());
 
     auto john = openReader(43, 3, 1);
-    QCOMPARE(john->VerseStarts[36], blockAt(*john, 38).position());
+    QCOMPARE(john->verseStart(36), blockAt(*john, 38).position());
     for (int k = 37; k <= TFormBook::MaxVerses; ++k)
-        QCOMPARE(john->VerseStarts[k], 0);
-    QCOMPARE(john->ChapterEndPos, john->RxRichEdit1->document()->characterCount() - 1);
+        QCOMPARE(john->verseStart(k), 0);
+    QCOMPARE(john->chapterEndPos(), john->RxRichEdit1->document()->characterCount() - 1);
     QCOMPARE(john->RxRichEdit1->textCursor().position(), 0);
     QVERIFY(!john->RxRichEdit1->textCursor().hasSelection());
 }
@@ -231,7 +231,7 @@ void ReaderTest::opensAtThePlaceItIsGiven()
 {
     auto first = openReader(43, 3, 16);
     QCOMPARE(first->windowTitle(), QStringLiteral("John 3:16"));
-    QCOMPARE(first->RxRichEdit1->textCursor().position(), first->VerseStarts[15]);
+    QCOMPARE(first->RxRichEdit1->textCursor().position(), first->verseStart(15));
 
     auto second = openReader(1, 1, 1);
     QCOMPARE(second->windowTitle(), QStringLiteral("Genesis 1:1"));
@@ -245,7 +245,7 @@ void ReaderTest::stepsAcrossBookBoundaries()
     reader->RxSpeedButtonPrevClick();
     QCOMPARE(reader->ComboBoxBook->currentText(), QStringLiteral("Genesis"));
     QCOMPARE(reader->ComboBoxChapter->currentText(), QStringLiteral("50"));
-    QCOMPARE(reader->RxRichEdit1->textCursor().position(), reader->ChapterEndPos);
+    QCOMPARE(reader->RxRichEdit1->textCursor().position(), reader->chapterEndPos());
     reader->Timer1Timer();
     QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("26"));
     QCOMPARE(reader->windowTitle(), QStringLiteral("Genesis 50:26"));
@@ -327,18 +327,18 @@ void ReaderTest::tickFollowsScrolling()
     QVERIFY(verse > 1);
     QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 119:%1").arg(verse));
     const int caret = reader->RxRichEdit1->textCursor().position();
-    QVERIFY(caret >= reader->VerseStarts[verse - 1] && caret < reader->VerseStarts[verse]);
+    QVERIFY(caret >= reader->verseStart(verse - 1) && caret < reader->verseStart(verse));
 
     // A selection is never moved by the tick.
     QTextCursor selection(reader->RxRichEdit1->document());
-    selection.setPosition(reader->VerseStarts[2]);
-    selection.setPosition(reader->VerseStarts[2] + 5, QTextCursor::KeepAnchor);
+    selection.setPosition(reader->verseStart(2));
+    selection.setPosition(reader->verseStart(2) + 5, QTextCursor::KeepAnchor);
     reader->RxRichEdit1->setTextCursor(selection);
     reader->Timer1Timer();
     bar->setValue(bar->maximum());
     reader->Timer1Timer();
-    QCOMPARE(reader->RxRichEdit1->textCursor().selectionStart(), reader->VerseStarts[2]);
-    QCOMPARE(reader->RxRichEdit1->textCursor().selectionEnd(), reader->VerseStarts[2] + 5);
+    QCOMPARE(reader->RxRichEdit1->textCursor().selectionStart(), reader->verseStart(2));
+    QCOMPARE(reader->RxRichEdit1->textCursor().selectionEnd(), reader->verseStart(2) + 5);
     QCOMPARE(reader->ComboBoxVerse->currentText(), QStringLiteral("3"));
 }
 
@@ -363,9 +363,9 @@ void ReaderTest::resizingKeepsTheVerse()
     reader->resize(591, 416);
     reader->show();
     QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
-    QTRY_COMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->VerseStarts[99]);
+    QTRY_COMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->verseStart(99));
     QTextCursor caret(reader->RxRichEdit1->document());
-    caret.setPosition(reader->VerseStarts[caretVerse - 1]);
+    caret.setPosition(reader->verseStart(caretVerse - 1));
     reader->RxRichEdit1->setTextCursor(caret);
     reader->Timer1Timer();
     const QString caption = QStringLiteral("Psalms 119:%1").arg(caretVerse);
@@ -375,7 +375,7 @@ void ReaderTest::resizingKeepsTheVerse()
         reader->resize(size);
         QCoreApplication::processEvents();
         reader->Timer1Timer();
-        QCOMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->VerseStarts[99]);
+        QCOMPARE(reader->lineStartPosition(reader->firstVisibleLine()), reader->verseStart(99));
         QCOMPARE(reader->windowTitle(), caption);
     }
 }
@@ -418,13 +418,13 @@ void ReaderTest::keysTurnThePageAtTheEdges()
 
     // Down on a verse line only moves the caret.
     QTextCursor cursor(reader->RxRichEdit1->document());
-    cursor.setPosition(reader->VerseStarts[0]);
+    cursor.setPosition(reader->verseStart(0));
     reader->RxRichEdit1->setTextCursor(cursor);
     QTest::keyClick(reader->RxRichEdit1, Qt::Key_Down);
     QCOMPARE(reader->printTitle(), QStringLiteral("John 3"));
 
     // Down on the closing line turns to the next chapter.
-    cursor.setPosition(reader->ChapterEndPos);
+    cursor.setPosition(reader->chapterEndPos());
     reader->RxRichEdit1->setTextCursor(cursor);
     QTest::keyClick(reader->RxRichEdit1, Qt::Key_Down);
     QCOMPARE(reader->printTitle(), QStringLiteral("John 4"));
@@ -479,7 +479,7 @@ void ReaderTest::versePickMovesCaret()
     auto reader = openReader(43, 3, 1);
     reader->ComboBoxVerse->setCurrentIndex(15);
     reader->ComboBoxVerseChange();
-    QCOMPARE(reader->RxRichEdit1->textCursor().position(), reader->VerseStarts[15]);
+    QCOMPARE(reader->RxRichEdit1->textCursor().position(), reader->verseStart(15));
     QCOMPARE(reader->windowTitle(), QStringLiteral("John 3:16"));
     QVERIFY(
         blockAt(*reader, 17).text().startsWith(QStringLiteral("16   For God so loved the world")));
@@ -578,7 +578,7 @@ void ReaderTest::showsThePrintedMarks()
     QVERIFY(title.fontPointSize() < heading.fontPointSize());
     QCOMPARE(blockAt(*psalm, 2).text(), QString());
     const QTextBlock first = blockAt(*psalm, 3);
-    QCOMPARE(psalm->VerseStarts[0], first.position());
+    QCOMPARE(psalm->verseStart(0), first.position());
     const QString line = QStringLiteral("1   The LORD is my shepherd; I shall not want.");
     QCOMPARE(first.text(), line);
     const int is = first.position() + int(line.indexOf(QStringLiteral(" is "))) + 1;
@@ -727,7 +727,7 @@ void ReaderTest::previousChapterShowsNoHalfLine()
         top <= headingTop || top >= headingBottom - 1,
         qPrintable(QStringLiteral("%1 in %2..%3").arg(top).arg(headingTop).arg(headingBottom)));
     // The closing line, where the caret is, still shows.
-    QVERIFY(reader->lineOfPosition(reader->ChapterEndPos) <= reader->bottomVisibleLine());
+    QVERIFY(reader->lineOfPosition(reader->chapterEndPos()) <= reader->bottomVisibleLine());
 }
 
 QTEST_MAIN(ReaderTest)
@@ -803,7 +803,7 @@ void ReaderTest::historyStepsThroughJumps()
             QApplication::sendEvent(viewport, &press);
         } else if (verb == QLatin1String("read")) {
             QTextCursor cursor(reader->RxRichEdit1->document());
-            cursor.setPosition(reader->VerseStarts[words[1].toInt() - 1]);
+            cursor.setPosition(reader->verseStart(words[1].toInt() - 1));
             reader->RxRichEdit1->setTextCursor(cursor);
             reader->Timer1Timer();
         } else {

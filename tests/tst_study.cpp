@@ -29,6 +29,7 @@
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStandardPaths>
@@ -354,7 +355,7 @@ void StudyTest::unusableFileIsNamed()
     TFormBook *reader = openReader(*main, 43, 3, 16);
     QVERIFY(reader);
     DialogAnswer answer;
-    StudyCommands::instance()->BookmarkVerse1->trigger();
+    main->studyCommands()->BookmarkVerse1->trigger();
     QCOMPARE(answer.texts.size(), 1);
     QVERIFY2(answer.texts.first().contains(path), qPrintable(answer.texts.first()));
     QVERIFY(obstacle == QLatin1String("folder") ? QFileInfo(path).isDir()
@@ -538,11 +539,11 @@ void StudyTest::copyGivesVersesWithReference()
     TFormBook *reader = openReader(*main, 43, 3, first);
     QVERIFY(reader);
     if (how == QLatin1String("caret")) {
-        select(reader, reader->VerseStarts[first - 1] + 5, reader->VerseStarts[first - 1] + 5);
+        select(reader, reader->verseStart(first - 1) + 5, reader->verseStart(first - 1) + 5);
         main->findChild<QAction *>(QStringLiteral("CopyVerse1"))->trigger();
     } else {
-        const int from = reader->VerseStarts[first - 1] + (how == QLatin1String("partial") ? 8 : 0);
-        const int to = reader->VerseStarts[last] - (how == QLatin1String("partial") ? 8 : 1);
+        const int from = reader->verseStart(first - 1) + (how == QLatin1String("partial") ? 8 : 0);
+        const int to = reader->verseStart(last) - (how == QLatin1String("partial") ? 8 : 1);
         select(reader, from, to);
         main->Copy1Click();
     }
@@ -573,21 +574,21 @@ void StudyTest::highlightsAndMarksInTheReader()
     auto main = startMainWindow();
     TFormBook *reader = openReader(*main, 43, 3, 16);
     QVERIFY(reader);
-    StudyCommands *commands = StudyCommands::instance();
+    StudyCommands *commands = main->studyCommands();
     QVERIFY(commands);
-    select(reader, reader->VerseStarts[15] + 3, reader->VerseStarts[17] - 5);
+    select(reader, reader->verseStart(15) + 3, reader->verseStart(17) - 5);
     commands->HighlightColour[1]->trigger();
     QCOMPARE(commands->store()->entry({43, 3, 16}).highlight, 1);
     QCOMPARE(commands->store()->entry({43, 3, 17}).highlight, 1);
     QCOMPARE(commands->store()->entry({43, 3, 18}).highlight, 0);
 
     QTextCursor at(reader->RxRichEdit1->document());
-    at.setPosition(reader->VerseStarts[15] + 10);
+    at.setPosition(reader->verseStart(15) + 10);
     QVERIFY(at.charFormat().background().style() != Qt::NoBrush);
-    at.setPosition(reader->VerseStarts[17] + 10);
+    at.setPosition(reader->verseStart(17) + 10);
     QVERIFY(at.charFormat().background().style() == Qt::NoBrush);
 
-    select(reader, reader->VerseStarts[15], reader->VerseStarts[16] - 1);
+    select(reader, reader->verseStart(15), reader->verseStart(16) - 1);
     main->Copy1Click();
     const QMimeData *data = QGuiApplication::clipboard()->mimeData();
     QVERIFY(data->html().contains(QStringLiteral("background-color:#fff176")));
@@ -601,7 +602,7 @@ void StudyTest::highlightsAndMarksInTheReader()
     QVERIFY(rtfFile.readAll().contains("\\chcbpat"));
 
     // Words within one verse copy as they are; Select All the whole chapter.
-    select(reader, reader->VerseStarts[15] + 5, reader->VerseStarts[15] + 12);
+    select(reader, reader->verseStart(15) + 5, reader->verseStart(15) + 12);
     main->Copy1Click();
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("For God"));
     main->SelectAll1Click();
@@ -609,9 +610,9 @@ void StudyTest::highlightsAndMarksInTheReader()
     QVERIFY(QGuiApplication::clipboard()->text().endsWith(QStringLiteral("[End of Chapter]")));
 
     // Removing the highlight takes the background away; the marks are told.
-    select(reader, reader->VerseStarts[15] + 3, reader->VerseStarts[15] + 3);
+    select(reader, reader->verseStart(15) + 3, reader->verseStart(15) + 3);
     commands->HighlightColour[0]->trigger();
-    at.setPosition(reader->VerseStarts[15] + 10);
+    at.setPosition(reader->verseStart(15) + 10);
     QVERIFY(at.charFormat().background().style() == Qt::NoBrush);
     commands->store()->setBookmark({43, 3, 16}, QStringLiteral("gospel"));
     commands->store()->setNote({43, 3, 16}, QStringLiteral("memorise\nthis"));
@@ -630,14 +631,14 @@ void StudyTest::highlightsAndMarksInTheReader()
     commands->store()->setHighlight({{43, 3, 16}}, 4);
     reader->RxSpeedButtonNextClick();
     reader->RxSpeedButtonPrevClick();
-    at.setPosition(reader->VerseStarts[15] + 10);
+    at.setPosition(reader->verseStart(15) + 10);
     QCOMPARE(at.charFormat().background().color(),
              ReaderMarks::highlightColour(4, reader->RxRichEdit1->palette().color(QPalette::Text)));
     reader->RxRichEdit1->viewport()->repaint(); // the margin marks draw without fault
 
     // A right click on a verse makes it the one the context menu acts on.
     QTextCursor verse5(reader->RxRichEdit1->document());
-    verse5.setPosition(reader->VerseStarts[4] + 10);
+    verse5.setPosition(reader->verseStart(4) + 10);
     const QPoint point = reader->RxRichEdit1->cursorRect(verse5).center();
     QTimer::singleShot(300, reader->RxPopupMenu1, [reader] { reader->RxPopupMenu1->close(); });
     QTest::mouseClick(reader->RxRichEdit1->viewport(), Qt::RightButton, {}, point);
@@ -683,9 +684,9 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     TFormBook *reader = openReader(*main, 19, 23, 1);
     QVERIFY(reader);
     QVERIFY(QTest::qWaitForWindowExposed(main.get()));
-    StudyCommands *commands = StudyCommands::instance();
+    StudyCommands *commands = main->studyCommands();
     StudyStore *store = commands->store();
-    select(reader, reader->VerseStarts[3] + 2, reader->VerseStarts[3] + 2);
+    select(reader, reader->verseStart(3) + 2, reader->verseStart(3) + 2);
     {
         DialogAnswer answer(QStringLiteral("valley"));
         QTest::keyClick(reader->RxRichEdit1, Qt::Key_B, Qt::ControlModifier);
@@ -752,6 +753,13 @@ void StudyTest::bookmarkNoteAndListThroughTheWindows()
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("Genesis 1:1"));
     store->setNote({19, 23, 4}, QStringLiteral("changed now"));
     QCOMPARE(list->model()->index(0, 0).data().toString(), QStringLiteral("Psalms 23:4"));
+    // The Note button opens the entry's note in the client area.
+    list->ListEntries->setCurrentIndex(list->model()->index(0, 0));
+    list->ButtonNote->click();
+    note = qobject_cast<TFormNote *>(main->activeChild());
+    QVERIFY(note);
+    QCOMPARE(note->windowTitle(), QStringLiteral("Note: Psalms 23:4"));
+    QCOMPARE(note->MemoNote->toPlainText(), QStringLiteral("changed now"));
 
     // The study windows are not readers of the session.
     main->close();
@@ -775,7 +783,7 @@ void StudyTest::hundredThousandBookmarks()
     // Whole and filtered correctly at this size; how fast is measured by
     // bench/bench_study.
     auto main = startMainWindow();
-    StudyStore *store = StudyCommands::instance()->store();
+    StudyStore *store = main->studyCommands()->store();
     QList<Study::Entry> entries;
     entries.reserve(100000);
     for (int i = 0; entries.size() < 100000; ++i) {
@@ -788,7 +796,7 @@ void StudyTest::hundredThousandBookmarks()
     }
     store->merge(entries);
 
-    StudyCommands::instance()->BookmarksandNotes1->trigger();
+    main->studyCommands()->BookmarksandNotes1->trigger();
     auto *list = qobject_cast<TFormStudy *>(main->activeChild());
     QVERIFY(list);
     QCoreApplication::processEvents();
