@@ -10,6 +10,8 @@ tests/, bench/ and data/ are not product code) and prints:
   source file of the same name taken as one node, as the linker sees them: a
   circle there means no part of it can be built, tested or linked without the
   rest);
+- the core's includes of units outside it (the core: the scripture folder and
+  the units named by KELVARO_CORE_UNITS, built without Qt Widgets);
 - the files over 600 lines;
 - the functions over 80 lines. This part is a heuristic: comments, strings and
   character literals are blanked, then every `{` at namespace level whose
@@ -35,6 +37,21 @@ def product_dirs(root):
     if not match:
         sys.exit("include_graph: KELVARO_SOURCE_DIRS not found in CMakeLists.txt")
     return match.group(1).split()
+
+
+def core_units(root):
+    with open(os.path.join(root, "CMakeLists.txt"), encoding="utf-8") as f:
+        match = re.search(r"set\(KELVARO_CORE_UNITS([^)]*)\)", f.read())
+    return set(match.group(1).split()) if match else set()
+
+
+def print_core_leaks(graph, core):
+    """Includes that leave the core for a unit built above it."""
+    leaks = sorted((node, target) for node, targets in graph.items() if node in core
+                   for target in targets if target not in core)
+    print(f"\nCore includes of units outside the core: {len(leaks)}")
+    for node, target in leaks:
+        print(f"    {node} -> {target}")
 
 
 def product_files(root):
@@ -241,8 +258,10 @@ def main():
     graph = include_graph(root, files)
     print(f"Product files: {len(files)} in {', '.join(product_dirs(root))}")
     print_circles("Include circles between files", graph)
-    print_circles("Include circles between components (header + source of one name)",
-                  component_graph(graph))
+    components = component_graph(graph)
+    print_circles("Include circles between components (header + source of one name)", components)
+    core = core_units(root) | {n for n in components if n.startswith("scripture/")}
+    print_core_leaks(components, core)
 
     lengths = []
     for name in files:

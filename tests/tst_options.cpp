@@ -9,6 +9,7 @@
 #include "options/sampleholders.h"
 #include "reader/chaptermarkup.h"
 #include "reader/formbook.h"
+#include "support/messageanswers.h"
 #include "support/sandbox.h"
 
 #include <QApplication>
@@ -25,6 +26,8 @@
 #include <QSet>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBlock>
@@ -592,6 +595,47 @@ private slots:
         options->show();
         options->ButtonOKClick();
         QTRY_COMPARE(readerPlaces(main), QList<Place>({{1, 1, 1}}));
+        main.close();
+    }
+
+    // OK when the session table refuses the write (a full disk, say): the
+    // readers cannot be stored, so they stay open where they were (none
+    // lost, none doubled) and the person is told which file stood in the way.
+    void okWithTheSessionUnwritableKeepsTheReaders()
+    {
+        Sandbox sandbox;
+        QVERIFY(sandbox.isValid());
+        {
+            std::unique_ptr<QSettings> store(FormStorage::openStore());
+            store->setValue(QStringLiteral("TFormMain/EditFirstTime_Text"), "False");
+        }
+        {
+            // Made before the start: the program holds the table for itself.
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"),
+                                                        QStringLiteral("options-refuser"));
+            db.setDatabaseName(sandbox.filePath(QStringLiteral("settings.db")));
+            QVERIFY(db.open());
+            QSqlQuery query(db);
+            QVERIFY(query.exec(QStringLiteral("CREATE TRIGGER refuse BEFORE INSERT ON db "
+                                              "BEGIN SELECT RAISE(ABORT, 'disk is full'); END")));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("options-refuser"));
+
+        TFormMain main;
+        main.show();
+        QTRY_COMPARE(readerPlaces(main).size(), 1);
+        main.Open1Click(VerseReference{43, 3, 16});
+        const QList<Place> before = readerPlaces(main);
+        MessageAnswers answers;
+        TFormOptions *options = main.FormOptions();
+        options->show();
+        options->SpinEditFontSizetext->setValue(15);
+        options->ButtonOKClick();
+        QTRY_VERIFY(!answers.texts.isEmpty());
+        QVERIFY2(answers.all().contains(QStringLiteral("settings.db")), qPrintable(answers.all()));
+        QVERIFY(!main.TimerStartup->isActive());
+        QCOMPARE(readerPlaces(main), before);
+        QCOMPARE(main.PanelSampleText->fontValue().size(), 15);
         main.close();
     }
 
