@@ -13,16 +13,10 @@
 #include <QStandardPaths>
 
 namespace {
-const char *const kBuiltIn = "<built-in>";
-const char *const kDesktop = "<desktop>";
-// The browser older settings named, which exists only on Windows.
-const char *const kOldDefault = "iexplore.exe";
 // Browsers Debian registers for every desktop, for a desktop without
 // xdg-open.
 const char *const kDesktopBrowsers[] = {"x-www-browser", "sensible-browser"};
 
-const char *const kBuiltInWords = "Kelvaro's own document window";
-const char *const kDesktopWords = "the desktop's default web browser";
 const char *const kProgramFailed =
     "The HTML viewer \"%1\" could not be started to show %2.\n\n"
     "The document is shown in Kelvaro's own document window instead. "
@@ -117,48 +111,6 @@ void showBuiltIn(const QString &fullPath, ClientArea *area)
 } // namespace
 
 namespace DocumentLauncher {
-QString builtInSetting()
-{
-    return QString::fromLatin1(kBuiltIn);
-}
-
-QString desktopSetting()
-{
-    return QString::fromLatin1(kDesktop);
-}
-
-QString defaultSetting()
-{
-    return builtInSetting();
-}
-
-ViewerChoice viewerChoice(const QString &viewerText)
-{
-    const QString program = viewerProgram(viewerText);
-    if (program.isEmpty() || program.compare(builtInSetting(), Qt::CaseInsensitive) == 0 ||
-        QFileInfo(QString(program).replace(QLatin1Char('\\'), QLatin1Char('/')))
-                .fileName()
-                .compare(QLatin1String(kOldDefault), Qt::CaseInsensitive) == 0)
-        return {Viewer::BuiltIn, QString()};
-    if (program.compare(desktopSetting(), Qt::CaseInsensitive) == 0)
-        return {Viewer::Desktop, QString()};
-    return {Viewer::Program, program};
-}
-
-QString describe(const QString &viewerText)
-{
-    const ViewerChoice choice = viewerChoice(viewerText);
-    switch (choice.viewer) {
-    case Viewer::BuiltIn:
-        return QString::fromLatin1(kBuiltInWords);
-    case Viewer::Desktop:
-        return QString::fromLatin1(kDesktopWords);
-    case Viewer::Program:
-        break;
-    }
-    return QLatin1Char('"') + choice.program + QLatin1Char('"');
-}
-
 QString fileAddress(const QString &fullPath)
 {
     const QString path = QDir::fromNativeSeparators(fullPath);
@@ -181,15 +133,6 @@ QUrl fileUrl(const QString &fullPath)
     QUrl url = QUrl::fromLocalFile(path.left(hash));
     url.setFragment(path.mid(hash + 1));
     return url;
-}
-
-QString viewerProgram(const QString &viewerText)
-{
-    QString program = viewerText.trimmed();
-    if (program.size() >= 2 && program.startsWith(QLatin1Char('"')) &&
-        program.endsWith(QLatin1Char('"')))
-        program = program.mid(1, program.size() - 2).trimmed();
-    return program;
 }
 
 Outcome launch(const QString &viewerText, const QString &fullPath, ClientArea *given)

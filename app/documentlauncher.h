@@ -5,6 +5,8 @@
 // in the built-in window instead.
 #pragma once
 
+#include "options/viewersetting.h"
+
 #include <QString>
 #include <QUrl>
 
@@ -13,41 +15,12 @@
 class ClientArea;
 
 namespace DocumentLauncher {
-// The setting's text for the two choices that name no program. Neither can
-// be a program's file name ("<" and ">" are not allowed in one on Windows,
-// and no program is called so elsewhere), so older settings that name a
-// program keep their meaning:
-//   "<built-in>"  the built-in document window (also an empty setting and
-//                 the "iexplore.exe" of older settings, which named a
-//                 browser that Linux does not have)
-//   "<desktop>"   the desktop's default browser (xdg-open, else
-//                 x-www-browser or sensible-browser)
-// Any other text names the viewer program.
-QString builtInSetting();
-QString desktopSetting();
-// What a first run uses.
-QString defaultSetting();
-
-enum class Viewer { BuiltIn, Desktop, Program };
-struct ViewerChoice
-{
-    Viewer viewer = Viewer::BuiltIn;
-    QString program; // Program only
-};
-ViewerChoice viewerChoice(const QString &viewerText);
-// In words, for the first-run notice: "Kelvaro's own document window",
-// "the desktop's default web browser", or the program's name.
-QString describe(const QString &viewerText);
-
 // "file:///" + the full path, with forward slashes and without a doubled
 // leading slash. Spaces and an anchor ("#3") stay as they are.
 QString fileAddress(const QString &fullPath);
 // The address as a URL for the desktop's own handler: the text after the
 // last "#" of the file name is the anchor, unless the whole path names a file.
 QUrl fileUrl(const QString &fullPath);
-// The viewer setting as a program to start: trimmed, surrounding double
-// quotes removed.
-QString viewerProgram(const QString &viewerText);
 
 enum class Outcome { Viewer, DesktopHandler, BuiltIn, FellBack };
 // Shows the document as the viewer setting says. A program is started

@@ -1,7 +1,7 @@
 #include "appearance.h"
 
-#include "app/documentlauncher.h"
 #include "options/storefile.h"
+#include "options/viewersetting.h"
 
 #include <exception>
 
