@@ -4,6 +4,7 @@
 #include "app/formmain.h"
 #include "app/pendingreference.h"
 #include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QRegularExpression>
 #include <QUrl>
@@ -28,13 +29,8 @@ int bookOf(Table &chapters, const QString &abbreviation)
 
 bool verseExists(int book, int chapter, int verse)
 {
-    Table verses(QStringLiteral("Verses.db"));
-    verses.open();
-    verses.setFilter(QStringLiteral("[book] = %1 and [chapter] = %2").arg(book).arg(chapter));
-    if (verses.isEmpty())
-        return false;
-    verses.first();
-    return verse <= verses.fieldByName(QStringLiteral("VerseCount")).asInteger();
+    const std::optional<qint32> verses = ScriptureText().verseCount(book, chapter);
+    return verses && verse <= *verses;
 }
 } // namespace
 

@@ -7,7 +7,7 @@
 #include "app/programfolder.h"
 #include "dictionary/formebd.h"
 #include "options/appearance.h"
-#include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,9 +53,9 @@ void closeChild(QWidget *child)
 void TFormBook::RxSpeedButtonMHCClick()
 {
     reportingFailures(this, [this] {
-        const QString relative =
-            inFolder(kMhcFolder, TableChapters().fieldByName(QStringLiteral("mhcfile")).asString() +
-                                     ComboBoxChapter->currentText());
+        const QString relative = inFolder(
+            kMhcFolder, m_scripture->commentaryFiles(ComboBoxBook->currentIndex() + 1).mhc +
+                            ComboBoxChapter->currentText());
         DocumentLauncher::launch(appearance().edithtmlviewer, ProgramFolder::path() + relative);
     });
 }
@@ -73,7 +73,7 @@ void TFormBook::RxSpeedButtonJFBClick()
         if (QFileInfo::exists(folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbSign))))
             full = folder +
                    inFolder(kJfbFolder,
-                            TableChapters().fieldByName(QStringLiteral("jfbfile")).asString() +
+                            m_scripture->commentaryFiles(ComboBoxBook->currentIndex() + 1).jfb +
                                 ComboBoxChapter->currentText());
         else
             full = folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbMissing));
