@@ -131,7 +131,8 @@ public:
     // The file the table name stands for, as the messages name it.
     QString filePath() const;
 
-    // Filter text as the windows write it: "[book] = 43 and [chapter] = 3".
+    // Filter text in the design's form, "[book] = 43 and [chapter] = 3"
+    // (ScriptureText and selectChapter write it for the windows).
     // Setting it on an open table re-reads the view; the cursor goes first.
     void setFilter(const QString &filter);
     QString filter() const { return m_filter; }

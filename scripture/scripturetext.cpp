@@ -10,6 +10,11 @@ const char *const kCatalogueFile = "Chapters.db";
 const char *const kVerseCountFile = "Verses.db";
 const char *const kAbbreviationIndex = "IDX_BookAbbr";
 
+void selectBook(Table &table, qint32 book)
+{
+    table.setFilter(QStringLiteral("[book] = %1").arg(book));
+}
+
 Table &opened(Table &table)
 {
     table.open();
@@ -64,7 +69,7 @@ Table &ScriptureText::abbreviations()
 std::optional<qint32> ScriptureText::chapterCount(qint32 book)
 {
     Table &table = chapters();
-    table.setFilter(QStringLiteral("[book] = %1").arg(book));
+    selectBook(table, book);
     if (table.isEmpty())
         return std::nullopt;
     table.first();
@@ -103,7 +108,7 @@ QVector<ScriptureText::Verse> ScriptureText::verses(qint32 book, qint32 chapter)
 ScriptureText::CommentaryFiles ScriptureText::commentaryFiles(qint32 book)
 {
     Table &table = chapters();
-    table.setFilter(QStringLiteral("[book] = %1").arg(book));
+    selectBook(table, book);
     if (table.isEmpty())
         throw EngineError(QStringLiteral("%1 has no row for book %2.")
                               .arg(QDir::toNativeSeparators(table.filePath()))
