@@ -384,7 +384,7 @@ void TFormMain::connectChild(QWidget *child)
     // A verse link of a document opens a reader at its verse.
     if (auto *document = qobject_cast<TFormDocument *>(child)) {
         connect(document, &TFormDocument::verseLinkClicked, this, [this](const QString &link) {
-            ReferenceUrl::openInReader(link, TableChapters(), *m_handOff, this);
+            ReferenceUrl::openInReader(link, *m_handOff, this);
         });
     }
     // A definition of the dictionary opens in the viewer in force.

@@ -98,7 +98,6 @@ public:
 
     TFormAbout *FormAbout() const { return m_formAbout; }
     TFormOptions *FormOptions() const { return m_formOptions; }
-    Table &TableChapters() { return *m_tableChapters; }
     Table &TableSettings() { return *m_tableSettings; }
     // Where other windows ask for a reader.
     ReaderHandOff *HandOff() const { return m_handOff; }

@@ -9,6 +9,7 @@
 #include "app/privatefile.h"
 #include "app/programfolder.h"
 #include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -170,9 +171,9 @@ void TFormMain::takeOverParameterFile()
     if (!takeOver.notice.isEmpty())
         ErrorReport::show(takeOver.notice);
 
-    Table &chapters = TableChapters();
+    ScriptureText catalogue;
     int lookups = 0;
-    const auto lookup = [&chapters, &lookups, &takeOver](const QString &token) {
+    const auto lookup = [&catalogue, &lookups, &takeOver](const QString &token) {
         if (lookups == ParameterFile::MaxBookLookupsPerLine) {
             throw LineCapReached{
                 QStringLiteral("A reference list in %1 names more than %2 books; the rest of it "
@@ -181,28 +182,21 @@ void TFormMain::takeOverParameterFile()
                     .arg(ParameterFile::MaxBookLookupsPerLine)};
         }
         ++lookups;
-        chapters.findNearest(token);
-        const qint32 book = chapters.fieldByName(QStringLiteral("Book")).asInteger();
-        // Two books under one abbreviation would make the search land on
-        // either of them in silence.
-        const QString abbreviation = chapters.fieldByName(QStringLiteral("BookAbbr")).asString();
-        if (abbreviation.compare(token, Qt::CaseInsensitive) == 0) {
-            chapters.next();
-            if (!chapters.eof() && chapters.fieldByName(QStringLiteral("BookAbbr"))
-                                           .asString()
-                                           .compare(abbreviation, Qt::CaseInsensitive) == 0) {
-                const qint32 other = chapters.fieldByName(QStringLiteral("Book")).asInteger();
-                if (other != book) {
-                    throw std::runtime_error(
-                        QStringLiteral("The book catalogue %1 is inconsistent: the abbreviation "
-                                       "\"%2\" names both book %3 and book %4.")
-                            .arg(QDir::toNativeSeparators(chapters.filePath()), abbreviation)
-                            .arg(book)
-                            .arg(other)
-                            .toStdString());
-                }
-            }
+        const ScriptureText::NearestBook nearest = catalogue.nearestBook(token);
+        if (nearest.book == 0)
+            throw std::runtime_error(QStringLiteral("The book catalogue %1 is empty.")
+                                         .arg(QDir::toNativeSeparators(catalogue.catalogueFile()))
+                                         .toStdString());
+        if (nearest.otherBook != 0) {
+            throw std::runtime_error(
+                QStringLiteral("The book catalogue %1 is inconsistent: the abbreviation "
+                               "\"%2\" names both book %3 and book %4.")
+                    .arg(QDir::toNativeSeparators(catalogue.catalogueFile()), nearest.abbreviation)
+                    .arg(nearest.book)
+                    .arg(nearest.otherBook)
+                    .toStdString());
         }
+        const qint32 book = nearest.book;
         return book;
     };
     int opened = 0;

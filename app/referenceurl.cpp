@@ -2,7 +2,7 @@
 
 #include "app/application.h"
 #include "app/pendingreference.h"
-#include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QRegularExpression>
 #include <QUrl>
@@ -13,27 +13,20 @@ namespace {
 const char *const kScheme = "kelvaro";
 const char *const kNoVerse = "The link %1 names no verse of the King James Version.";
 
-// The verse a link names as a book number, or 0 when the catalogue has no
-// such abbreviation, or no such chapter and verse.
-int bookOf(Table &chapters, const QString &abbreviation)
+// The book a link's abbreviation names, or 0 when the catalogue has no
+// such abbreviation.
+int bookOf(ScriptureText &scripture, const QString &abbreviation)
 {
-    chapters.findNearest(abbreviation);
-    if (chapters.isEmpty() || chapters.fieldByName(QStringLiteral("BookAbbr"))
-                                      .asString()
-                                      .compare(abbreviation, Qt::CaseInsensitive) != 0)
+    const ScriptureText::NearestBook nearest = scripture.nearestBook(abbreviation);
+    if (nearest.book == 0 || nearest.abbreviation.compare(abbreviation, Qt::CaseInsensitive) != 0)
         return 0;
-    return chapters.fieldByName(QStringLiteral("Book")).asInteger();
+    return nearest.book;
 }
 
-bool verseExists(int book, int chapter, int verse)
+bool verseExists(ScriptureText &scripture, int book, int chapter, int verse)
 {
-    Table verses(QStringLiteral("Verses.db"));
-    verses.open();
-    verses.setFilter(QStringLiteral("[book] = %1 and [chapter] = %2").arg(book).arg(chapter));
-    if (verses.isEmpty())
-        return false;
-    verses.first();
-    return verse <= verses.fieldByName(QStringLiteral("VerseCount")).asInteger();
+    const std::optional<qint32> verses = scripture.verseCount(book, chapter);
+    return verses && verse <= *verses;
 }
 } // namespace
 
@@ -74,14 +67,15 @@ bool parse(const QString &link, Verse *verse)
     return true;
 }
 
-bool openInReader(const QString &link, Table &chapters, ReaderHandOff &handOff, QWidget *parent)
+bool openInReader(const QString &link, ReaderHandOff &handOff, QWidget *parent)
 {
     Verse target;
     int book = 0;
     try {
         if (parse(link, &target)) {
-            book = bookOf(chapters, target.abbreviation);
-            if (book > 0 && !verseExists(book, target.chapter, target.verse))
+            ScriptureText scripture;
+            book = bookOf(scripture, target.abbreviation);
+            if (book > 0 && !verseExists(scripture, book, target.chapter, target.verse))
                 book = 0;
         }
     } catch (const std::exception &error) {

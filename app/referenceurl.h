@@ -8,7 +8,6 @@
 
 class QWidget;
 class ReaderHandOff;
-class Table;
 
 namespace ReferenceUrl {
 // "kelvaro"
@@ -29,8 +28,8 @@ struct Verse
 // "kelvaro:Abbr+C", verse 1) with whole positive numbers.
 bool parse(const QString &link, Verse *verse);
 
-// Asks the hand-off for a reader at the verse a link names (chapters: the
-// book catalogue). A link that names no verse of the Bible is reported by a
-// message over parent naming it; false then.
-bool openInReader(const QString &link, Table &chapters, ReaderHandOff &handOff, QWidget *parent);
+// Asks the hand-off for a reader at the verse a link names, as the book
+// catalogue and the verse counts know it. A link that names no verse of the
+// Bible is reported by a message over parent naming it; false then.
+bool openInReader(const QString &link, ReaderHandOff &handOff, QWidget *parent);
 } // namespace ReferenceUrl

@@ -8,15 +8,12 @@
 #include "app/programfolder.h"
 #include "reader/formbook.h"
 #include "scripture/dataset.h"
+#include "scripture/sessionrows.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFileInfo>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QSqlDatabase>
-#include <QSqlError>
-#include <QSqlQuery>
 
 #include <stdexcept>
 
@@ -28,16 +25,6 @@ bool isSessionWindow(const QMdiSubWindow *window)
     // Only readers are saved and closed: search, dictionary, study and
     // document windows stay, and have no place to be written as.
     return qobject_cast<const TFormBook *>(window->widget()) != nullptr;
-}
-
-// A blank place field names no place, just as an empty text does: the row
-// is passed over rather than opening a reader captioned " :".
-qint32 placeNumber(const Table &table, const char *field)
-{
-    const FieldValue value = table.fieldByName(QString::fromLatin1(field));
-    if (value.isNull())
-        throw EngineError(QStringLiteral("Field '%1' is blank").arg(QLatin1String(field)));
-    return value.asInteger();
 }
 
 // Where a reader stood. A maximized reader is written with its normal
@@ -54,29 +41,23 @@ struct Bounds
 // session without usable sizes, and the reader takes the default place.
 const QSize kSmallestRestoredSize(40, 30);
 
-Bounds storedBounds(const Table &table)
+Bounds storedBounds(const SessionRows::Row &row)
 {
     Bounds bounds;
-    try {
-        const qint64 top = placeNumber(table, "top");
-        const qint64 left = placeNumber(table, "left");
-        qint64 height = placeNumber(table, "height");
-        qint64 width = placeNumber(table, "width");
-        bounds.maximized = height < 0 && width < 0;
-        if (bounds.maximized) {
-            height = -height;
-            width = -width;
-        }
-        // Values far outside any screen are brought into the area later.
-        auto near = [](qint64 value) {
-            return int(qBound(qint64(-100000), value, qint64(100000)));
-        };
-        bounds.rect = QRect(near(left), near(top), near(width), near(height));
-        bounds.usable =
-            width >= kSmallestRestoredSize.width() && height >= kSmallestRestoredSize.height();
-    } catch (const std::exception &) {
-        // No bounds: the default place.
+    if (!row.hasBounds)
+        return bounds; // the default place
+    qint64 height = row.height;
+    qint64 width = row.width;
+    bounds.maximized = height < 0 && width < 0;
+    if (bounds.maximized) {
+        height = -height;
+        width = -width;
     }
+    // Values far outside any screen are brought into the area later.
+    auto near = [](qint64 value) { return int(qBound(qint64(-100000), value, qint64(100000))); };
+    bounds.rect = QRect(near(row.left), near(row.top), near(width), near(height));
+    bounds.usable =
+        width >= kSmallestRestoredSize.width() && height >= kSmallestRestoredSize.height();
     return bounds;
 }
 
@@ -97,29 +78,6 @@ void applyBounds(QMdiArea *area, QMdiSubWindow *window, const Bounds &bounds)
         window->showMaximized();
 }
 
-// A missing session table is created empty with its integer fields, keyed by
-// its order; an existing one is never touched here.
-void createSettingsTableIfMissing(const QDir &folder)
-{
-    for (const QString &entry : folder.entryList(QDir::Files)) {
-        if (entry.compare(QLatin1String(kSettingsFile), Qt::CaseInsensitive) == 0)
-            return;
-    }
-    const QString connection = QStringLiteral("kelvaro-create-settings");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(folder.filePath(QLatin1String(kSettingsFile)));
-        if (db.open()) {
-            QSqlQuery query(db);
-            query.exec(QStringLiteral(
-                "create table db (\"order\" integer primary key, \"book\" integer, "
-                "\"chapter\" integer, \"verse\" integer, \"top\" integer, \"left\" integer, "
-                "\"height\" integer, \"width\" integer)"));
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-}
 } // namespace
 
 void TFormMain::openSettingsTable()
@@ -134,7 +92,7 @@ void TFormMain::openSettingsTable()
         const QString copyError = ProgramFolder::provideDataFile(QLatin1String(kSettingsFile));
         if (!copyError.isEmpty())
             throw std::runtime_error(copyError.toStdString());
-        createSettingsTableIfMissing(QDir(folder));
+        SessionRows::createIfMissing(folder + QLatin1String(kSettingsFile));
         m_tableSettings->open();
     } catch (const std::exception &error) {
         if (!m_startupError.isEmpty())
@@ -164,42 +122,28 @@ void TFormMain::SaveandCloseBooks()
         return;
     }
 
-    if (!m_tableSettings->active())
-        m_tableSettings->open();
+    QList<SessionRows::Row> rows;
+    for (QMdiSubWindow *window : readers) {
+        auto *reader = qobject_cast<TFormBook *>(window->widget());
+        // A maximized reader is kept with the bounds it returns to.
+        const bool maximized = window->isMaximized();
+        if (maximized)
+            window->showNormal();
+        const QRect bounds = window->geometry();
+        const int sign = maximized ? -1 : 1;
+        SessionRows::Row row;
+        row.book = reader ? reader->ComboBoxBook->currentIndex() + 1 : 0;
+        row.chapter = reader ? reader->ComboBoxChapter->currentIndex() + 1 : 0;
+        row.verse = reader ? reader->ComboBoxVerse->currentIndex() + 1 : 0;
+        row.top = bounds.top();
+        row.left = bounds.left();
+        row.height = sign * bounds.height();
+        row.width = sign * bounds.width();
+        rows.append(row);
+    }
     // The old rows are replaced in one transaction: a crash part-way leaves
     // either the old session or the new one.
-    m_tableSettings->beginTransaction();
-    try {
-        m_tableSettings->emptyTable();
-        int order = 0;
-        for (QMdiSubWindow *window : readers) {
-            auto *reader = qobject_cast<TFormBook *>(window->widget());
-            // A maximized reader is kept with the bounds it returns to.
-            const bool maximized = window->isMaximized();
-            if (maximized)
-                window->showNormal();
-            const QRect bounds = window->geometry();
-            const int sign = maximized ? -1 : 1;
-            m_tableSettings->append();
-            m_tableSettings->setField(QStringLiteral("order"), order);
-            m_tableSettings->setField(QStringLiteral("book"),
-                                      reader ? reader->ComboBoxBook->currentIndex() + 1 : 0);
-            m_tableSettings->setField(QStringLiteral("chapter"),
-                                      reader ? reader->ComboBoxChapter->currentIndex() + 1 : 0);
-            m_tableSettings->setField(QStringLiteral("verse"),
-                                      reader ? reader->ComboBoxVerse->currentIndex() + 1 : 0);
-            m_tableSettings->setField(QStringLiteral("top"), bounds.top());
-            m_tableSettings->setField(QStringLiteral("left"), bounds.left());
-            m_tableSettings->setField(QStringLiteral("height"), sign * bounds.height());
-            m_tableSettings->setField(QStringLiteral("width"), sign * bounds.width());
-            m_tableSettings->post();
-            ++order;
-        }
-        m_tableSettings->commit();
-    } catch (...) {
-        m_tableSettings->rollback();
-        throw;
-    }
+    SessionRows::write(*m_tableSettings, rows);
     m_carriedHistories.clear();
     for (QMdiSubWindow *window : readers) {
         auto *reader = qobject_cast<TFormBook *>(window->widget());
@@ -222,52 +166,30 @@ void TFormMain::restoreSession()
             // Reported once at start; the readers still open.
         }
     }
-    struct Place
-    {
-        qint32 book;
-        qint32 chapter;
-        qint32 verse;
-        Bounds bounds;
-    };
-    QList<Place> places;
-    bool tooMany = false;
+    SessionRows::Reading reading;
     if (m_tableSettings->active()) {
         try {
-            m_tableSettings->first();
-            while (!m_tableSettings->eof()) {
-                if (places.size() == MaxRestoredReaders) {
-                    tooMany = true;
-                    break;
-                }
-                try {
-                    places.append({placeNumber(*m_tableSettings, "book"),
-                                   placeNumber(*m_tableSettings, "chapter"),
-                                   placeNumber(*m_tableSettings, "verse"),
-                                   storedBounds(*m_tableSettings)});
-                } catch (const std::exception &) {
-                    // A row that cannot be read is passed over; the others open.
-                }
-                m_tableSettings->next();
-            }
+            reading = SessionRows::read(*m_tableSettings, MaxRestoredReaders);
         } catch (const std::exception &error) {
             m_keepStoredSession = true;
             ErrorReport::show(error);
-            places.clear();
+            reading = SessionRows::Reading();
         }
     } else {
         m_keepStoredSession = true;
     }
+    const QList<SessionRows::Row> &places = reading.rows;
 
     // A table the readers need that fails fails every reader alike: it is
     // told once.
     QString failure;
     int opened = 0;
     for (int index = 0; index < places.size(); ++index) {
-        const Place &place = places.at(index);
+        const SessionRows::Row &place = places.at(index);
         try {
             openAt(place.book, place.chapter, place.verse);
             if (QMdiSubWindow *window = m_mdiArea->currentSubWindow()) {
-                applyBounds(m_mdiArea, window, place.bounds);
+                applyBounds(m_mdiArea, window, storedBounds(place));
                 auto *reader = qobject_cast<TFormBook *>(window->widget());
                 if (reader && index < m_carriedHistories.size())
                     reader->setHistory(m_carriedHistories.at(index));
@@ -287,7 +209,14 @@ void TFormMain::restoreSession()
             return;
         }
     }
-    if (tooMany)
+    if (reading.unreadable > 0)
+        ErrorReport::show(
+            QStringLiteral("The session table %1 has %2 row(s) whose place cannot be read; they "
+                           "were passed over and the other readers opened.\n\n%3")
+                .arg(QDir::toNativeSeparators(m_tableSettings->filePath()))
+                .arg(reading.unreadable)
+                .arg(reading.firstProblem));
+    if (reading.tooMany)
         ErrorReport::information(
             this, QStringLiteral("The session table %1 names more than %2 reader windows; only "
                                  "the first %2 were opened.")

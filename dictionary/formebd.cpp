@@ -39,6 +39,8 @@ const char *const kEdit1AccessibleName = "Search for";
 const char *const kListAccessibleName = "Entries";
 constexpr int kLabelGap = 2; // least space between Label1 and the search box
 const char *const kLabel2Text = "Double-click an entry below to display its definition.";
+// The one table file the word list's statements read.
+const char *const kWordTable = "ebd.db";
 
 // The dictionary table and the folder of its definition documents.
 const char *const kWordField = "Word";
@@ -81,6 +83,7 @@ TFormebd::TFormebd(QWidget *parent) : QWidget(parent), m_queryebd(std::make_uniq
     setAttribute(Qt::WA_DeleteOnClose);
     createControls();
 
+    m_queryebd->setTableFiles({QString::fromLatin1(kWordTable)});
     for (const QString &line : creationStatement())
         m_queryebd->addLine(line);
     // The window opens with an empty list.
@@ -182,8 +185,8 @@ void TFormebd::layoutPanel1()
 
 QStringList TFormebd::creationStatement()
 {
-    return {QStringLiteral("Select * from ebd.db"), QStringLiteral("where upper(word) like '%%'"),
-            QStringLiteral("order by word")};
+    return {QStringLiteral("Select * from ") + QLatin1String(kWordTable),
+            QStringLiteral("where upper(word) like '%%'"), QStringLiteral("order by word")};
 }
 
 QStringList TFormebd::searchStatement(const QString &text)
@@ -191,7 +194,7 @@ QStringList TFormebd::searchStatement(const QString &text)
     // An apostrophe inside the quoted pattern is written twice, so that a
     // word such as "Solomon's" is looked for rather than ending the string.
     const QString pattern = SqlText::quotedInPattern(SqlText::asciiUpper(text));
-    return {QStringLiteral("select * from ebd.db"),
+    return {QStringLiteral("select * from ") + QLatin1String(kWordTable),
             QStringLiteral("where upper(word) like '%") + pattern + QStringLiteral("%'"),
             QStringLiteral("order by word")};
 }

@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QDir>
 #include <QTextBlock>
@@ -52,7 +53,7 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
             m_table->setIndexFieldNames(QStringLiteral("Book;Chapter;Verse"));
             m_table->open();
         }
-        m_table->setFilter(QStringLiteral("[book] = %1 and [chapter] = %2").arg(book).arg(chapter));
+        selectChapter(*m_table, book, chapter);
         const int verse = m_table->fieldIndex(QStringLiteral("Verse"));
         const int paragraph = m_table->fieldIndex(QStringLiteral("Paragraph"));
         const int italic = m_table->fieldIndex(QStringLiteral("Italic"));

@@ -8,6 +8,7 @@
 #include "options/sampleholders.h"
 #include "reader/chaptermarkup.h"
 #include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -97,9 +98,8 @@ void TFormBook::ComboBoxChapterChange()
             StatusPanel[2]->clear();
 
             BuildComboVerse();
-            m_tableBible->setFilter(QStringLiteral("[book] = %1 and [chapter] = %2")
-                                        .arg(ComboBoxBook->currentIndex() + 1)
-                                        .arg(ComboBoxChapter->currentText()));
+            m_tableBible = &m_scripture->chapterRows(ComboBoxBook->currentIndex() + 1,
+                                                     ComboBoxChapter->currentText().toInt());
             m_tableBible->first();
             if (!m_markup)
                 m_markup = std::make_unique<ChapterMarkup>();

@@ -10,7 +10,7 @@
 #include "reader/glyphbutton.h"
 #include "resources/artwork.h"
 #include "scripture/bookcatalogue.h"
-#include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,14 +46,14 @@ int entryOf(qint32 number)
 // The count a catalogue table gives, or -1 (told once the load has unwound)
 // when it is more than the text can hold: a damaged or hostile table must
 // not have the reader build a list without end.
-int checkedCount(const Table &table, const QString &field, int most, const QString &what)
+int checkedCount(int count, const QString &file, const QString &field, int most,
+                 const QString &what)
 {
-    const int count = table.fieldByName(field).asInteger();
     if (count >= 1 && count <= most)
         return count;
     ErrorReport::showLater(
         QStringLiteral("%1 gives %2 as the %3 of %4; it must be 1 to %5. The table is damaged.")
-            .arg(QDir::toNativeSeparators(table.filePath()), QString::number(count), field, what,
+            .arg(QDir::toNativeSeparators(file), QString::number(count), field, what,
                  QString::number(most)));
     return -1;
 }
@@ -144,13 +144,8 @@ TFormBook::TFormBook(const VerseReference &place, AppearanceStore *store, QWidge
 
     // The tables are part of the window: one that cannot be opened stops the
     // window from being built.
-    m_tableBible = std::make_unique<Table>(QStringLiteral("kjvbible.db"));
-    m_tableBible->setIndexFieldNames(QStringLiteral("Book;Chapter;Verse"));
-    m_tableChapters = std::make_unique<Table>(QStringLiteral("Chapters.db"));
-    m_tableVerses = std::make_unique<Table>(QStringLiteral("Verses.db"));
-    m_tableBible->open();
-    m_tableChapters->open();
-    m_tableVerses->open();
+    m_scripture = std::make_unique<ScriptureText>();
+    m_scripture->open();
 
     createControls();
     createActions();
@@ -334,12 +329,13 @@ void TFormBook::ComboBoxBookChange()
 void TFormBook::BuildComboChapter()
 {
     ComboBoxChapter->clear();
-    m_tableChapters->setFilter(QStringLiteral("[book] = %1").arg(ComboBoxBook->currentIndex() + 1));
-    if (m_tableChapters->isEmpty())
+    const std::optional<qint32> stored =
+        m_scripture->chapterCount(ComboBoxBook->currentIndex() + 1);
+    if (!stored)
         return;
-    m_tableChapters->first();
-    const int count = checkedCount(*m_tableChapters, QStringLiteral("ChapterCount"), MaxChapters,
-                                   ComboBoxBook->currentText());
+    const int count =
+        checkedCount(*stored, m_scripture->catalogueFile(), QStringLiteral("ChapterCount"),
+                     MaxChapters, ComboBoxBook->currentText());
     if (count < 1)
         return;
     QStringList entries;
@@ -352,15 +348,13 @@ void TFormBook::BuildComboChapter()
 void TFormBook::BuildComboVerse()
 {
     ComboBoxVerse->clear();
-    m_tableVerses->setFilter(QStringLiteral("[book] = %1 and [chapter] = %2")
-                                 .arg(ComboBoxBook->currentIndex() + 1)
-                                 .arg(ComboBoxChapter->currentText()));
-    if (m_tableVerses->isEmpty())
+    const std::optional<qint32> stored = m_scripture->verseCount(
+        ComboBoxBook->currentIndex() + 1, ComboBoxChapter->currentText().toInt());
+    if (!stored)
         return;
-    m_tableVerses->first();
-    const int count = checkedCount(*m_tableVerses, QStringLiteral("VerseCount"), MaxVerses,
-                                   ComboBoxBook->currentText() + QLatin1Char(' ') +
-                                       ComboBoxChapter->currentText());
+    const int count = checkedCount(
+        *stored, m_scripture->verseCountFile(), QStringLiteral("VerseCount"), MaxVerses,
+        ComboBoxBook->currentText() + QLatin1Char(' ') + ComboBoxChapter->currentText());
     if (count < 1)
         return;
     QStringList entries;

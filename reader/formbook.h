@@ -24,7 +24,8 @@ class QAction;
 class AppearanceStore;
 class ChapterMarkup;
 struct Appearance;
-class Table;
+class Cursor;
+class ScriptureText;
 struct VerseReference;
 
 class TFormBook : public QWidget
@@ -69,10 +70,6 @@ public:
     QStatusBar *StatusBar1 = nullptr;
     QLabel *StatusPanel[3] = {nullptr, nullptr, nullptr};
     QTimer *Timer1 = nullptr;
-
-    Table &Tablebible() { return *m_tableBible; }
-    Table &TableChapters() { return *m_tableChapters; }
-    Table &TableVerses() { return *m_tableVerses; }
 
     // Character offset of entry k of the verse line starts: entry 0 is
     // verse 1's line, entry k the line after verse k; entries past the last
@@ -174,9 +171,8 @@ private:
     void refreshExtraSelections();
     void forgetMarks();
 
-    std::unique_ptr<Table> m_tableBible;
-    std::unique_ptr<Table> m_tableChapters;
-    std::unique_ptr<Table> m_tableVerses;
+    std::unique_ptr<ScriptureText> m_scripture;
+    Cursor *m_tableBible = nullptr;          // the verses of the chapter being laid in
     std::unique_ptr<ChapterMarkup> m_markup; // opened at the first chapter load
     AppearanceStore *m_appearance = nullptr;
     bool m_shownOnce = false;

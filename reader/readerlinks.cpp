@@ -3,11 +3,12 @@
 #include "reader/formbook.h"
 
 #include "app/application.h"
+#include "app/clientarea.h"
 #include "app/documentlauncher.h"
 #include "app/programfolder.h"
 #include "dictionary/formebd.h"
 #include "options/appearance.h"
-#include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,10 +54,11 @@ void closeChild(QWidget *child)
 void TFormBook::RxSpeedButtonMHCClick()
 {
     reportingFailures(this, [this] {
-        const QString relative =
-            inFolder(kMhcFolder, TableChapters().fieldByName(QStringLiteral("mhcfile")).asString() +
-                                     ComboBoxChapter->currentText());
-        DocumentLauncher::launch(appearance().edithtmlviewer, ProgramFolder::path() + relative);
+        const QString relative = inFolder(
+            kMhcFolder, m_scripture->commentaryFiles(ComboBoxBook->currentIndex() + 1).mhc +
+                            ComboBoxChapter->currentText());
+        DocumentLauncher::launch(appearance().edithtmlviewer, ProgramFolder::path() + relative,
+                                 ClientArea::of(this));
     });
 }
 
@@ -73,11 +75,11 @@ void TFormBook::RxSpeedButtonJFBClick()
         if (QFileInfo::exists(folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbSign))))
             full = folder +
                    inFolder(kJfbFolder,
-                            TableChapters().fieldByName(QStringLiteral("jfbfile")).asString() +
+                            m_scripture->commentaryFiles(ComboBoxBook->currentIndex() + 1).jfb +
                                 ComboBoxChapter->currentText());
         else
             full = folder + inFolder(kJfbFolder, QString::fromLatin1(kJfbMissing));
-        DocumentLauncher::launch(appearance().edithtmlviewer, full);
+        DocumentLauncher::launch(appearance().edithtmlviewer, full, ClientArea::of(this));
     });
 }
 

@@ -131,7 +131,8 @@ public:
     // The file the table name stands for, as the messages name it.
     QString filePath() const;
 
-    // Filter text as the windows write it: "[book] = 43 and [chapter] = 3".
+    // Filter text in the design's form, "[book] = 43 and [chapter] = 3"
+    // (ScriptureText and selectChapter write it for the windows).
     // Setting it on an open table re-reads the view; the cursor goes first.
     void setFilter(const QString &filter);
     QString filter() const { return m_filter; }
@@ -202,9 +203,14 @@ public:
     // The statement sent to the engine: the lines joined by line breaks.
     QString statement() const { return m_sql.join(QLatin1Char('\n')); }
 
-    // Sends the statement unchanged. Table files that it names ("x.db", not
-    // inside quotes) are attached first; a missing one raises an error naming
-    // the file.
+    // The table files the statement reads, declared by whoever builds it.
+    // Without them the statement's text is searched for the names ("x.db",
+    // not inside quotes), as for a statement written by hand.
+    void setTableFiles(const QStringList &files) { m_tableFiles = files; }
+    const QStringList &tableFiles() const { return m_tableFiles; }
+
+    // Sends the statement unchanged. Its table files are attached first; a
+    // missing one raises an error naming the file.
     void open();
     void close();
     bool active() const { return m_active; }
@@ -213,7 +219,8 @@ private:
     QString source() const override;
 
     QStringList m_sql;
-    QStringList m_files; // the table files the statement names
+    QStringList m_tableFiles; // as declared
+    QStringList m_files;      // the files the statement reads, as messages name them
     bool m_active = false;
 };
 
@@ -223,6 +230,10 @@ void setTableFolder(const QString &folder);
 // Attaches a table file of the table folder (matched without regard to
 // letter case) and returns its schema name. Never creates a missing file.
 QString attach(const QString &fileName, Table::Access access = Table::Access::ReadOnly);
+// Makes a table file with one table of the given fields (SQL column
+// definitions) when no file of that name exists; true when it made one.
+// An existing file is never touched.
+bool createIfMissing(const QString &fileName, const QString &fields);
 // Detaches every file of this thread's connection (tests change folders).
 void reset();
 } // namespace Engine

@@ -1,6 +1,7 @@
 #include "versecounts.h"
 
 #include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 
 VerseCounts::VerseCounts() = default;
 VerseCounts::~VerseCounts() = default;
@@ -12,7 +13,7 @@ int VerseCounts::operator()(int book, int chapter)
             m_table = std::make_unique<Table>(QStringLiteral("Verses.db"));
             m_table->open();
         }
-        m_table->setFilter(QStringLiteral("[book] = %1 and [chapter] = %2").arg(book).arg(chapter));
+        selectChapter(*m_table, book, chapter);
         if (m_table->isEmpty())
             return 0;
         m_table->first();

@@ -102,6 +102,7 @@ void VerseTexts::load()
     m_bookNames = QVector<QString>(kBooks + 1);
     {
         Query names;
+        names.setTableFiles({kBooksFile});
         names.addLine(QStringLiteral(
             "select chapters.\"book\", chapters.\"bookname\" from chapters.db chapters"));
         names.open();

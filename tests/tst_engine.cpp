@@ -1,6 +1,7 @@
 // The database engine against the shipped tables (in a sandbox) and against
 // small files made here for the cases the shipped data cannot show.
 #include "scripture/dataset.h"
+#include "scripture/scripturetext.h"
 #include "scripture/sqlfunctions.h"
 #include "support/sandbox.h"
 
@@ -138,6 +139,12 @@ private slots:
     void exclusiveTableLocksOutOthers();
     void sessionSaveWritesInOrderAndRollsBack();
     void writingNeedsExclusiveOpenTable();
+    void scriptureTextAnswers_data();
+    void scriptureTextAnswers();
+    void scriptureTextNamesTheFileItCannotRead_data();
+    void scriptureTextNamesTheFileItCannotRead();
+    void declaredFilesAreTheOnesRead();
+    void missingTableIsMadeAndExistingKept();
 };
 
 void TestEngine::chapterFilterReadsVersesInOrder()
@@ -1079,6 +1086,185 @@ void TestEngine::writingNeedsExclusiveOpenTable()
     settings.post();
     QCOMPARE(settings.recordCount(), 1);
     QVERIFY(!messageOf([&] { settings.post(); }).isEmpty()); // no row being appended
+}
+
+// The questions the windows ask, against the shipped text. -1 stands for
+// "no such row".
+void TestEngine::scriptureTextAnswers_data()
+{
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<int>("book");
+    QTest::addColumn<int>("chapter");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("chapters of Psalms") << "chapters" << 19 << 0 << 150;
+    QTest::newRow("chapters of Revelation") << "chapters" << 66 << 0 << 22;
+    QTest::newRow("chapters of book 67") << "chapters" << 67 << 0 << -1;
+    QTest::newRow("chapters of book 0") << "chapters" << 0 << 0 << -1;
+    QTest::newRow("verses of Psalm 119") << "verses" << 19 << 119 << 176;
+    QTest::newRow("verses of Genesis 1") << "verses" << 1 << 1 << 31;
+    QTest::newRow("verses of Genesis 51") << "verses" << 1 << 51 << -1;
+    QTest::newRow("text of Psalm 119") << "text" << 19 << 119 << 176;
+    QTest::newRow("text of Genesis 1") << "text" << 1 << 1 << 31;
+    QTest::newRow("text of John 3") << "text" << 43 << 3 << 36;
+    QTest::newRow("text of Genesis 51") << "text" << 1 << 51 << 0;
+}
+
+void TestEngine::scriptureTextAnswers()
+{
+    QFETCH(QString, question);
+    QFETCH(int, book);
+    QFETCH(int, chapter);
+    QFETCH(int, expected);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    ScriptureText text;
+    text.open();
+    if (question == QLatin1String("chapters")) {
+        QCOMPARE(text.chapterCount(book).value_or(-1), expected);
+    } else if (question == QLatin1String("verses")) {
+        QCOMPARE(text.verseCount(book, chapter).value_or(-1), expected);
+    } else {
+        const QVector<ScriptureText::Verse> verses = text.verses(book, chapter);
+        QCOMPARE(verses.size(), expected);
+        for (int i = 0; i < verses.size(); ++i) {
+            QCOMPARE(verses.at(i).number, i + 1);
+            QVERIFY(!verses.at(i).text.isEmpty());
+        }
+        // The cursor the reader lays a chapter in from gives the same rows.
+        Cursor &rows = text.chapterRows(book, chapter);
+        QCOMPARE(rows.recordCount(), expected);
+        if (expected > 0) {
+            QCOMPARE(rows.fieldByName(QStringLiteral("Verse")).asInteger(), 1);
+            QCOMPARE(rows.fieldByName(QStringLiteral("Scripture Text")).asString(),
+                     verses.first().text);
+        }
+    }
+}
+
+// What cannot be read is told by the file it concerns, whichever question
+// meets it first.
+void TestEngine::scriptureTextNamesTheFileItCannotRead_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QString>("damage");
+    QTest::addColumn<QString>("question");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("text missing") << "kjvbible.db"
+                                  << "remove"
+                                  << "open"
+                                  << "does not exist";
+    QTest::newRow("counts missing") << "Verses.db"
+                                    << "remove"
+                                    << "verses"
+                                    << "does not exist";
+    QTest::newRow("catalogue damaged") << "Chapters.db"
+                                       << "garbage"
+                                       << "chapters"
+                                       << "not a database";
+    QTest::newRow("catalogue without counts") << "Chapters.db"
+                                              << "fields"
+                                              << "chapters"
+                                              << "ChapterCount";
+    QTest::newRow("catalogue without a book's row") << "Chapters.db"
+                                                    << "rows"
+                                                    << "commentary"
+                                                    << "no row for book 43";
+    QTest::newRow("abbreviation index missing") << "Chapters.db"
+                                                << "fields"
+                                                << "nearest"
+                                                << "IDX_BookAbbr";
+}
+
+void TestEngine::scriptureTextNamesTheFileItCannotRead()
+{
+    QFETCH(QString, file);
+    QFETCH(QString, damage);
+    QFETCH(QString, question);
+    QFETCH(QString, expected);
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    const QString path = sandbox.filePath(file);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
+    QVERIFY(QFile::remove(path));
+    if (damage == QLatin1String("garbage")) {
+        QFile garbage(path);
+        QVERIFY(garbage.open(QIODevice::WriteOnly));
+        garbage.write(QByteArray(4096, 'x'));
+    } else if (damage == QLatin1String("fields")) {
+        QVERIFY(runOnFile(path, {QStringLiteral("CREATE TABLE db (\"Book\" INTEGER)"),
+                                 QStringLiteral("INSERT INTO db VALUES (43)")})
+                    .isEmpty());
+    } else if (damage == QLatin1String("rows")) {
+        QVERIFY(runOnFile(path, {QStringLiteral("CREATE TABLE db (\"Book\" INTEGER, "
+                                                "\"Mhcfile\" TEXT, \"Jfbfile\" TEXT)"),
+                                 QStringLiteral("INSERT INTO db VALUES (1, 'a', 'b')")})
+                    .isEmpty());
+    }
+    Engine::reset();
+    ScriptureText text;
+    const QString error = messageOf([&] {
+        if (question == QLatin1String("open"))
+            text.open();
+        else if (question == QLatin1String("verses"))
+            text.verseCount(1, 1);
+        else if (question == QLatin1String("chapters"))
+            text.chapterCount(43);
+        else if (question == QLatin1String("commentary"))
+            text.commentaryFiles(43);
+        else
+            text.nearestBook(QStringLiteral("John"));
+    });
+    Engine::reset();
+    QVERIFY2(error.contains(expected) && error.contains(QDir::toNativeSeparators(path)),
+             qPrintable(error));
+}
+
+// A statement reads the files its builder declares, not whatever its text
+// happens to spell like a file name.
+void TestEngine::declaredFilesAreTheOnesRead()
+{
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    ScriptureText text;
+    QCOMPARE(text.commentaryFiles(43).mhc, QStringLiteral("john.htm#"));
+    QCOMPARE(text.nearestBook(QStringLiteral("ps")).book, 19);
+
+    Query query;
+    query.setTableFiles({QStringLiteral("ebd.db")});
+    query.addLine(QStringLiteral("select count(*) as n from ebd.db"));
+    query.open();
+    QVERIFY(query.fieldByName(QStringLiteral("n")).asInteger() > 0);
+
+    Query undeclared;
+    undeclared.setTableFiles({QStringLiteral("missing.db")});
+    undeclared.addLine(QStringLiteral("select 1"));
+    const QString error = messageOf([&] { undeclared.open(); });
+    QVERIFY2(
+        error.contains(QDir::toNativeSeparators(sandbox.filePath(QStringLiteral("missing.db")))),
+        qPrintable(error));
+}
+
+void TestEngine::missingTableIsMadeAndExistingKept()
+{
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QString fields = QStringLiteral("\"order\" integer primary key, \"book\" integer");
+    const QString path = folder.filePath(QStringLiteral("settings.db"));
+    QVERIFY(Engine::createIfMissing(path, fields));
+    QVERIFY(runOnFile(path, {QStringLiteral("INSERT INTO db VALUES (0, 43)")}).isEmpty());
+    // Another letter case names the same file, which is kept as it is.
+    QVERIFY(!Engine::createIfMissing(folder.filePath(QStringLiteral("Settings.DB")), fields));
+    QVariant rows;
+    QVERIFY(runOnFile(path, {QStringLiteral("select count(*) from db")}, &rows).isEmpty());
+    QCOMPARE(rows.toInt(), 1);
+
+    // A folder in the table's place is told, never made over.
+    const QString occupied = folder.filePath(QStringLiteral("taken.db"));
+    QVERIFY(QDir().mkpath(occupied));
+    QVERIFY(messageOf([&] {
+                Engine::createIfMissing(occupied, fields);
+            }).contains(QDir::toNativeSeparators(occupied)));
+    Engine::reset();
 }
 
 QTEST_GUILESS_MAIN(TestEngine)

@@ -137,6 +137,8 @@ private slots:
     void unreadableSessionRowsStillStart();
     void blankSessionRowsAreSkipped_data();
     void blankSessionRowsAreSkipped();
+    void sessionRowThatCannotBeReadIsTold_data();
+    void sessionRowThatCannotBeReadIsTold();
     void windowMenuBuildsTileOnce();
     void readersOpenCascadedInTheArea_data();
     void readersOpenCascadedInTheArea();
@@ -582,6 +584,54 @@ void MainWindowTest::blankSessionRowsAreSkipped()
     auto main = startMainWindow();
     QTRY_VERIFY(!main->TimerStartup->isActive());
     QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder), captions);
+}
+
+// A place that is no number is passed over like a blank one, but told once,
+// by the table's file; the readers of the other rows still open, in order.
+void MainWindowTest::sessionRowThatCannotBeReadIsTold_data()
+{
+    QTest::addColumn<QVariantList>("bad");
+    QTest::newRow("text for a book") << QVariantList{QStringLiteral("John"), 3, 16};
+    QTest::newRow("chapter past 32 bits") << QVariantList{43, qlonglong(1) << 40, 16};
+    QTest::newRow("verse as a fraction") << QVariantList{43, 3, QStringLiteral("1.5x")};
+}
+
+void MainWindowTest::sessionRowThatCannotBeReadIsTold()
+{
+    QFETCH(QVariantList, bad);
+    QString file;
+    {
+        auto main = startMainWindow();
+        QTRY_COMPARE(main->mdiArea()->subWindowList().size(), 1);
+        main->mdiArea()->closeAllSubWindows();
+        Table &table = main->TableSettings();
+        file = QDir::toNativeSeparators(table.filePath());
+        table.beginTransaction();
+        table.emptyTable();
+        int order = 0;
+        for (const QVariantList &row :
+             {QVariantList{43, 3, 16}, bad, bad, QVariantList{19, 23, 1}}) {
+            table.append();
+            table.setField(QStringLiteral("order"), order++);
+            table.setField(QStringLiteral("book"), row.at(0));
+            table.setField(QStringLiteral("chapter"), row.at(1));
+            table.setField(QStringLiteral("verse"), row.at(2));
+            table.post();
+        }
+        table.commit();
+        table.close();
+    }
+    MessageLog log;
+    auto main = startMainWindow();
+    QTRY_VERIFY(!main->TimerStartup->isActive());
+    QTRY_COMPARE(log.texts.size(), 1);
+    QTest::qWait(50);
+    QCOMPARE(log.texts.size(), 1);
+    QVERIFY2(log.texts.first().contains(file) &&
+                 log.texts.first().contains(QStringLiteral("2 row")),
+             qPrintable(log.texts.first()));
+    QCOMPARE(readerCaptions(*main, QMdiArea::CreationOrder),
+             QStringList({QStringLiteral("John 3:16"), QStringLiteral("Psalms 23:1")}));
 }
 
 void MainWindowTest::windowMenuBuildsTileOnce()
