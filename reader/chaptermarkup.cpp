@@ -31,8 +31,8 @@ bool &reported()
 // handful of chapters, and going back and forth between two is common.
 const int kRecentChapters = 12;
 
-// The file the marks were read from, as it was then: a table of another
-// folder, or a file replaced while the program runs, is read anew.
+// The file the marks were read from, as it was then: the marks of another
+// folder's table, or of a file changed since, are not taken for this one's.
 struct FileIdentity
 {
     QString path;
