@@ -112,7 +112,7 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
         }
         // Attaching again after the engine was reset also refuses a file that
         // has gone bad meanwhile.
-        Engine::attach(QString::fromLatin1(kMarkupTable));
+        const QString schema = Engine::attach(QString::fromLatin1(kMarkupTable));
         const FileIdentity file = identityOf(shared.table->filePath());
         if (!(file == shared.file)) {
             shared.recent.clear();
@@ -124,7 +124,7 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
                 return shared.recent.first().marks;
             }
         }
-        RecentChapter read{book, chapter, readChapter(*shared.table, book, chapter)};
+        RecentChapter read{book, chapter, readChapter(*shared.table, schema, book, chapter)};
         // Named by its place in the table folder once the table has been open.
         shared.file = identityOf(shared.table->filePath());
         shared.recent.prepend(std::move(read));
@@ -150,11 +150,22 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
     return {};
 }
 
-QHash<int, VerseMarkup> ChapterMarkup::readChapter(Table &table, int book, int chapter)
+QHash<int, VerseMarkup> ChapterMarkup::readChapter(Table &table, const QString &schema, int book,
+                                                   int chapter)
 {
     QHash<int, VerseMarkup> marks;
     // The structure is read at every opening: the file may have been replaced.
     table.open();
+    // The marks are read a chapter at a time. Mapped into memory, as the verse
+    // text is, the file would stay resident far beyond the pages read (the
+    // system maps a page's neighbours with it): a third of a megabyte for a
+    // handful of chapters. Read into a small cache of its own instead.
+    for (const QString &pragma :
+         {QStringLiteral("mmap_size = 0"), QStringLiteral("cache_size = 8")}) {
+        Query setting;
+        setting.addLine(QStringLiteral("PRAGMA \"%1\".%2").arg(schema, pragma));
+        setting.open();
+    }
     table.setFilter(QStringLiteral("[book] = %1 and [chapter] = %2").arg(book).arg(chapter));
     const int verse = table.fieldIndex(QStringLiteral("Verse"));
     const int paragraph = table.fieldIndex(QStringLiteral("Paragraph"));
