@@ -4,7 +4,10 @@
 #include "scripture/dataset.h"
 #include "scripture/scripturetext.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
+#include <QList>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
@@ -12,6 +15,7 @@
 #include <QTextFragment>
 
 #include <algorithm>
+#include <memory>
 
 namespace {
 const char *const kMarkupTable = "Markup.db";
@@ -22,6 +26,60 @@ bool &reported()
 {
     static bool value = false;
     return value;
+}
+
+// The marks of the chapters read last. A session's readers usually show a
+// handful of chapters, and going back and forth between two is common.
+const int kRecentChapters = 12;
+
+// The file the marks were read from, as it was then: the marks of another
+// folder's table, or of a file changed since, are not taken for this one's.
+struct FileIdentity
+{
+    QString path;
+    qint64 size = -1;
+    QDateTime modified;
+
+    bool operator==(const FileIdentity &other) const
+    {
+        return path == other.path && size == other.size && modified == other.modified;
+    }
+};
+
+struct RecentChapter
+{
+    int book = 0;
+    int chapter = 0;
+    QHash<int, VerseMarkup> marks;
+};
+
+// One reading of the table for the whole program: every reader asks it, so
+// that ten readers hold no rows of their own, and a chapter shown again is
+// not read again. The table is closed between readings, its rows dropped.
+struct SharedMarks
+{
+    std::unique_ptr<Table> table;
+    FileIdentity file;
+    QList<RecentChapter> recent; // the latest first
+
+    void forget()
+    {
+        table.reset();
+        file = {};
+        recent.clear();
+    }
+};
+
+SharedMarks &sharedMarks()
+{
+    static SharedMarks shared;
+    return shared;
+}
+
+FileIdentity identityOf(const QString &path)
+{
+    const QFileInfo info(path);
+    return {info.absoluteFilePath(), info.size(), info.lastModified()};
 }
 
 bool inside(const QVector<TextSpan> &spans, int position)
@@ -40,46 +98,48 @@ ChapterMarkup::~ChapterMarkup() = default;
 void ChapterMarkup::resetReportForTesting()
 {
     reported() = false;
+    sharedMarks().forget();
 }
 
 QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
 {
-    QHash<int, VerseMarkup> marks;
     if (m_failed)
-        return marks;
+        return {};
+    SharedMarks &shared = sharedMarks();
     try {
-        if (!m_table) {
-            m_table = std::make_unique<Table>(QString::fromLatin1(kMarkupTable));
-            m_table->setIndexFieldNames(QStringLiteral("Book;Chapter;Verse"));
-            m_table->open();
+        if (!shared.table) {
+            shared.table = std::make_unique<Table>(QString::fromLatin1(kMarkupTable));
+            shared.table->setIndexFieldNames(QStringLiteral("Book;Chapter;Verse"));
         }
-        selectChapter(*m_table, book, chapter);
-        const int verse = m_table->fieldIndex(QStringLiteral("Verse"));
-        const int paragraph = m_table->fieldIndex(QStringLiteral("Paragraph"));
-        const int italic = m_table->fieldIndex(QStringLiteral("Italic"));
-        const int red = m_table->fieldIndex(QStringLiteral("Red"));
-        const int title = m_table->fieldIndex(QStringLiteral("Title"));
-        const int titleItalic = m_table->fieldIndex(QStringLiteral("TitleItalic"));
-        if (verse < 0 || paragraph < 0 || italic < 0 || red < 0 || title < 0 || titleItalic < 0)
-            throw EngineError(QStringLiteral("%1 lacks the fields of the printed marks.")
-                                  .arg(QDir::toNativeSeparators(m_table->filePath())));
-        for (m_table->first(); !m_table->eof(); m_table->next()) {
-            // The lengths are checked where the spans meet their text.
-            VerseMarkup &mark = marks[m_table->valueAt(verse).toInt()];
-            mark.paragraph = m_table->valueAt(paragraph).toInt() == 1;
-            mark.italic = parseSpans(m_table->valueAt(italic).toString(), INT_MAX);
-            mark.red = parseSpans(m_table->valueAt(red).toString(), INT_MAX);
-            mark.title = m_table->valueAt(title).toString();
-            mark.titleItalic =
-                parseSpans(m_table->valueAt(titleItalic).toString(), int(mark.title.size()));
+        // Attaching again after the engine was reset also refuses a file that
+        // has gone bad meanwhile.
+        const QString schema = Engine::attach(QString::fromLatin1(kMarkupTable));
+        const FileIdentity file = identityOf(shared.table->filePath());
+        if (!(file == shared.file)) {
+            shared.recent.clear();
+            shared.file = file;
         }
+        for (qsizetype i = 0; i < shared.recent.size(); ++i) {
+            if (shared.recent.at(i).book == book && shared.recent.at(i).chapter == chapter) {
+                shared.recent.move(i, 0);
+                return shared.recent.first().marks;
+            }
+        }
+        RecentChapter read{book, chapter, readChapter(*shared.table, schema, book, chapter)};
+        // Named by its place in the table folder once the table has been open.
+        shared.file = identityOf(shared.table->filePath());
+        shared.recent.prepend(std::move(read));
+        if (shared.recent.size() > kRecentChapters)
+            shared.recent.removeLast();
+        return shared.recent.first().marks;
     } catch (const std::exception &error) {
         m_failed = true;
-        marks.clear();
+        const QString file = QDir::toNativeSeparators(
+            shared.table ? shared.table->filePath() : QString::fromLatin1(kMarkupTable));
+        // The next reader tries afresh, as the file may be mended by then.
+        shared.forget();
         if (!reported()) {
             reported() = true;
-            const QString file = QDir::toNativeSeparators(
-                m_table ? m_table->filePath() : QString::fromLatin1(kMarkupTable));
             QString why = QString::fromUtf8(error.what());
             ErrorReport::showLater(
                 QStringLiteral("The marks of the printed text (italics, paragraph marks, psalm "
@@ -88,6 +148,47 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
                     .arg(file, why));
         }
     }
+    return {};
+}
+
+QHash<int, VerseMarkup> ChapterMarkup::readChapter(Table &table, const QString &schema, int book,
+                                                   int chapter)
+{
+    QHash<int, VerseMarkup> marks;
+    // The structure is read at every opening: the file may have been replaced.
+    table.open();
+    // The marks are read a chapter at a time. Mapped into memory, as the verse
+    // text is, the file would stay resident far beyond the pages read (the
+    // system maps a page's neighbours with it): a third of a megabyte for a
+    // handful of chapters. Read into a small cache of its own instead.
+    for (const QString &pragma :
+         {QStringLiteral("mmap_size = 0"), QStringLiteral("cache_size = 8")}) {
+        Query setting;
+        setting.addLine(QStringLiteral("PRAGMA \"%1\".%2").arg(schema, pragma));
+        setting.open();
+    }
+    selectChapter(table, book, chapter);
+    const int verse = table.fieldIndex(QStringLiteral("Verse"));
+    const int paragraph = table.fieldIndex(QStringLiteral("Paragraph"));
+    const int italic = table.fieldIndex(QStringLiteral("Italic"));
+    const int red = table.fieldIndex(QStringLiteral("Red"));
+    const int title = table.fieldIndex(QStringLiteral("Title"));
+    const int titleItalic = table.fieldIndex(QStringLiteral("TitleItalic"));
+    if (verse < 0 || paragraph < 0 || italic < 0 || red < 0 || title < 0 || titleItalic < 0)
+        throw EngineError(QStringLiteral("%1 lacks the fields of the printed marks.")
+                              .arg(QDir::toNativeSeparators(table.filePath())));
+    marks.reserve(table.recordCount());
+    for (table.first(); !table.eof(); table.next()) {
+        // The lengths are checked where the spans meet their text.
+        VerseMarkup &mark = marks[table.valueAt(verse).toInt()];
+        mark.paragraph = table.valueAt(paragraph).toInt() == 1;
+        mark.italic = parseSpans(table.valueAt(italic).toString(), INT_MAX);
+        mark.red = parseSpans(table.valueAt(red).toString(), INT_MAX);
+        mark.title = table.valueAt(title).toString();
+        mark.titleItalic =
+            parseSpans(table.valueAt(titleItalic).toString(), int(mark.title.size()));
+    }
+    table.close();
     return marks;
 }
 
@@ -123,11 +224,12 @@ ChapterMarkup::Formats::Formats(const QTextCharFormat &base, const QColor &redCo
 
 void ChapterMarkup::insertMarked(QTextCursor &cursor, const QString &prefix, const QString &text,
                                  const QVector<TextSpan> &italic, const QVector<TextSpan> &red,
-                                 const Formats &formats)
+                                 const Formats &formats, QChar suffix)
 {
     const bool useRed = formats.red && !red.isEmpty();
     if (italic.isEmpty() && !useRed) {
-        cursor.insertText(prefix + text, formats.format[0]);
+        cursor.insertText(suffix.isNull() ? prefix + text : prefix + text + suffix,
+                          formats.format[0]);
         return;
     }
     // A verse has a few spans at most: a fixed array spares the allocations.
@@ -151,9 +253,19 @@ void ChapterMarkup::insertMarked(QTextCursor &cursor, const QString &prefix, con
     for (int i = 0; i + 1 < count; ++i) {
         const int from = cuts[i];
         const int kind = (inside(italic, from) ? 1 : 0) | (useRed && inside(red, from) ? 2 : 0);
-        const QString piece = text.mid(from, cuts[i + 1] - from);
-        cursor.insertText(i == 0 ? prefix + piece : piece, formats.format[kind]);
+        QString piece = text.mid(from, cuts[i + 1] - from);
+        if (i == 0)
+            piece.prepend(prefix);
+        const bool last = i + 2 == count;
+        // The suffix joins the last piece when it is unmarked.
+        if (last && kind == 0 && !suffix.isNull()) {
+            piece.append(suffix);
+            suffix = QChar();
+        }
+        cursor.insertText(piece, formats.format[kind]);
     }
+    if (!suffix.isNull())
+        cursor.insertText(QString(suffix), formats.format[0]);
 }
 
 QVector<int> ChapterMarkup::paragraphMarksOf(const QTextBlock &block)

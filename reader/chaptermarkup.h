@@ -10,8 +10,6 @@
 #include <QTextFormat>
 #include <QVector>
 
-#include <memory>
-
 class QTextBlock;
 class QTextCharFormat;
 class QTextDocument;
@@ -44,9 +42,10 @@ public:
     ChapterMarkup();
     ~ChapterMarkup();
 
-    // The marks of one chapter by verse number. A table that cannot be read
-    // gives none: the text is shown plain, and the first failure of the run
-    // is reported, naming the file.
+    // The marks of one chapter by verse number, read once for every reader
+    // of the program while the chapter is among those shown last. A table
+    // that cannot be read gives none: this reader shows its text plain, and
+    // the first failure of the run is reported, naming the file.
     QHash<int, VerseMarkup> chapter(int book, int chapter);
 
     // "start-end" pairs separated by blanks, each kept inside [0, length];
@@ -61,12 +60,12 @@ public:
         QTextCharFormat format[4];
         bool red = false;
     };
-    // Inserts prefix and text at the cursor: the prefix and unmarked text in
-    // the base format, the italic spans in italics and, when the formats
-    // carry red, the red spans in red.
+    // Inserts prefix, text and suffix at the cursor: the prefix, unmarked
+    // text and suffix in the base format, the italic spans in italics and,
+    // when the formats carry red, the red spans in red.
     static void insertMarked(QTextCursor &cursor, const QString &prefix, const QString &text,
                              const QVector<TextSpan> &italic, const QVector<TextSpan> &red,
-                             const Formats &formats);
+                             const Formats &formats, QChar suffix = QChar());
 
     // The red of the words of Christ on a background: a deep red on a light
     // page, a light one on a dark page.
@@ -79,10 +78,13 @@ public:
     // document.
     static QVector<int> paragraphMarksOf(const QTextBlock &block);
 
-    // Tests run many windows in one process: the failure is told again.
+    // Tests run many windows in one process: the failure is told again, and
+    // the table is read afresh.
     static void resetReportForTesting();
 
 private:
-    std::unique_ptr<Table> m_table;
+    static QHash<int, VerseMarkup> readChapter(Table &table, const QString &schema, int book,
+                                               int chapter);
+
     bool m_failed = false;
 };

@@ -75,6 +75,138 @@ qreal hangingIndent(const QTextCharFormat &number, const QFont &base, int digits
         widest = qMax(widest, numberMetrics.horizontalAdvance(QString(digits, QLatin1Char(digit))));
     return widest + QFontMetricsF(base).horizontalAdvance(QLatin1String(kNumberGap));
 }
+
+// Every format of a chapter's text, made once for the whole chapter.
+struct ChapterLook
+{
+    QTextBlockFormat centred; // heading, psalm title and the blank line under them
+    QTextBlockFormat verse;   // hanging verse paragraphs
+    QTextBlockFormat closing;
+    QTextCharFormat base;
+    QTextCharFormat heading;
+    QTextCharFormat number;
+    QTextCharFormat paragraphMark;
+    ChapterMarkup::Formats marked;
+    ChapterMarkup::Formats title;
+};
+
+// The area emptied and set up for a new chapter; the cursor opens the edit
+// block that holds the whole build. Opened before the old text goes, the
+// block makes the new text one fresh document to the layout, which lays out
+// at once only what the view needs and the rest in the background (as for
+// any text set anew), and draws nothing meanwhile.
+void startChapter(QTextEdit &area, const Appearance &appearance, QTextCursor &cursor)
+{
+    area.setUpdatesEnabled(false);
+    QTextDocument *document = area.document();
+    cursor = QTextCursor(document);
+    cursor.beginEditBlock();
+    document->clear();
+    document->setDefaultFont(zoomed(appearance.PanelSampleText, appearance).toQFont());
+    // The area's own caret is set aside while the text goes in: carried
+    // along to the end (or its anchor, at least), it would have the whole
+    // text laid out at once, to repaint where it had been.
+    area.setTextCursor(QTextCursor());
+}
+
+// The formats for a chapter of verseCount verses, once the area's default
+// font is the chapter's.
+ChapterLook chapterLook(const QTextEdit &area, const Appearance &appearance, int verseCount)
+{
+    const QTextCharFormat base;
+    const FontValue heading = zoomed(appearance.PanelSampleBook, appearance);
+    const QTextCharFormat number = charFormatOf(zoomed(appearance.PanelSampleVerse, appearance));
+    QTextCharFormat paragraphMark = base;
+    paragraphMark.setProperty(ChapterMarkup::ParagraphMarkProperty, true);
+    ChapterLook look{{},
+                     {},
+                     {},
+                     base,
+                     charFormatOf(heading),
+                     number,
+                     paragraphMark,
+                     {base, appearance.CheckBoxRedLetters
+                                ? ChapterMarkup::redOn(area.palette().color(QPalette::Base))
+                                : QColor()},
+                     {titleFormatOf(heading), QColor()}};
+
+    const qreal indent = kIndentPoints * area.logicalDpiX() / 72.0;
+    look.centred.setTextIndent(indent);
+    look.centred.setRightMargin(indent);
+    look.centred.setAlignment(Qt::AlignHCenter);
+    const qreal hang = hangingIndent(number, area.document()->defaultFont(),
+                                     int(QString::number(qMax(1, verseCount)).size()));
+    look.verse = look.centred;
+    look.verse.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
+    look.verse.setLeftMargin(indent + hang);
+    look.verse.setTextIndent(-hang);
+    // The blank line after the last verse stays left-aligned; the closing
+    // line is centred.
+    look.closing = look.verse;
+    look.closing.setAlignment(Qt::AlignHCenter);
+    look.closing.setLeftMargin(0);
+    look.closing.setTextIndent(indent);
+    return look;
+}
+
+const VerseMarkup *markOf(const QHash<int, VerseMarkup> &marks, int verse)
+{
+    const auto found = marks.constFind(verse);
+    return found == marks.constEnd() ? nullptr : &*found;
+}
+
+// Heading, a psalm's title and the blank line under them, centred; the
+// cursor is left at the start of the first verse's line.
+void insertHeading(QTextCursor &cursor, const ChapterLook &look, const QString &heading,
+                   const VerseMarkup *first)
+{
+    cursor.setBlockFormat(look.centred);
+    cursor.setBlockCharFormat(look.base);
+    cursor.insertText(heading, look.heading);
+    if (first && !first->title.isEmpty()) {
+        cursor.insertBlock(look.centred, look.base);
+        ChapterMarkup::insertMarked(cursor, QString(), first->title, first->titleItalic, {},
+                                    look.title);
+    }
+    cursor.insertBlock(look.centred, look.base);
+    cursor.insertBlock(look.verse, look.base);
+}
+
+// One verse's line, ended by the start of the next line. Its text goes in
+// with as few insertions as its formats allow.
+void insertVerse(QTextCursor &cursor, const ChapterLook &look, int verse, const QString &text,
+                 const VerseMarkup *mark)
+{
+    const QChar lineEnd = QChar::ParagraphSeparator;
+    cursor.insertText(QString::number(verse), look.number);
+    if (!mark) {
+        cursor.insertText(QLatin1String(kNumberGap) + text + lineEnd, look.base);
+        return;
+    }
+    // The paragraph mark is drawn over the middle blank of the gap: the
+    // verse's text and offsets stay as they are.
+    if (mark->paragraph) {
+        cursor.insertText(QStringLiteral(" "), look.base);
+        cursor.insertText(QStringLiteral(" "), look.paragraphMark);
+    }
+    ChapterMarkup::insertMarked(cursor,
+                                mark->paragraph ? QStringLiteral(" ") : QLatin1String(kNumberGap),
+                                text, mark->italic, mark->red, look.marked, lineEnd);
+}
+
+void showStatus(QLabel *const (&panels)[3], const QString &state, const QString &chapters = {},
+                const QString &verses = {})
+{
+    panels[0]->setText(state);
+    panels[1]->setText(chapters);
+    panels[2]->setText(verses);
+}
+
+void insertClosing(QTextCursor &cursor, const ChapterLook &look)
+{
+    cursor.insertBlock(look.closing, look.base);
+    cursor.insertText(QLatin1String(kClosingLine), look.base);
+}
 } // namespace
 
 const Appearance &TFormBook::appearance() const
@@ -93,9 +225,7 @@ void TFormBook::ComboBoxChapterChange()
         if (!ComboBoxBook->currentText().isEmpty() && !ComboBoxChapter->currentText().isEmpty()) {
             QApplication::setOverrideCursor(Qt::WaitCursor);
             cursorSet = true;
-            StatusPanel[0]->setText(QStringLiteral("Loading..."));
-            StatusPanel[1]->clear();
-            StatusPanel[2]->clear();
+            showStatus(StatusPanel, QStringLiteral("Loading..."));
 
             BuildComboVerse();
             m_tableBible = &m_scripture->chapterRows(ComboBoxBook->currentIndex() + 1,
@@ -105,91 +235,25 @@ void TFormBook::ComboBoxChapterChange()
                 m_markup = std::make_unique<ChapterMarkup>();
             const QHash<int, VerseMarkup> marks = m_markup->chapter(
                 ComboBoxBook->currentIndex() + 1, ComboBoxChapter->currentText().toInt());
-            const ChapterMarkup::Formats formats(
-                QTextCharFormat(), appearance().CheckBoxRedLetters
-                                       ? ChapterMarkup::redOn(area->palette().color(QPalette::Base))
-                                       : QColor());
 
-            // The whole build runs with drawing off, so that a long chapter
-            // is laid in without intermediate repaints.
-            building = true;
-            area->setUpdatesEnabled(false);
-            QTextDocument *document = area->document();
             // A mark belongs to the chapter it was made in.
             forgetMarks();
-            document->clear();
-            document->setDefaultFont(zoomed(appearance().PanelSampleText, appearance()).toQFont());
-            const qreal indent = kIndentPoints * area->logicalDpiX() / 72.0;
-            cursor = QTextCursor(document);
-            cursor.beginEditBlock();
-            QTextBlockFormat paragraph;
-            paragraph.setTextIndent(indent);
-            paragraph.setRightMargin(indent);
-            paragraph.setAlignment(Qt::AlignHCenter);
-            cursor.setBlockFormat(paragraph);
-            const QTextCharFormat base;
-            cursor.setBlockCharFormat(base);
-
-            // Heading, a psalm's title, and the blank line under them, centred.
-            const FontValue heading = zoomed(appearance().PanelSampleBook, appearance());
-            cursor.insertText(printTitle(), charFormatOf(heading));
-            const auto first = marks.constFind(1);
-            if (first != marks.constEnd() && !first->title.isEmpty()) {
-                cursor.insertBlock(paragraph, base);
-                ChapterMarkup::insertMarked(cursor, QString(), first->title, first->titleItalic, {},
-                                            {titleFormatOf(heading), QColor()});
-            }
-            cursor.insertBlock(paragraph, base);
-            const QTextCharFormat numberFormat =
-                charFormatOf(zoomed(appearance().PanelSampleVerse, appearance()));
-            const qreal hang =
-                hangingIndent(numberFormat, document->defaultFont(),
-                              int(QString::number(qMax(1, m_tableBible->recordCount())).size()));
-            paragraph.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
-            paragraph.setLeftMargin(indent + hang);
-            paragraph.setTextIndent(-hang);
-            cursor.insertBlock(paragraph, base);
+            building = true;
+            startChapter(*area, appearance(), cursor);
+            const ChapterLook look = chapterLook(*area, appearance(), m_tableBible->recordCount());
+            insertHeading(cursor, look, printTitle(), markOf(marks, 1));
             VerseStarts.fill(0);
             VerseStarts[0] = cursor.position();
-
-            QTextCharFormat paragraphMark = base;
-            paragraphMark.setProperty(ChapterMarkup::ParagraphMarkProperty, true);
-            int i = 1;
-            while (!m_tableBible->eof()) {
-                // Rows past the table of positions are not shown rather than
-                // written beyond it.
-                if (i > MaxVerses)
-                    break;
+            // Rows past the table of positions are not shown rather than
+            // written beyond it.
+            for (int i = 1; i <= MaxVerses && !m_tableBible->eof(); ++i, m_tableBible->next()) {
                 const int verse = m_tableBible->fieldByName(QStringLiteral("verse")).asInteger();
-                const QString text =
-                    m_tableBible->fieldByName(QStringLiteral("scripture text")).asString();
-                cursor.insertText(QString::number(verse), numberFormat);
-                const auto mark = marks.constFind(verse);
-                if (mark == marks.constEnd()) {
-                    cursor.insertText(QLatin1String(kNumberGap) + text, base);
-                } else {
-                    // The paragraph mark is drawn over the middle blank of the
-                    // gap: the verse's text and offsets stay as they are.
-                    if (mark->paragraph) {
-                        cursor.insertText(QStringLiteral(" "), base);
-                        cursor.insertText(QStringLiteral(" "), paragraphMark);
-                    }
-                    ChapterMarkup::insertMarked(
-                        cursor, mark->paragraph ? QStringLiteral(" ") : QLatin1String(kNumberGap),
-                        text, mark->italic, mark->red, formats);
-                }
-                cursor.insertBlock(paragraph, base);
+                insertVerse(cursor, look, verse,
+                            m_tableBible->fieldByName(QStringLiteral("scripture text")).asString(),
+                            markOf(marks, verse));
                 VerseStarts[i] = cursor.position();
-                ++i;
-                m_tableBible->next();
             }
-
-            // The blank line stays left-aligned; the closing line is centred.
-            paragraph.setAlignment(Qt::AlignHCenter);
-            paragraph.setLeftMargin(0);
-            paragraph.setTextIndent(indent);
-            cursor.insertBlock(paragraph, base);
-            cursor.insertText(QLatin1String(kClosingLine), base);
+            insertClosing(cursor, look);
             cursor.endEditBlock();
             ChapterEndPos = cursor.position();
             area->setUpdatesEnabled(true);
@@ -204,9 +268,9 @@ void TFormBook::ComboBoxChapterChange()
             cursorSet = false;
         }
         setButtonStates();
-        StatusPanel[0]->setText(QStringLiteral("Done"));
-        StatusPanel[1]->setText(QStringLiteral("Chapter Count: %1").arg(ComboBoxChapter->count()));
-        StatusPanel[2]->setText(QStringLiteral("Verse Count: %1").arg(ComboBoxVerse->count()));
+        showStatus(StatusPanel, QStringLiteral("Done"),
+                   QStringLiteral("Chapter Count: %1").arg(ComboBoxChapter->count()),
+                   QStringLiteral("Verse Count: %1").arg(ComboBoxVerse->count()));
     } catch (const std::exception &error) {
         // The area is left blank, as while it was being built, and usable
         // again: an edit block left open would keep every later chapter from
@@ -215,6 +279,7 @@ void TFormBook::ComboBoxChapterChange()
         if (building) {
             cursor.endEditBlock();
             area->document()->clear();
+            area->setTextCursor(QTextCursor(area->document()));
             VerseStarts.fill(0);
             ChapterEndPos = 0;
             LastCaretPos = 0;

@@ -13,6 +13,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -29,6 +30,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <QtMath>
 
 #include <climits>
 #include <memory>
@@ -118,6 +120,8 @@ private slots:
     void showsThePrintedMarks();
     void lostMarkupTableLeavesPlainText_data();
     void lostMarkupTableLeavesPlainText();
+    void marksComeFromTheTableAsItIsNow();
+    void longChapterIsLaidOutToItsEnd();
     void caretShowsOnlyForTheKeys();
     void ctrlWheelZoomsEveryFontAndIsKept();
     void previousChapterShowsNoHalfLine();
@@ -647,6 +651,59 @@ void ReaderTest::lostMarkupTableLeavesPlainText()
     QCOMPARE(second->ComboBoxVerse->count(), 36);
     QCOMPARE(blockAt(*second, 17).text(), chapterVerses(m_sandbox->path(), 43, 3).at(15));
     QCOMPARE(second->StatusPanel[0]->text(), QStringLiteral("Done"));
+}
+
+// The marks are read once for all readers; a table changed since (here
+// opened anew, as a new table folder is) gives its own marks, not the ones
+// kept from before.
+void ReaderTest::marksComeFromTheTableAsItIsNow()
+{
+    auto before = openReader(19, 23, 1);
+    QCOMPARE(blockAt(*before, 1).text(), QStringLiteral("A Psalm of David."));
+    auto again = openReader(19, 23, 1);
+    QCOMPARE(blockAt(*again, 1).text(), QStringLiteral("A Psalm of David."));
+
+    const QString path = m_sandbox->filePath(QStringLiteral("Markup.db"));
+    const QString connection = QStringLiteral("reader-test-retitle");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(path);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(QStringLiteral("update db set Title = 'A Song of David.' where "
+                                          "Book = 19 and Chapter = 23 and Verse = 1")));
+    }
+    QSqlDatabase::removeDatabase(connection);
+    // Within the same tick of the file system's clock as the first reading.
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-3600),
+                             QFileDevice::FileModificationTime));
+    file.close();
+    Engine::reset();
+    auto after = openReader(19, 23, 1);
+    QCOMPARE(blockAt(*after, 1).text(), QStringLiteral("A Song of David."));
+    QCOMPARE(blockAt(*after, 3).text(),
+             QStringLiteral("1   The LORD is my shepherd; I shall not want."));
+}
+
+// The view's part of a long chapter is laid out at once, the rest in the
+// background: the scroll bar comes to reach the last line by itself, and
+// the caret stays at the top.
+void ReaderTest::longChapterIsLaidOutToItsEnd()
+{
+    auto reader = openReader(19, 119, 1);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    QTextEdit *area = reader->RxRichEdit1;
+    const QTextBlock last = area->document()->lastBlock();
+    QCOMPARE(last.text(), QStringLiteral("[End of Chapter]"));
+    QTRY_VERIFY(last.layout()->lineCount() > 0);
+    QScrollBar *bar = area->verticalScrollBar();
+    const qreal height = area->document()->documentLayout()->documentSize().height();
+    QTRY_COMPARE(bar->maximum(), qCeil(height) - area->viewport()->height());
+    QCOMPARE(area->textCursor().position(), 0);
+    QCOMPARE(reader->windowTitle(), QStringLiteral("Psalms 119:1"));
 }
 
 void ReaderTest::caretShowsOnlyForTheKeys()
