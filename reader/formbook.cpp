@@ -5,6 +5,7 @@
 #include "app/pendingreference.h"
 #include "options/appearance.h"
 #include "options/sampleholders.h"
+#include "reader/buttonstrip.h"
 #include "reader/chaptermarkup.h"
 #include "reader/chaptertextedit.h"
 #include "reader/glyphbutton.h"
@@ -240,6 +241,7 @@ void TFormBook::createControls()
         this->*(design.button) = button;
     }
     layout->addWidget(buttonStrip);
+    new ButtonStrip(buttonStrip);
 
     auto *area = new ChapterTextEdit(this);
     RxRichEdit1 = area;

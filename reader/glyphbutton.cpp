@@ -75,6 +75,8 @@ GlyphButton::GlyphButton(QWidget *parent) : QToolButton(parent)
     Q_UNUSED(accessibleInstalled);
     setAutoRaise(true);
     setIconSize(QSize(16, 16));
+    // The caption under the glyph; a narrow strip shows the glyph alone.
+    setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     setFocusPolicy(Qt::NoFocus);
 }
 
@@ -96,9 +98,14 @@ void GlyphButton::paintEvent(QPaintEvent *)
     const QRect area = rect().adjusted(2, 2, -2, -2);
     const QIcon::Mode mode = isEnabled() ? QIcon::Normal : QIcon::Disabled;
     const QPixmap glyph = icon().pixmap(iconSize(), devicePixelRatioF(), mode);
-    const QRect glyphRect(area.left() + (area.width() - iconSize().width()) / 2, area.top(),
+    const bool glyphOnly = toolButtonStyle() == Qt::ToolButtonIconOnly;
+    const int glyphTop =
+        glyphOnly ? area.top() + (area.height() - iconSize().height()) / 2 : area.top();
+    const QRect glyphRect(area.left() + (area.width() - iconSize().width()) / 2, glyphTop,
                           iconSize().width(), iconSize().height());
     painter.drawPixmap(glyphRect, glyph);
+    if (glyphOnly)
+        return;
 
     const QRect textRect(area.left(), glyphRect.bottom() + 1, area.width(),
                          area.bottom() - glyphRect.bottom());

@@ -182,6 +182,8 @@ private slots:
     void highlightStaysReadable_data();
     void highlightStaysReadable();
     void bookmarkNoteAndListThroughTheWindows();
+    void stripKeepsEveryButtonInReach_data();
+    void stripKeepsEveryButtonInReach();
     void hundredThousandBookmarks();
 
 private:
@@ -672,6 +674,53 @@ void StudyTest::highlightStaysReadable()
         const qreal b = luminance(text);
         const qreal ratio = (qMax(a, b) + 0.05) / (qMin(a, b) + 0.05);
         QVERIFY2(ratio >= 3.0, qPrintable(QStringLiteral("colour %1: %2").arg(colour).arg(ratio)));
+    }
+}
+
+void StudyTest::stripKeepsEveryButtonInReach_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::newRow("as designed") << 591;
+    QTest::newRow("two readers side by side on a 1024-pixel screen") << 505;
+    QTest::newRow("narrower still") << 470;
+}
+
+// However narrow the reader, every button of its strip can be seen and
+// pressed, none over another; at the design's width they stand as designed.
+void StudyTest::stripKeepsEveryButtonInReach()
+{
+    QFETCH(int, width);
+    auto main = startMainWindow();
+    TFormBook *reader = openReader(*main, 19, 23, 1);
+    QVERIFY(reader);
+    QVERIFY(QTest::qWaitForWindowExposed(main.get()));
+    auto *frame = qobject_cast<QMdiSubWindow *>(reader->parentWidget());
+    QVERIFY(frame);
+    frame->resize(frame->width() - reader->width() + width, frame->height());
+    QTRY_COMPARE(reader->width(), width);
+
+    auto *strip = reader->findChild<QWidget *>(QStringLiteral("PanelButtons"));
+    QVERIFY(strip);
+    auto *bookmark = strip->findChild<QToolButton *>(QStringLiteral("RxSpeedButtonBookmark"));
+    QVERIFY(bookmark);
+    QTRY_VERIFY(strip->rect().contains(bookmark->geometry()));
+    const QList<QToolButton *> buttons =
+        strip->findChildren<QToolButton *>(QString(), Qt::FindDirectChildrenOnly);
+    QCOMPARE(buttons.size(), 8);
+    for (const QToolButton *button : buttons) {
+        QVERIFY2(button->isVisible(), qPrintable(button->objectName()));
+        QVERIFY2(strip->rect().contains(button->geometry()), qPrintable(button->objectName()));
+        for (const QToolButton *other : buttons)
+            QVERIFY2(other == button || !other->geometry().intersects(button->geometry()),
+                     qPrintable(button->objectName() + QLatin1Char('/') + other->objectName()));
+    }
+    if (width >= 591) {
+        QCOMPARE(bookmark->geometry().left(), 489);
+        QCOMPARE(bookmark->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+        QCOMPARE(reader->RxSpeedButtonBack->geometry().left(), 382);
+    } else {
+        QCOMPARE(bookmark->toolButtonStyle(), Qt::ToolButtonIconOnly);
+        QVERIFY(!bookmark->toolTip().isEmpty());
     }
 }
 

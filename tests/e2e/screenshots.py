@@ -59,7 +59,9 @@ def scenes(session, output):
     session.keys(main, "alt+f", "c")
 
     # Reference > Easton's Bible Dictionary..., the fourth item, and a word.
-    session.keys(main, "alt+r", "Down", "Down", "Down", "Return")
+    # The menu is reached from Help, its right-hand neighbour: with a reader
+    # in front, Alt+R is the reader's own Previous Chapter.
+    session.keys(main, "alt+h", "Left", "Down", "Down", "Down", "Return")
     session.settle(main)
     session.type_text(main, "Bethlehem")
     session.settle(main)
