@@ -88,7 +88,7 @@ void TestAbout::textsAndGeometry()
     const QList<Expected> controls = {
         {about.Image1, QRect(8, 4, 33, 33), QString()},
         {about.RxLabel1, QRect(48, 0, 173, 25), QStringLiteral("Kelvaro")},
-        {about.Label10, QRect(50, 25, 73, 17), QStringLiteral("Version 1.0.2")},
+        {about.Label10, QRect(50, 25, 73, 17), QStringLiteral("Version " KELVARO_VERSION)},
         {about.Label6, QRect(212, 4, 165, 33), QStringLiteral("The Kelvaro developers")},
         {about.Panel1, QRect(8, 52, 369, 59), QString()},
         {about.Label7, QRect(8, 12, 353, 41),
