@@ -230,6 +230,11 @@ void setTableFolder(const QString &folder);
 // Attaches a table file of the table folder (matched without regard to
 // letter case) and returns its schema name. Never creates a missing file.
 QString attach(const QString &fileName, Table::Access access = Table::Access::ReadOnly);
+// A file is mapped into memory when attached, which serves a scan of it from
+// memory. A file read a few pages at a time is better read through SQLite's
+// own page cache: mapped, the system reads each page's neighbours with it and
+// keeps them all resident. Attaches the file when it is not yet attached.
+void readUnmapped(const QString &fileName);
 // Makes a table file with one table of the given fields (SQL column
 // definitions) when no file of that name exists; true when it made one.
 // An existing file is never touched.

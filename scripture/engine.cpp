@@ -41,6 +41,7 @@ struct Attachment
 {
     QString path;
     Table::Access access = Table::Access::ReadOnly;
+    bool mapped = true;
 };
 
 // The thread's connection: an in-memory main database to which the table
@@ -351,6 +352,18 @@ QString Engine::attach(const QString &fileName, Table::Access access)
         throw EngineError(QStringLiteral("%1: %2").arg(error.message(), shownPath));
     }
     return schema;
+}
+
+void Engine::readUnmapped(const QString &fileName)
+{
+    const QString schema = attach(fileName);
+    Connection &c = connection();
+    const auto found = c.attached.find(schema);
+    if (found == c.attached.end() || !found->mapped)
+        return;
+    QSqlQuery query(c.db);
+    execOrThrow(query, QStringLiteral("PRAGMA %1.mmap_size=0").arg(quoteIdentifier(schema)));
+    found->mapped = false;
 }
 
 bool Engine::createIfMissing(const QString &fileName, const QString &fields)

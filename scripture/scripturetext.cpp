@@ -48,6 +48,10 @@ void ScriptureText::open()
 
 Table &ScriptureText::bible()
 {
+    // Read a chapter at a time (the search keeps the whole text in memory on
+    // its own): mapped, every chapter shown would keep about 128 kB of the
+    // file around it resident.
+    Engine::readUnmapped(QString::fromLatin1(kTextFile));
     return opened(*m_bible);
 }
 

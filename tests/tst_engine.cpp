@@ -1138,6 +1138,12 @@ void TestEngine::scriptureTextAnswers()
             QCOMPARE(rows.fieldByName(QStringLiteral("Scripture Text")).asString(),
                      verses.first().text);
         }
+        // Read a chapter at a time through SQLite's cache, not mapped: mapped,
+        // every chapter shown keeps the file's pages around it resident.
+        Query mapSize;
+        mapSize.addLine(QStringLiteral("PRAGMA kjvbible.mmap_size"));
+        mapSize.open();
+        QCOMPARE(mapSize.fieldByName(QStringLiteral("mmap_size")).asInteger(), 0);
     }
 }
 
