@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
@@ -68,6 +69,8 @@ private slots:
     void printedMarksMatchTheModule();
     void printedMarksLieOverTheText_data();
     void printedMarksLieOverTheText();
+    void headingsMatchTheModule_data();
+    void headingsMatchTheModule();
     void referenceForms_data();
     void referenceForms();
     void referenceFailures_data();
@@ -558,6 +561,47 @@ void TestScriptureData::referenceBooksAgreeWithCatalogue()
         ++books;
     }
     QCOMPARE(books, 66);
+}
+
+void TestScriptureData::headingsMatchTheModule_data()
+{
+    QTest::addColumn<int>("verse");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("the first, given to the chapter") << 1 << QStringLiteral(u"\u05d0 ALEPH.");
+    QTest::newRow("the second") << 9 << QStringLiteral(u"\u05d1 BETH.");
+    QTest::newRow("the last") << 169 << QStringLiteral(u"\u05ea TAU.");
+    QTest::newRow("none between") << 10 << QString();
+}
+
+// The letters of Psalm 119 are the module's, each before its verse: 22,
+// every eighth verse from the first; the module gives the first to the
+// chapter (verse 0), before verse 1. No other chapter has any.
+void TestScriptureData::headingsMatchTheModule()
+{
+    QFETCH(int, verse);
+    QFETCH(QString, heading);
+    const QString markup = QStringLiteral("Markup.db");
+    QCOMPARE(scalar(markup, "select count(*) from db where Heading <> ''"), 22);
+    QCOMPARE(scalar(markup, "select count(*) from db where Heading <> '' and (book <> 19 or "
+                            "chapter <> 119 or verse % 8 <> 1)"),
+             0);
+    QFile source(Sandbox::sourceDir() + QStringLiteral("/data/kjv/titles.tsv"));
+    QVERIFY(source.open(QIODevice::ReadOnly | QIODevice::Text));
+    QMap<int, QString> module;
+    while (!source.atEnd()) {
+        const QStringList fields = QString::fromUtf8(source.readLine()).chopped(1).split('\t');
+        if (fields.size() == 5 && fields.at(3) == QLatin1String("acrostic"))
+            module.insert(qMax(1, fields.at(2).toInt()), fields.at(4));
+    }
+    QCOMPARE(module.size(), 22);
+    QSqlQuery q(open(markup));
+    QVERIFY(q.exec(QStringLiteral("select Verse, Heading from db where book = 19 and chapter = 119 "
+                                  "and Heading <> '' order by Verse")));
+    QMap<int, QString> table;
+    while (q.next())
+        table.insert(q.value(0).toInt(), q.value(1).toString());
+    QCOMPARE(table, module);
+    QCOMPARE(table.value(verse), heading);
 }
 
 QTEST_GUILESS_MAIN(TestScriptureData)
