@@ -155,6 +155,11 @@ void useDarkScheme(TFormMain &main)
     main.PanelSampleBook->setFontValue(heading);
 }
 
+// The letters of Psalm 119, each before every eighth verse from verse 1 on.
+const char *const kLetters[] = {
+    "ALEPH", "BETH", "GIMEL", "DALETH", "HE",  "VAU", "ZAIN",   "CHETH", "TETH", "JOD",   "CAPH",
+    "LAMED", "MEM",  "NUN",   "SAMECH", "AIN", "PE",  "TZADDI", "KOPH",  "RESH", "SCHIN", "TAU"};
+
 class ScopedRunner
 {
 public:
@@ -198,6 +203,8 @@ private slots:
     void darkSchemePrintsDarkOnWhite();
     void printsTheSelectedVersesOnly();
     void darkSchemeCopiesCarryTheirBackground();
+    void lettersOfPsalm119InEveryOutput_data();
+    void lettersOfPsalm119InEveryOutput();
 };
 
 void TestOutput::initTestCase()
@@ -986,7 +993,9 @@ void TestOutput::printsTheSelectedVersesOnly()
     QVERIFY(worked);
     const QString text = collapsed(
         runTool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}));
-    QVERIFY2(text.startsWith(QStringLiteral("Psalms 119 9 Wherewithal shall a young man cleanse")),
+    // The letter BETH stands before verse 9 as in the chapter.
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral(
+                 "^Psalms 119 \\S+ BETH\\. 9 Wherewithal shall a young man cleanse"))),
              qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("16 I will delight myself in thy statutes")));
     QVERIFY(!text.contains(QStringLiteral("I will keep thy statutes: O forsake me not utterly")));
@@ -996,6 +1005,132 @@ void TestOutput::printsTheSelectedVersesOnly()
              qPrintable(text));
     // The reader itself is left as it was.
     QCOMPARE(reader->RxRichEdit1->document()->blockCount(), 176 + 4);
+}
+
+void TestOutput::lettersOfPsalm119InEveryOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<int>("first"); // the verses selected for a print; 0: the chapter
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QStringList>("letters");
+    QStringList all;
+    for (const char *letter : kLetters)
+        all.append(QLatin1String(letter));
+    QTest::newRow("copied HTML") << "html" << 0 << 0 << all;
+    QTest::newRow("copied RTF") << "rtf" << 0 << 0 << all;
+    QTest::newRow("copied plain text") << "text" << 0 << 0 << QStringList();
+    QTest::newRow("saved RTF") << "Psalms 119.RTF" << 0 << 0 << all;
+    QTest::newRow("saved text") << "Psalms 119.TXT" << 0 << 0 << QStringList();
+    QTest::newRow("printed") << "pdf" << 0 << 0 << all;
+    QTest::newRow("printed, verses 5 to 12") << "pdf" << 5 << 12 << QStringList{"BETH"};
+    QTest::newRow("printed, verses 9 to 16") << "pdf" << 9 << 16 << QStringList{"BETH"};
+}
+
+// Each letter of Psalm 119 stands on a line of its own before its verse (the
+// first, ALEPH, before verse 1, every eighth verse after it the next) in
+// every formatted output; the plain text is the words alone, as before.
+void TestOutput::lettersOfPsalm119InEveryOutput()
+{
+    QFETCH(QString, output);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QStringList, letters);
+    if (toolsMissing())
+        QFAIL(qPrintable(missingTools()));
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.Open1Click(VerseReference{19, 119, 1});
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+
+    QString text;
+    const QString path = sandbox.filePath(output);
+    if (output == QLatin1String("pdf")) {
+        if (first > 0) {
+            QTextCursor selection(reader->RxRichEdit1->document());
+            selection.setPosition(reader->verseStart(first - 1) + 10);
+            selection.setPosition(reader->verseStart(last - 1) + 5, QTextCursor::KeepAnchor);
+            reader->RxRichEdit1->setTextCursor(selection);
+        }
+        ScopedRunner runner([&](QDialog &dialog) {
+            auto *print = qobject_cast<QPrintDialog *>(&dialog);
+            if (!print)
+                return int(QDialog::Rejected);
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(path);
+            if (first > 0)
+                print->printer()->setPrintRange(QPrinter::Selection);
+            return int(QDialog::Accepted);
+        });
+        main.Print1Click();
+        text = runTool(QStringLiteral("pdftotext"),
+                       {QStringLiteral("-raw"), path, QStringLiteral("-")});
+        // On paper a heading takes a line and a little space above it.
+        if (first == 0) {
+            const QString boxes = runTool(QStringLiteral("pdftotext"),
+                                          {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+            const auto edge = [&boxes](const char *word, const char *side) {
+                const QRegularExpression box(QStringLiteral("%1=\"([0-9.]+)\"[^>]*>%2<")
+                                                 .arg(QLatin1String(side), QLatin1String(word)));
+                return box.match(boxes).captured(1).toDouble();
+            };
+            const double line = edge("Wherewithal", "yMax") - edge("Wherewithal", "yMin");
+            const double gap = edge("Wherewithal", "yMin") - edge("utterly\\.", "yMax");
+            QVERIFY2(line > 0 && gap > line && gap < 2.5 * line,
+                     qPrintable(QStringLiteral("%1 between lines of %2").arg(gap).arg(line)));
+        }
+    } else if (output.contains(QLatin1Char('.'))) {
+        ScopedRunner runner([&](QDialog &dialog) {
+            auto *files = qobject_cast<QFileDialog *>(&dialog);
+            if (!files)
+                return int(QDialog::Rejected);
+            files->setDirectory(sandbox.path());
+            files->selectFile(output);
+            return int(QDialog::Accepted);
+        });
+        main.SaveAs1Click();
+        text = output.endsWith(QLatin1String(".TXT")) ? QString::fromUtf8(readFile(path))
+                                                      : unrtfText(path);
+    } else {
+        main.SelectAll1Click();
+        main.Copy1Click();
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QVERIFY(data);
+        if (output == QLatin1String("html")) {
+            QTextDocument copy;
+            copy.setHtml(data->html());
+            text = copy.toPlainText();
+            QVERIFY(text.contains(QString::fromUtf8("\u05d1 BETH.\n9   Wherewithal")));
+            QVERIFY(text.contains(QString::fromUtf8("\u05ea TAU.\n169   Let my cry")));
+        } else if (output == QLatin1String("rtf")) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(data->data(QStringLiteral("text/rtf")));
+            file.close();
+            text = unrtfText(path);
+        } else {
+            text = data->text();
+        }
+    }
+    QVERIFY2(text.contains(QStringLiteral("Wherewithal shall a young man")), qPrintable(text));
+    if (letters.isEmpty())
+        QVERIFY(text.contains(QStringLiteral("utterly.\n9   Wherewithal")));
+    const QString words = collapsed(text);
+    qsizetype previous = -1;
+    for (int i = 0; i < int(std::size(kLetters)); ++i) {
+        const QString name = QLatin1String(kLetters[i]);
+        const QString line = QStringLiteral("%1. %2 ").arg(name).arg(i * 8 + 1);
+        const qsizetype at = words.indexOf(line);
+        if (letters.contains(name)) {
+            QVERIFY2(at > previous, qPrintable(line + QLatin1Char('|') + words.left(3000)));
+            previous = at;
+        } else {
+            QVERIFY2(!words.contains(QRegularExpression(QStringLiteral("\\b%1\\.").arg(name))),
+                     qPrintable(name));
+        }
+    }
 }
 
 QTEST_MAIN(TestOutput)
