@@ -341,6 +341,28 @@ ChapterMarkup::HeadingLine ChapterMarkup::headingOf(const QTextBlock &block, con
     return line;
 }
 
+QString ChapterMarkup::HeadingLine::letter() const
+{
+    const int space = int(text.indexOf(QLatin1Char(' ')));
+    if (space <= 0 || text.at(0).unicode() < 0x80)
+        return QString();
+    return text.left(space);
+}
+
+QTextCharFormat ChapterMarkup::HeadingLine::letterFormat() const
+{
+    QTextCharFormat regular = format;
+    regular.setFontWeight(QFont::Normal);
+    return regular;
+}
+
+QFont ChapterMarkup::HeadingLine::letterFont() const
+{
+    QFont regular = font;
+    regular.setBold(false);
+    return regular;
+}
+
 void ChapterMarkup::showHeadings(QTextDocument &document)
 {
     struct Found
@@ -376,7 +398,8 @@ void ChapterMarkup::showHeadings(QTextDocument &document)
         cursor.setPosition(it->position);
         cursor.setBlockFormat(heading);
         cursor.setBlockCharFormat(it->line.format);
-        cursor.insertText(it->line.text, it->line.format);
+        cursor.insertText(it->line.letter(), it->line.letterFormat());
+        cursor.insertText(it->line.name(), it->line.format);
     }
 }
 

@@ -108,6 +108,13 @@ public:
         qreal height = 0;
         qreal left = 0;
         qreal right = 0;
+        // The Hebrew letter that leads the line ("ב" of "ב BETH."), set in
+        // the regular weight: the text's fonts have no Hebrew, and a bold
+        // face of the fallback font would be loaded for one letter alone.
+        QString letter() const;
+        QString name() const { return text.mid(letter().size()); }
+        QTextCharFormat letterFormat() const;
+        QFont letterFont() const;
     };
     static HeadingLine headingOf(const QTextBlock &block, const QFont &base);
     // Puts the headings into a copy of the text as centred lines of their

@@ -4,6 +4,7 @@
 #include "reader/chaptermarkup.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -198,12 +199,24 @@ void ChapterTextEdit::paintHeading(QPainter &painter, const ChapterMarkup::Headi
     const qreal x = margin + heading.left - horizontalScrollBar()->value();
     const qreal width = document()->textWidth() - 2 * margin - heading.left - heading.right;
     painter.save();
-    painter.setFont(heading.font);
     painter.setPen(heading.format.foreground().style() != Qt::NoBrush
                        ? heading.format.foreground().color()
                        : palette().color(QPalette::Text));
     painter.setLayoutDirection(Qt::LeftToRight);
-    painter.drawText(QRectF(x, verseTop - heading.height, width, heading.height),
-                     Qt::AlignHCenter | Qt::AlignVCenter | Qt::TextForceLeftToRight, heading.text);
+    // The letter and the name side by side, centred together.
+    const QString letter = heading.letter();
+    const QString name = heading.name();
+    const qreal letterWidth = QFontMetricsF(heading.letterFont()).horizontalAdvance(letter);
+    const qreal nameWidth = QFontMetricsF(heading.font).horizontalAdvance(name);
+    const qreal top = verseTop - heading.height;
+    qreal left = x + (width - letterWidth - nameWidth) / 2;
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextForceLeftToRight;
+    if (!letter.isEmpty()) {
+        painter.setFont(heading.letterFont());
+        painter.drawText(QRectF(left, top, letterWidth, heading.height), flags, letter);
+        left += letterWidth;
+    }
+    painter.setFont(heading.font);
+    painter.drawText(QRectF(left, top, nameWidth + 1, heading.height), flags, name);
     painter.restore();
 }
