@@ -58,8 +58,9 @@ QTextCharFormat withPointSize(QTextCharFormat format)
     return format;
 }
 
-// Indents and margins are screen pixels too: at a printer's resolution
-// they would all but vanish, the hanging verse lines with them.
+// Indents and side margins are screen pixels too: at a printer's resolution
+// they would all but vanish, the hanging verse lines with them. The space
+// above and below a paragraph Qt's layout scales to the printer itself.
 void scaleParagraphs(QTextDocument &document, double printerPixelsPerInch)
 {
     const double scale = printerPixelsPerInch / kScreenPixelsPerInch;
@@ -68,8 +69,6 @@ void scaleParagraphs(QTextDocument &document, double printerPixelsPerInch)
         QTextBlockFormat format = block.blockFormat();
         format.setLeftMargin(format.leftMargin() * scale);
         format.setRightMargin(format.rightMargin() * scale);
-        format.setTopMargin(format.topMargin() * scale);
-        format.setBottomMargin(format.bottomMargin() * scale);
         format.setTextIndent(format.textIndent() * scale);
         cursor.setPosition(block.position());
         cursor.setBlockFormat(format);
@@ -177,6 +176,7 @@ int print(const QTextDocument &document, QPrinter &printer, const QString &title
     }
 
     std::unique_ptr<QTextDocument> copy(document.clone());
+    ChapterMarkup::showHeadings(*copy);
     usePointSizes(*copy);
     scaleParagraphs(*copy, printer.logicalDpiX());
     ChapterMarkup::showParagraphMarks(*copy);
@@ -194,6 +194,7 @@ int print(const QTextDocument &document, QPrinter &printer, const QString &title
     const qreal footHeight = footMetrics.height() + kFootGapInches * printer.logicalDpiY();
     const QSizeF pageSize(rect.width(), qMax<qreal>(rect.height() - footHeight, rect.height() / 2));
     copy->setPageSize(pageSize);
+    ChapterMarkup::keepHeadingsWithTheirVerses(*copy);
     const int pages = qMax(1, copy->pageCount());
 
     QPainter painter;
@@ -256,6 +257,7 @@ void save(const QTextDocument &document, const QString &fileName, const RtfWrite
         contents = document.toPlainText().toUtf8();
     } else {
         std::unique_ptr<QTextDocument> marked(document.clone());
+        ChapterMarkup::showHeadings(*marked);
         ChapterMarkup::showParagraphMarks(*marked);
         contents = RtfWriter::write(*marked, options);
     }
@@ -291,6 +293,7 @@ static QMimeData *formattedCopy(const QTextCursor &selection, const RtfWriter::O
     if (selection.document())
         document.setDefaultFont(selection.document()->defaultFont());
     QTextCursor(&document).insertFragment(fragment);
+    ChapterMarkup::showHeadings(document);
     ChapterMarkup::showParagraphMarks(document);
     QString html = document.toHtml();
     QStringList colours;

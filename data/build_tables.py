@@ -60,22 +60,32 @@ def spans_text(spans):
 
 
 def markup_rows(verses):
-    """One row per verse with a printed mark or a psalm title: the paragraph
-    flag, the spans of the supplied words and of the words of Christ, the
-    title and its supplied words. Offsets count UTF-16 units of the texts in
+    """One row per verse with a printed mark, a psalm title or a heading: the
+    paragraph flag, the spans of the supplied words and of the words of Christ,
+    the title and its supplied words, and the heading printed before the verse
+    (the letters of Psalm 119). Offsets count UTF-16 units of the texts in
     kjvbible.db and in the title, the units the reader counts in; every mark
     must lie over exactly those texts."""
     text_of = {(b, c, v): t for b, c, v, t in verses}
     rows = {}
 
     def row(key):
-        return rows.setdefault(key, [0, "", "", "", ""])
+        return rows.setdefault(key, [0, "", "", "", "", ""])
 
     titles = {(b, c, v): t for b, c, v, kind, t in sources.read_titles() if kind == "psalm"}
     for key, title in titles.items():
         if key not in text_of:
             raise sources.SourceError("psalm title outside a verse: %d %d:%d" % key)
         row(key)[3] = title
+    # The module gives the first heading to the chapter (verse 0): it stands
+    # before the first verse, under the chapter's heading.
+    for b, c, v, kind, text in sources.read_titles():
+        if kind != "acrostic":
+            continue
+        key = (b, c, max(v, 1))
+        if key not in text_of:
+            raise sources.SourceError("heading outside a verse: %d %d:%d" % key)
+        row(key)[5] = text
     for b, c, v, kind, text, paragraph, spans in sources.read_markup():
         key = (b, c, v)
         expected = text_of.get(key) if kind == "verse" else titles.get(key)
@@ -144,7 +154,7 @@ def main():
         'CREATE TABLE db ("Book" SMALLINT NOT NULL, "Chapter" SMALLINT NOT NULL, '
         '"Verse" SMALLINT NOT NULL, "Paragraph" SMALLINT NOT NULL, "Italic" TEXT NOT NULL, '
         '"Red" TEXT NOT NULL, "Title" TEXT NOT NULL, "TitleItalic" TEXT NOT NULL, '
-        'PRIMARY KEY ("Book", "Chapter", "Verse")) WITHOUT ROWID',
+        '"Heading" TEXT NOT NULL, PRIMARY KEY ("Book", "Chapter", "Verse")) WITHOUT ROWID',
         markup)
 
     entries = sources.read_easton()

@@ -4,15 +4,19 @@
 #include "scripture/dataset.h"
 #include "scripture/scripturetext.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QList>
 #include <QTextBlock>
 #include <QTextCharFormat>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextLayout>
+#include <QtMath>
 
 #include <algorithm>
 #include <memory>
@@ -21,6 +25,8 @@ namespace {
 const char *const kMarkupTable = "Markup.db";
 const QColor kRedOnLight(0xB0, 0x00, 0x00);
 const QColor kRedOnDark(0xFF, 0x70, 0x70);
+// The space above a heading between verses, in lines of the heading.
+const qreal kHeadingSpace = 0.5;
 
 bool &reported()
 {
@@ -174,7 +180,9 @@ QHash<int, VerseMarkup> ChapterMarkup::readChapter(Table &table, const QString &
     const int red = table.fieldIndex(QStringLiteral("Red"));
     const int title = table.fieldIndex(QStringLiteral("Title"));
     const int titleItalic = table.fieldIndex(QStringLiteral("TitleItalic"));
-    if (verse < 0 || paragraph < 0 || italic < 0 || red < 0 || title < 0 || titleItalic < 0)
+    const int heading = table.fieldIndex(QStringLiteral("Heading"));
+    if (verse < 0 || paragraph < 0 || italic < 0 || red < 0 || title < 0 || titleItalic < 0 ||
+        heading < 0)
         throw EngineError(QStringLiteral("%1 lacks the fields of the printed marks.")
                               .arg(QDir::toNativeSeparators(table.filePath())));
     marks.reserve(table.recordCount());
@@ -187,6 +195,7 @@ QHash<int, VerseMarkup> ChapterMarkup::readChapter(Table &table, const QString &
         mark.title = table.valueAt(title).toString();
         mark.titleItalic =
             parseSpans(table.valueAt(titleItalic).toString(), int(mark.title.size()));
+        mark.heading = table.valueAt(heading).toString();
     }
     table.close();
     return marks;
@@ -302,4 +311,121 @@ void ChapterMarkup::showParagraphMarks(QTextDocument &document)
 QColor ChapterMarkup::redOn(const QColor &background)
 {
     return background.isValid() && background.lightnessF() < 0.5 ? kRedOnDark : kRedOnLight;
+}
+
+QTextBlockFormat ChapterMarkup::headedFormat(const QTextBlockFormat &verse,
+                                             const QTextCharFormat &format, const QFont &base)
+{
+    QTextBlockFormat headed = verse;
+    // Whole pixels, as the lines' own heights are: the scroll range is
+    // counted in them.
+    headed.setTopMargin(
+        qCeil(QFontMetricsF(format.font().resolve(base)).lineSpacing() * (1 + kHeadingSpace)));
+    headed.setProperty(HeadingFormatProperty, format);
+    return headed;
+}
+
+ChapterMarkup::HeadingLine ChapterMarkup::headingOf(const QTextBlock &block, const QFont &base)
+{
+    const QTextBlockFormat format = block.blockFormat();
+    if (!format.hasProperty(HeadingProperty))
+        return {};
+    HeadingLine line;
+    line.text = format.stringProperty(HeadingProperty);
+    line.format = format.property(HeadingFormatProperty).value<QTextFormat>().toCharFormat();
+    line.font = line.format.font().resolve(base);
+    line.height = QFontMetricsF(line.font).lineSpacing();
+    // Centred as the chapter's heading is, between the page's indents.
+    line.left = format.leftMargin() + format.textIndent();
+    line.right = format.rightMargin();
+    return line;
+}
+
+QString ChapterMarkup::HeadingLine::letter() const
+{
+    const int space = int(text.indexOf(QLatin1Char(' ')));
+    if (space <= 0 || text.at(0).unicode() < 0x80)
+        return QString();
+    return text.left(space);
+}
+
+QTextCharFormat ChapterMarkup::HeadingLine::letterFormat() const
+{
+    QTextCharFormat regular = format;
+    regular.setFontWeight(QFont::Normal);
+    return regular;
+}
+
+QFont ChapterMarkup::HeadingLine::letterFont() const
+{
+    QFont regular = font;
+    regular.setBold(false);
+    return regular;
+}
+
+void ChapterMarkup::showHeadings(QTextDocument &document)
+{
+    struct Found
+    {
+        int position;
+        QTextBlockFormat format;
+        QTextCharFormat blockChar;
+        HeadingLine line;
+    };
+    QVector<Found> found;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        HeadingLine line = headingOf(block, document.defaultFont());
+        if (!line.text.isEmpty())
+            found.append({block.position(), block.blockFormat(), block.charFormat(), line});
+    }
+    // From the last, so that the earlier positions still hold.
+    QTextCursor cursor(&document);
+    for (auto it = found.crbegin(); it != found.crend(); ++it) {
+        QTextBlockFormat verse = it->format;
+        verse.clearProperty(HeadingProperty);
+        verse.clearProperty(HeadingFormatProperty);
+        verse.setTopMargin(0);
+        QTextBlockFormat heading = verse;
+        heading.setAlignment(Qt::AlignHCenter);
+        heading.setLeftMargin(0);
+        heading.setTextIndent(it->line.left);
+        heading.setTopMargin(qMax(0.0, it->format.topMargin() - it->line.height));
+        // The letter of "ב BETH." leads a line that reads left to right.
+        heading.setLayoutDirection(Qt::LeftToRight);
+        heading.setProperty(HeadingLineProperty, true);
+        cursor.setPosition(it->position);
+        cursor.insertBlock(verse, it->blockChar);
+        cursor.setPosition(it->position);
+        cursor.setBlockFormat(heading);
+        cursor.setBlockCharFormat(it->line.format);
+        cursor.insertText(it->line.letter(), it->line.letterFormat());
+        cursor.insertText(it->line.name(), it->line.format);
+    }
+}
+
+void ChapterMarkup::keepHeadingsWithTheirVerses(QTextDocument &document)
+{
+    const qreal page = document.pageSize().height();
+    if (page <= 0)
+        return;
+    QAbstractTextDocumentLayout *layout = document.documentLayout();
+    QTextCursor cursor(&document);
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextBlock verse = block.next();
+        if (!verse.isValid() || !block.blockFormat().hasProperty(HeadingLineProperty))
+            continue;
+        const QRectF heading = layout->blockBoundingRect(block);
+        const QRectF below = layout->blockBoundingRect(verse);
+        const qreal firstLine = verse.layout() && verse.layout()->lineCount() > 0
+                                    ? verse.layout()->lineAt(0).height()
+                                    : below.height();
+        if (qFloor(heading.top() / page) == qFloor((below.top() + firstLine) / page))
+            continue;
+        QTextBlockFormat format = block.blockFormat();
+        format.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        cursor.setPosition(block.position());
+        cursor.setBlockFormat(format);
+        // The pages after it are laid out anew: only the block itself would be.
+        document.markContentsDirty(0, document.characterCount());
+    }
 }

@@ -1,17 +1,19 @@
 // The marks of the printed King James text that the verse text itself leaves
 // out: paragraph marks, the words the translators supplied (printed in
-// italics), the words of Christ and the psalm titles. They come from
+// italics), the words of Christ, the psalm titles and the headings printed
+// between verses (the letters of Psalm 119). They come from
 // Markup.db, beside the verse table, as offsets into the verses' own text.
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QHash>
 #include <QString>
+#include <QTextCharFormat>
 #include <QTextFormat>
 #include <QVector>
 
 class QTextBlock;
-class QTextCharFormat;
 class QTextDocument;
 class QTextCursor;
 class Table;
@@ -29,6 +31,7 @@ struct VerseMarkup
     QVector<TextSpan> red; // the words of Christ
     QString title;         // shown before the verse
     QVector<TextSpan> titleItalic;
+    QString heading; // a line of its own before the verse ("ב BETH.")
 };
 
 class ChapterMarkup
@@ -38,6 +41,17 @@ public:
     // the mark over it, formatted copies and prints carry the mark in its
     // place, and plain text keeps the blank.
     static constexpr int ParagraphMarkProperty = QTextFormat::UserProperty + 0x2301;
+
+    // Set on the block of a verse that has a heading before it: the heading's
+    // text and its character format. The reader keeps the verse lines one
+    // block each, so the heading is no text of its own there: the block's
+    // top margin leaves room for it and the text area draws it. Formatted
+    // copies and prints put it in as a line of its own; plain text has none.
+    static constexpr int HeadingProperty = QTextFormat::UserProperty + 0x2302;
+    static constexpr int HeadingFormatProperty = QTextFormat::UserProperty + 0x2303;
+    // Set on the line a heading becomes in a copy: on paper it keeps to the
+    // page of its verse.
+    static constexpr int HeadingLineProperty = QTextFormat::UserProperty + 0x2304;
 
     ChapterMarkup();
     ~ChapterMarkup();
@@ -77,6 +91,38 @@ public:
     // The places of the paragraph marks of one block, as positions in the
     // document.
     static QVector<int> paragraphMarksOf(const QTextBlock &block);
+
+    // The block format of a verse line with a heading above it in the given
+    // format (the verse format has no top margin); the heading's text goes
+    // into its HeadingProperty.
+    static QTextBlockFormat headedFormat(const QTextBlockFormat &verse,
+                                         const QTextCharFormat &format, const QFont &base);
+    // The heading a block carries, with its format and font on the base font,
+    // the height of its line and the indents it is centred between (from the
+    // left and right of the text). Empty text for a block without one.
+    struct HeadingLine
+    {
+        QString text;
+        QTextCharFormat format;
+        QFont font;
+        qreal height = 0;
+        qreal left = 0;
+        qreal right = 0;
+        // The Hebrew letter that leads the line ("ב" of "ב BETH."), set in
+        // the regular weight: the text's fonts have no Hebrew, and a bold
+        // face of the fallback font would be loaded for one letter alone.
+        QString letter() const;
+        QString name() const { return text.mid(letter().size()); }
+        QTextCharFormat letterFormat() const;
+        QFont letterFont() const;
+    };
+    static HeadingLine headingOf(const QTextBlock &block, const QFont &base);
+    // Puts the headings into a copy of the text as centred lines of their
+    // own before their verses.
+    static void showHeadings(QTextDocument &document);
+    // In a document laid out in pages, moves every heading line that ends a
+    // page to the next, with its verse.
+    static void keepHeadingsWithTheirVerses(QTextDocument &document);
 
     // Tests run many windows in one process: the failure is told again, and
     // the table is read afresh.

@@ -81,6 +81,7 @@ struct ChapterLook
 {
     QTextBlockFormat centred; // heading, psalm title and the blank line under them
     QTextBlockFormat verse;   // hanging verse paragraphs
+    QTextBlockFormat headed;  // a verse paragraph with a heading above it
     QTextBlockFormat closing;
     QTextCharFormat base;
     QTextCharFormat heading;
@@ -121,6 +122,7 @@ ChapterLook chapterLook(const QTextEdit &area, const Appearance &appearance, int
     ChapterLook look{{},
                      {},
                      {},
+                     {},
                      base,
                      charFormatOf(heading),
                      number,
@@ -140,6 +142,8 @@ ChapterLook chapterLook(const QTextEdit &area, const Appearance &appearance, int
     look.verse.setAlignment(Qt::AlignLeft | Qt::AlignAbsolute);
     look.verse.setLeftMargin(indent + hang);
     look.verse.setTextIndent(-hang);
+    look.headed = ChapterMarkup::headedFormat(look.verse, look.title.format[0],
+                                              area.document()->defaultFont());
     // The blank line after the last verse stays left-aligned; the closing
     // line is centred.
     look.closing = look.verse;
@@ -178,6 +182,14 @@ void insertVerse(QTextCursor &cursor, const ChapterLook &look, int verse, const 
                  const VerseMarkup *mark)
 {
     const QChar lineEnd = QChar::ParagraphSeparator;
+    // A heading adds no text between the verses: the verse positions stay
+    // one line each. Its line is room above the verse, drawn by the area.
+    const bool headed = mark && !mark->heading.isEmpty();
+    if (headed) {
+        QTextBlockFormat format = look.headed;
+        format.setProperty(ChapterMarkup::HeadingProperty, mark->heading);
+        cursor.setBlockFormat(format);
+    }
     cursor.insertText(QString::number(verse), look.number);
     if (!mark) {
         cursor.insertText(QLatin1String(kNumberGap) + text + lineEnd, look.base);
@@ -192,6 +204,9 @@ void insertVerse(QTextCursor &cursor, const ChapterLook &look, int verse, const 
     ChapterMarkup::insertMarked(cursor,
                                 mark->paragraph ? QStringLiteral(" ") : QLatin1String(kNumberGap),
                                 text, mark->italic, mark->red, look.marked, lineEnd);
+    // The next line would take the heading over with the format.
+    if (headed)
+        cursor.setBlockFormat(look.verse);
 }
 
 void showStatus(QLabel *const (&panels)[3], const QString &state, const QString &chapters = {},

@@ -4,6 +4,7 @@
 #include "reader/chaptermarkup.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QFontMetricsF>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -107,6 +108,18 @@ void ChapterTextEdit::showWholeTopLine()
     bar->setValue(next <= bar->maximum() ? next : cutTop);
 }
 
+void ChapterTextEdit::showHeadingAbove(int position)
+{
+    const QTextBlock block = document()->findBlock(position);
+    if (!block.isValid() || !block.blockFormat().hasProperty(ChapterMarkup::HeadingProperty))
+        return;
+    QScrollBar *bar = verticalScrollBar();
+    const qreal top = lineTop(block.position());
+    if (bar->value() < qFloor(top) || bar->value() > qCeil(top))
+        return;
+    bar->setValue(qFloor(top - block.blockFormat().topMargin()));
+}
+
 // A new width wraps the text anew while the scroll offset stays in pixels,
 // which would bring another verse to the top and leave the caret out of
 // view. The character at the top stays at the top instead, as far up as
@@ -123,7 +136,8 @@ void ChapterTextEdit::resizeEvent(QResizeEvent *event)
 }
 
 // The paragraph marks stand on blanks of the text (see ChapterMarkup): drawn
-// here, over the blank, centred on it.
+// here, over the blank, centred on it. The headings between verses are drawn
+// in the room their verse's line leaves above it.
 void ChapterTextEdit::paintEvent(QPaintEvent *event)
 {
     QTextEdit::paintEvent(event);
@@ -137,8 +151,12 @@ void ChapterTextEdit::paintEvent(QPaintEvent *event)
         if (!layout)
             continue;
         const QRectF box = layout->boundingRect().translated(layout->position());
-        if (box.top() > shown.bottom())
+        const ChapterMarkup::HeadingLine heading =
+            ChapterMarkup::headingOf(block, document()->defaultFont());
+        if (box.top() - heading.height > shown.bottom())
             break;
+        if (!heading.text.isEmpty())
+            paintHeading(painter, heading, box.top() - offset.y());
         for (const int position : ChapterMarkup::paragraphMarksOf(block)) {
             const int at = position - block.position();
             const QTextLine line = layout->lineForTextPosition(at);
@@ -172,4 +190,33 @@ void ChapterTextEdit::paintEvent(QPaintEvent *event)
             painter.drawText(baseline - offset, mark);
         }
     }
+}
+
+void ChapterTextEdit::paintHeading(QPainter &painter, const ChapterMarkup::HeadingLine &heading,
+                                   qreal verseTop) const
+{
+    const qreal margin = document()->documentMargin();
+    const qreal x = margin + heading.left - horizontalScrollBar()->value();
+    const qreal width = document()->textWidth() - 2 * margin - heading.left - heading.right;
+    painter.save();
+    painter.setPen(heading.format.foreground().style() != Qt::NoBrush
+                       ? heading.format.foreground().color()
+                       : palette().color(QPalette::Text));
+    painter.setLayoutDirection(Qt::LeftToRight);
+    // The letter and the name side by side, centred together.
+    const QString letter = heading.letter();
+    const QString name = heading.name();
+    const qreal letterWidth = QFontMetricsF(heading.letterFont()).horizontalAdvance(letter);
+    const qreal nameWidth = QFontMetricsF(heading.font).horizontalAdvance(name);
+    const qreal top = verseTop - heading.height;
+    qreal left = x + (width - letterWidth - nameWidth) / 2;
+    const int flags = Qt::AlignLeft | Qt::AlignVCenter | Qt::TextForceLeftToRight;
+    if (!letter.isEmpty()) {
+        painter.setFont(heading.letterFont());
+        painter.drawText(QRectF(left, top, letterWidth, heading.height), flags, letter);
+        left += letterWidth;
+    }
+    painter.setFont(heading.font);
+    painter.drawText(QRectF(left, top, nameWidth + 1, heading.height), flags, name);
+    painter.restore();
 }

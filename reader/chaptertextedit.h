@@ -2,9 +2,13 @@
 // whose copies carry plain text, HTML and Rich Text Format.
 #pragma once
 
+#include "reader/chaptermarkup.h"
+
 #include <QTextEdit>
 
 #include <functional>
+
+class QPainter;
 
 class ChapterTextEdit : public QTextEdit
 {
@@ -16,6 +20,9 @@ public:
     // whole line, or where the end of the text allows no more, up to the cut
     // line's top.
     void showWholeTopLine();
+    // With the line of the position at the top of the view, scrolls up to
+    // show the heading drawn above it, if it has one.
+    void showHeadingAbove(int position);
 
     // What a copy of whole verses carries: null for a selection that is not
     // one, which copies as it stands. Without one every selection does.
@@ -40,6 +47,9 @@ protected:
 private:
     // Document y of the top of the display line holding the position.
     qreal lineTop(int position) const;
+    // A heading between verses, in the line above the verse's first line.
+    void paintHeading(QPainter &painter, const ChapterMarkup::HeadingLine &heading,
+                      qreal verseTop) const;
 
     int m_wheelAngle = 0; // a notch's part, kept until it makes a whole one
     VerseCopy m_verseCopy;

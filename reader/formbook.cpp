@@ -380,6 +380,9 @@ void TFormBook::ComboBoxVerseChange()
                 // far as the verse, whose line then shows at the top.
                 setCaret(ChapterEndPos);
                 setCaret(VerseStarts[qBound(0, entry, MaxVerses)]);
+                // A heading drawn above the verse shows with it.
+                static_cast<ChapterTextEdit *>(RxRichEdit1)
+                    ->showHeadingAbove(VerseStarts[qBound(0, entry, MaxVerses)]);
             }
             LastCaretPos = RxRichEdit1->textCursor().position();
         }
@@ -498,6 +501,7 @@ void TFormBook::showEvent(QShowEvent *event)
             const int caret = RxRichEdit1->textCursor().position();
             setCaret(ChapterEndPos);
             setCaret(caret);
+            static_cast<ChapterTextEdit *>(RxRichEdit1)->showHeadingAbove(caret);
         });
     }
 }

@@ -155,6 +155,11 @@ void useDarkScheme(TFormMain &main)
     main.PanelSampleBook->setFontValue(heading);
 }
 
+// The letters of Psalm 119, each before every eighth verse from verse 1 on.
+const char *const kLetters[] = {
+    "ALEPH", "BETH", "GIMEL", "DALETH", "HE",  "VAU", "ZAIN",   "CHETH", "TETH", "JOD",   "CAPH",
+    "LAMED", "MEM",  "NUN",   "SAMECH", "AIN", "PE",  "TZADDI", "KOPH",  "RESH", "SCHIN", "TAU"};
+
 class ScopedRunner
 {
 public:
@@ -198,6 +203,8 @@ private slots:
     void darkSchemePrintsDarkOnWhite();
     void printsTheSelectedVersesOnly();
     void darkSchemeCopiesCarryTheirBackground();
+    void lettersOfPsalm119InEveryOutput_data();
+    void lettersOfPsalm119InEveryOutput();
 };
 
 void TestOutput::initTestCase()
@@ -986,7 +993,9 @@ void TestOutput::printsTheSelectedVersesOnly()
     QVERIFY(worked);
     const QString text = collapsed(
         runTool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), pdf, QStringLiteral("-")}));
-    QVERIFY2(text.startsWith(QStringLiteral("Psalms 119 9 Wherewithal shall a young man cleanse")),
+    // The letter BETH stands before verse 9 as in the chapter.
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral(
+                 "^Psalms 119 \\S+ BETH\\. 9 Wherewithal shall a young man cleanse"))),
              qPrintable(text));
     QVERIFY(text.contains(QStringLiteral("16 I will delight myself in thy statutes")));
     QVERIFY(!text.contains(QStringLiteral("I will keep thy statutes: O forsake me not utterly")));
@@ -996,6 +1005,103 @@ void TestOutput::printsTheSelectedVersesOnly()
              qPrintable(text));
     // The reader itself is left as it was.
     QCOMPARE(reader->RxRichEdit1->document()->blockCount(), 176 + 4);
+}
+
+void TestOutput::lettersOfPsalm119InEveryOutput_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("letters"); // those shown, in order
+    QStringList all;
+    for (const char *letter : kLetters)
+        all.append(QLatin1String(letter));
+    QTest::newRow("copied HTML") << "html" << all;
+    QTest::newRow("copied RTF") << "copy.rtf" << all;
+    QTest::newRow("copied plain text") << "text" << QStringList();
+    QTest::newRow("saved RTF") << "Psalms 119.RTF" << all;
+    QTest::newRow("saved text") << "Psalms 119.TXT" << QStringList();
+    QTest::newRow("printed") << "Psalms 119.pdf" << all;
+    QTest::newRow("printed, verses 5 to 12") << "part.pdf" << QStringList{"BETH"};
+}
+
+// Each letter of Psalm 119 stands on a line of its own before its verse in
+// every formatted output; the plain text is the words alone, as before.
+void TestOutput::lettersOfPsalm119InEveryOutput()
+{
+    QFETCH(QString, output);
+    QFETCH(QStringList, letters);
+    if (toolsMissing())
+        QFAIL(qPrintable(missingTools()));
+    Sandbox sandbox;
+    QVERIFY(sandbox.isValid());
+    TFormMain main;
+    main.TimerStartup->stop();
+    main.Open1Click(VerseReference{19, 119, 1});
+    TFormBook *reader = main.activeReader();
+    QVERIFY(reader);
+    const QString path = sandbox.filePath(output);
+    ScopedRunner runner([&](QDialog &dialog) {
+        if (auto *files = qobject_cast<QFileDialog *>(&dialog)) {
+            files->setDirectory(sandbox.path());
+            files->selectFile(output);
+        } else if (auto *print = qobject_cast<QPrintDialog *>(&dialog)) {
+            print->printer()->setOutputFormat(QPrinter::PdfFormat);
+            print->printer()->setOutputFileName(path);
+            if (output == QLatin1String("part.pdf"))
+                print->printer()->setPrintRange(QPrinter::Selection);
+        }
+        return int(QDialog::Accepted);
+    });
+    QString text;
+    if (output.endsWith(QLatin1String(".pdf"))) {
+        QTextCursor part(reader->RxRichEdit1->document());
+        part.setPosition(reader->verseStart(4) + 10);
+        part.setPosition(reader->verseStart(11) + 5, QTextCursor::KeepAnchor);
+        reader->RxRichEdit1->setTextCursor(part);
+        main.Print1Click();
+        text = runTool(QStringLiteral("pdftotext"), {QStringLiteral("-raw"), path, "-"});
+        // On paper a heading takes a line and a little space above it.
+        const QString boxes = runTool(QStringLiteral("pdftotext"), {"-bbox", path, "-"});
+        const auto edge = [&boxes](const char *word, const char *side) {
+            return QRegularExpression(QStringLiteral("%1=\"([0-9.]+)\"[^>]*>%2<").arg(side, word))
+                .match(boxes)
+                .captured(1)
+                .toDouble();
+        };
+        const double line = edge("Wherewithal", "yMax") - edge("Wherewithal", "yMin");
+        const double gap = edge("Wherewithal", "yMin") - edge("utterly\\.", "yMax");
+        QVERIFY2(line > 0 && gap > line && gap < 2.5 * line, qPrintable(QString::number(gap)));
+    } else if (output.startsWith(QLatin1String("Psalms"))) {
+        main.SaveAs1Click();
+        text = output.endsWith(QLatin1String(".TXT")) ? QString::fromUtf8(readFile(path))
+                                                      : unrtfText(path);
+    } else {
+        main.SelectAll1Click();
+        main.Copy1Click();
+        const QMimeData *data = QGuiApplication::clipboard()->mimeData();
+        QTextDocument html;
+        html.setHtml(data->html());
+        QFile rtf(path);
+        QVERIFY(rtf.open(QIODevice::WriteOnly));
+        rtf.write(data->data(QStringLiteral("text/rtf")));
+        rtf.close();
+        text = output == QLatin1String("html")   ? html.toPlainText()
+               : output == QLatin1String("text") ? data->text()
+                                                 : unrtfText(path);
+        QVERIFY(html.toPlainText().contains(QString::fromUtf8("\u05d1 BETH.\n9   Wherewithal")));
+    }
+    if (letters.isEmpty())
+        QVERIFY2(text.contains(QStringLiteral("utterly.\n9   Wherewithal")), qPrintable(text));
+    const QString words = collapsed(text);
+    qsizetype previous = -1;
+    for (int i = 0; i < int(std::size(kLetters)); ++i) {
+        const QString name = QLatin1String(kLetters[i]);
+        const qsizetype at = words.indexOf(QStringLiteral("%1. %2 ").arg(name).arg(i * 8 + 1));
+        if (letters.contains(name))
+            QVERIFY2(at > previous, qPrintable(name + QLatin1Char('|') + words.left(2000)));
+        else
+            QVERIFY2(!words.contains(QRegularExpression("\\b" + name + "\\.")), qPrintable(name));
+        previous = qMax(previous, at);
+    }
 }
 
 QTEST_MAIN(TestOutput)

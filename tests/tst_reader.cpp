@@ -8,6 +8,7 @@
 #include "reader/formbook.h"
 #include "reader/versemark.h"
 #include "scripture/dataset.h"
+#include "study/versecopy.h"
 #include "support/sandbox.h"
 
 #include <QAbstractTextDocumentLayout>
@@ -18,6 +19,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QSettings>
@@ -122,6 +124,8 @@ private slots:
     void lostMarkupTableLeavesPlainText();
     void marksComeFromTheTableAsItIsNow();
     void longChapterIsLaidOutToItsEnd();
+    void showsTheLettersOfPsalm119_data();
+    void showsTheLettersOfPsalm119();
     void caretShowsOnlyForTheKeys();
     void ctrlWheelZoomsEveryFontAndIsKept();
     void previousChapterShowsNoHalfLine();
@@ -609,6 +613,7 @@ void ReaderTest::lostMarkupTableLeavesPlainText_data()
     QTest::newRow("damaged") << "damaged";
     QTest::newRow("a FIFO in its place") << "fifo";
     QTest::newRow("a table without the fields") << "fields";
+    QTest::newRow("a table without its headings") << "headings";
 }
 
 void ReaderTest::lostMarkupTableLeavesPlainText()
@@ -622,15 +627,23 @@ void ReaderTest::lostMarkupTableLeavesPlainText()
         QVERIFY(damaged.write(QByteArray(8192, '\x5a')) > 0);
     } else if (kind == QLatin1String("fifo")) {
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-    } else if (kind == QLatin1String("fields")) {
+    } else if (kind == QLatin1String("fields") || kind == QLatin1String("headings")) {
         const QString connection = QStringLiteral("reader-test-markup");
         {
             QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
             db.setDatabaseName(path);
             QVERIFY(db.open());
             QSqlQuery query(db);
-            QVERIFY(query.exec(QStringLiteral("create table db (Book, Chapter, Verse)")));
-            QVERIFY(query.exec(QStringLiteral("insert into db values (19, 23, 1)")));
+            if (kind == QLatin1String("fields")) {
+                QVERIFY(query.exec(QStringLiteral("create table db (Book, Chapter, Verse)")));
+                QVERIFY(query.exec(QStringLiteral("insert into db values (19, 23, 1)")));
+            } else {
+                // The table of an earlier build, every mark but the headings.
+                QVERIFY(query.exec(QStringLiteral("create table db (Book, Chapter, Verse, "
+                                                  "Paragraph, Italic, Red, Title, TitleItalic)")));
+                QVERIFY(query.exec(QStringLiteral(
+                    "insert into db values (19, 23, 1, 0, '', '', 'A Psalm.', '')")));
+            }
         }
         QSqlDatabase::removeDatabase(connection);
     }
@@ -685,6 +698,68 @@ void ReaderTest::marksComeFromTheTableAsItIsNow()
     QCOMPARE(blockAt(*after, 1).text(), QStringLiteral("A Song of David."));
     QCOMPARE(blockAt(*after, 3).text(),
              QStringLiteral("1   The LORD is my shepherd; I shall not want."));
+}
+
+void ReaderTest::showsTheLettersOfPsalm119_data()
+{
+    QTest::addColumn<int>("verse");
+    QTest::addColumn<QString>("heading");
+    QTest::newRow("ALEPH before 1") << 1 << QStringLiteral(u"\u05d0 ALEPH.");
+    QTest::newRow("BETH before 9") << 9 << QStringLiteral(u"\u05d1 BETH.");
+    QTest::newRow("TAU before 169") << 169 << QStringLiteral(u"\u05ea TAU.");
+    QTest::newRow("none before 10") << 10 << QString();
+}
+
+// A letter is drawn in room left above its verse's line, not written between
+// the verses: the verse positions, a click, a copy and a mark of whole verses
+// give the same verses and words as in any other chapter.
+void ReaderTest::showsTheLettersOfPsalm119()
+{
+    QFETCH(int, verse);
+    QFETCH(QString, heading);
+    auto reader = openReader(19, 119, verse);
+    reader->resize(600, 400);
+    reader->show();
+    QVERIFY(QTest::qWaitForWindowExposed(reader.get()));
+    QTextEdit *area = reader->RxRichEdit1;
+    const QStringList verses = chapterVerses(m_sandbox->path(), 19, 119);
+    const QTextBlock line = blockAt(*reader, verse + 1);
+    QCOMPARE(line.text(), verses.at(verse - 1));
+    QCOMPARE(reader->verseStart(verse - 1), line.position());
+    QCOMPARE(area->document()->blockCount(), 176 + 4);
+    QCOMPARE(line.blockFormat().stringProperty(ChapterMarkup::HeadingProperty), heading);
+
+    // Ink between the line above and the verse's first line, in view.
+    area->document()->documentLayout()->documentSize();
+    const int scroll = area->verticalScrollBar()->value();
+    const QTextLayout *layout = line.layout();
+    const QTextLayout *above = line.previous().layout();
+    const int top = qFloor(layout->position().y()) - scroll;
+    const int room = qCeil(above->position().y() + above->boundingRect().bottom()) - scroll;
+    const QImage shown = area->viewport()->grab().toImage();
+    const QRgb page = area->palette().color(QPalette::Base).rgb();
+    int inked = 0;
+    for (int y = qMax(0, room); y < top; ++y) {
+        for (int x = 0; x < shown.width(); ++x)
+            inked += shown.pixel(x, y) != page;
+    }
+    QVERIFY2(heading.isEmpty() ? top - room <= 1 : inked > 20,
+             qPrintable(QStringLiteral("%1 from %2 to %3").arg(inked).arg(room).arg(top)));
+
+    // A click on the verse's words, or on its heading, is that verse.
+    for (const int y : {top + 5, top - 3}) {
+        QTest::mouseClick(area->viewport(), Qt::LeftButton, {}, QPoint(100, y));
+        QCOMPARE(VerseCopy::caretVerse(*reader), heading.isEmpty() && y < top ? verse - 1 : verse);
+    }
+    // The verse before it copies without the heading; the verse marks alone.
+    if (verse > 1) {
+        const std::unique_ptr<QMimeData> copy(VerseCopy::mimeData(*reader, verse - 1, verse - 1));
+        const QString copied = copy->html() + copy->text();
+        QVERIFY(copied.contains(verses.at(verse - 2).section(QStringLiteral("   "), 1).left(20)));
+        QVERIFY(!copied.contains(QStringLiteral("ALEPH")) && !copied.contains(QChar(0x05d1)));
+    }
+    reader->markVerses(verse, verse);
+    QCOMPARE(area->extraSelections().first().cursor.selectedText(), verses.at(verse - 1));
 }
 
 // The view's part of a long chapter is laid out at once, the rest in the

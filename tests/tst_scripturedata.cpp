@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QMap>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSqlDatabase>
@@ -68,6 +69,7 @@ private slots:
     void printedMarksMatchTheModule();
     void printedMarksLieOverTheText_data();
     void printedMarksLieOverTheText();
+    void headingsMatchTheModule();
     void referenceForms_data();
     void referenceForms();
     void referenceFailures_data();
@@ -558,6 +560,33 @@ void TestScriptureData::referenceBooksAgreeWithCatalogue()
         ++books;
     }
     QCOMPARE(books, 66);
+}
+
+// The letters of Psalm 119 are the module's, each on the verse it stands
+// before (the module gives the first to the chapter, verse 0: before verse
+// 1); no other chapter has any.
+void TestScriptureData::headingsMatchTheModule()
+{
+    QFile source(Sandbox::sourceDir() + QStringLiteral("/data/kjv/titles.tsv"));
+    QVERIFY(source.open(QIODevice::ReadOnly | QIODevice::Text));
+    QMap<int, QString> module;
+    while (!source.atEnd()) {
+        const QStringList fields = QString::fromUtf8(source.readLine()).chopped(1).split('\t');
+        if (fields.value(3) == QLatin1String("acrostic"))
+            module.insert(qMax(1, fields.at(2).toInt()), fields.at(4));
+    }
+    QSqlQuery q(open(QStringLiteral("Markup.db")));
+    QVERIFY(
+        q.exec(QStringLiteral("select Book, Chapter, Verse, Heading from db where Heading <> ''")));
+    QMap<int, QString> table;
+    while (q.next()) {
+        QCOMPARE(q.value(0).toInt() * 1000 + q.value(1).toInt(), 19119);
+        table.insert(q.value(2).toInt(), q.value(3).toString());
+    }
+    QCOMPARE(table, module);
+    QCOMPARE(table.size(), 22);
+    QCOMPARE(table.value(9), QStringLiteral(u"\u05d1 BETH."));
+    QCOMPARE(table.lastKey(), 169);
 }
 
 QTEST_GUILESS_MAIN(TestScriptureData)
