@@ -1,5 +1,7 @@
 #include "app/clientarea.h"
 
+#include "app/ownedobject.h"
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QStyle>
@@ -33,11 +35,7 @@ ClientArea::ClientArea(QMdiArea *area, QWidget *mainWindow) : QObject(mainWindow
 
 ClientArea *ClientArea::of(const QWidget *widget)
 {
-    for (const QWidget *at = widget; at; at = at->parentWidget()) {
-        if (auto *area = at->findChild<ClientArea *>(QString(), Qt::FindDirectChildrenOnly))
-            return area;
-    }
-    return nullptr;
+    return ownedObjectOf<ClientArea>(widget);
 }
 
 QMdiArea *ClientArea::mdiArea() const

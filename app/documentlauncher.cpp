@@ -5,7 +5,6 @@
 #include "app/clientarea.h"
 #include "documents/formdocument.h"
 
-#include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -64,25 +63,6 @@ QString documentName(const QString &fullPath)
     return QDir::toNativeSeparators(DocumentLauncher::fileUrl(fullPath).toLocalFile());
 }
 
-// A caller that names no client area (a reader's commentary links) shows
-// the document in the area of the main window in front, or of the only one.
-ClientArea *areaOrFront(ClientArea *area)
-{
-    if (area)
-        return area;
-    if (ClientArea *front = ClientArea::of(QApplication::activeWindow()))
-        return front;
-    ClientArea *only = nullptr;
-    for (QWidget *window : QApplication::topLevelWidgets()) {
-        auto *found = window->findChild<ClientArea *>(QString(), Qt::FindDirectChildrenOnly);
-        if (found && only)
-            return nullptr;
-        if (found)
-            only = found;
-    }
-    return only;
-}
-
 QWidget *messageParent(const ClientArea *area)
 {
     return area ? area->mainWindow() : nullptr;
@@ -135,9 +115,8 @@ QUrl fileUrl(const QString &fullPath)
     return url;
 }
 
-Outcome launch(const QString &viewerText, const QString &fullPath, ClientArea *given)
+Outcome launch(const QString &viewerText, const QString &fullPath, ClientArea *area)
 {
-    ClientArea *area = areaOrFront(given);
     const QString address = fileAddress(fullPath);
     if (hook()) {
         hook()(viewerProgram(viewerText), address);

@@ -28,8 +28,8 @@ enum class Outcome { Viewer, DesktopHandler, BuiltIn, FellBack };
 // When the program or the desktop's browser cannot be started, a message
 // names them and the document, which then opens in the built-in window
 // (FellBack). The busy cursor shows meanwhile. The built-in window opens
-// in the client area given, else in that of the main window in front, and
-// on its own without one; messages are shown over the area's main window.
+// in the client area given (ClientArea::of the asking window), and on its
+// own without one; messages are shown over the area's main window.
 Outcome launch(const QString &viewerText, const QString &fullPath, ClientArea *area = nullptr);
 
 // Tests see what would be shown, and how, instead of showing it: program is

@@ -1,6 +1,6 @@
 #include "pendingreference.h"
 
-#include <QWidget>
+#include "app/ownedobject.h"
 
 ReaderHandOff::ReaderHandOff(QObject *parent) : QObject(parent)
 {
@@ -9,11 +9,7 @@ ReaderHandOff::ReaderHandOff(QObject *parent) : QObject(parent)
 
 ReaderHandOff *ReaderHandOff::of(const QWidget *widget)
 {
-    for (const QWidget *at = widget; at; at = at->parentWidget()) {
-        if (auto *handOff = at->findChild<ReaderHandOff *>(QString(), Qt::FindDirectChildrenOnly))
-            return handOff;
-    }
-    return nullptr;
+    return ownedObjectOf<ReaderHandOff>(widget);
 }
 
 void ReaderHandOff::OpenBookRequest(const VerseReference &place)

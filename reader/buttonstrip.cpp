@@ -41,9 +41,6 @@ bool ButtonStrip::eventFilter(QObject *watched, QEvent *event)
 
 void ButtonStrip::arrange()
 {
-    if (m_arranging)
-        return;
-    m_arranging = true;
     int designRight = 0;
     QList<QToolButton *> added;
     for (QToolButton *button :
@@ -61,11 +58,11 @@ void ButtonStrip::arrange()
         return m_design.value(a).left() < m_design.value(b).left();
     });
 
-    m_compact = m_strip->width() < designRight;
+    const bool compact = m_strip->width() < designRight;
     int left = kFirstAddedLeft;
     for (QToolButton *button : std::as_const(added)) {
         const QRect design = m_design.value(button);
-        if (m_compact) {
+        if (compact) {
             button->setToolButtonStyle(Qt::ToolButtonIconOnly);
             button->setGeometry(left, design.top(), kCompactWidth, design.height());
             left += kCompactWidth + kCompactGap;
@@ -74,5 +71,4 @@ void ButtonStrip::arrange()
             button->setGeometry(design);
         }
     }
-    m_arranging = false;
 }

@@ -6,7 +6,6 @@
 
 #include <QHash>
 #include <QObject>
-#include <QPointer>
 #include <QRect>
 
 class QToolButton;
@@ -19,9 +18,6 @@ public:
     // Watches strip and the buttons placed on it, now and later.
     explicit ButtonStrip(QWidget *strip);
 
-    // True while the strip is narrower than its buttons as designed.
-    bool isCompact() const { return m_compact; }
-
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
@@ -31,6 +27,4 @@ private:
     QWidget *m_strip;
     // Each button's place as it was set when it joined the strip.
     QHash<QToolButton *, QRect> m_design;
-    bool m_compact = false;
-    bool m_arranging = false;
 };

@@ -37,6 +37,8 @@ bool &reported()
 // The marks of the chapters read last. A session's readers usually show a
 // handful of chapters, and going back and forth between two is common.
 const int kRecentChapters = 12;
+// SQLite's cache of the marks' file, in pages: a chapter's rows at most.
+const int kCachePages = 8;
 
 // The file the marks were read from, as it was then: the marks of another
 // folder's table, or of a file changed since, are not taken for this one's.
@@ -118,8 +120,11 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
             shared.table->setIndexFieldNames(QStringLiteral("Book;Chapter;Verse"));
         }
         // Attaching again after the engine was reset also refuses a file that
-        // has gone bad meanwhile.
-        const QString schema = Engine::attach(QString::fromLatin1(kMarkupTable));
+        // has gone bad meanwhile. The marks are read a chapter at a time:
+        // mapped into memory, the file would stay resident far beyond the
+        // pages read (a third of a megabyte for a handful of chapters), so it
+        // is read into a small cache of its own instead.
+        Engine::readUnmapped(QString::fromLatin1(kMarkupTable), kCachePages);
         const FileIdentity file = identityOf(shared.table->filePath());
         if (!(file == shared.file)) {
             shared.recent.clear();
@@ -131,7 +136,7 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
                 return shared.recent.first().marks;
             }
         }
-        RecentChapter read{book, chapter, readChapter(*shared.table, schema, book, chapter)};
+        RecentChapter read{book, chapter, readChapter(*shared.table, book, chapter)};
         // Named by its place in the table folder once the table has been open.
         shared.file = identityOf(shared.table->filePath());
         shared.recent.prepend(std::move(read));
@@ -157,22 +162,11 @@ QHash<int, VerseMarkup> ChapterMarkup::chapter(int book, int chapter)
     return {};
 }
 
-QHash<int, VerseMarkup> ChapterMarkup::readChapter(Table &table, const QString &schema, int book,
-                                                   int chapter)
+QHash<int, VerseMarkup> ChapterMarkup::readChapter(Table &table, int book, int chapter)
 {
     QHash<int, VerseMarkup> marks;
     // The structure is read at every opening: the file may have been replaced.
     table.open();
-    // The marks are read a chapter at a time. Mapped into memory, as the verse
-    // text is, the file would stay resident far beyond the pages read (the
-    // system maps a page's neighbours with it): a third of a megabyte for a
-    // handful of chapters. Read into a small cache of its own instead.
-    for (const QString &pragma :
-         {QStringLiteral("mmap_size = 0"), QStringLiteral("cache_size = 8")}) {
-        Query setting;
-        setting.addLine(QStringLiteral("PRAGMA \"%1\".%2").arg(schema, pragma));
-        setting.open();
-    }
     selectChapter(table, book, chapter);
     const int verse = table.fieldIndex(QStringLiteral("Verse"));
     const int paragraph = table.fieldIndex(QStringLiteral("Paragraph"));

@@ -129,8 +129,7 @@ public:
     static void resetReportForTesting();
 
 private:
-    static QHash<int, VerseMarkup> readChapter(Table &table, const QString &schema, int book,
-                                               int chapter);
+    static QHash<int, VerseMarkup> readChapter(Table &table, int book, int chapter);
 
     bool m_failed = false;
 };

@@ -233,8 +233,10 @@ QString attach(const QString &fileName, Table::Access access = Table::Access::Re
 // A file is mapped into memory when attached, which serves a scan of it from
 // memory. A file read a few pages at a time is better read through SQLite's
 // own page cache: mapped, the system reads each page's neighbours with it and
-// keeps them all resident. Attaches the file when it is not yet attached.
-void readUnmapped(const QString &fileName);
+// keeps them all resident. Attaches the file when it is not yet attached and
+// returns its schema name; cachePages > 0 also bounds SQLite's cache of it.
+// Asked again while the file stays attached, it does nothing more.
+QString readUnmapped(const QString &fileName, int cachePages = 0);
 // Makes a table file with one table of the given fields (SQL column
 // definitions) when no file of that name exists; true when it made one.
 // An existing file is never touched.

@@ -354,16 +354,20 @@ QString Engine::attach(const QString &fileName, Table::Access access)
     return schema;
 }
 
-void Engine::readUnmapped(const QString &fileName)
+QString Engine::readUnmapped(const QString &fileName, int cachePages)
 {
     const QString schema = attach(fileName);
     Connection &c = connection();
     const auto found = c.attached.find(schema);
     if (found == c.attached.end() || !found->mapped)
-        return;
+        return schema;
+    const QString quoted = quoteIdentifier(schema);
     QSqlQuery query(c.db);
-    execOrThrow(query, QStringLiteral("PRAGMA %1.mmap_size=0").arg(quoteIdentifier(schema)));
+    execOrThrow(query, QStringLiteral("PRAGMA %1.mmap_size=0").arg(quoted));
+    if (cachePages > 0)
+        execOrThrow(query, QStringLiteral("PRAGMA %1.cache_size=%2").arg(quoted).arg(cachePages));
     found->mapped = false;
+    return schema;
 }
 
 bool Engine::createIfMissing(const QString &fileName, const QString &fields)
